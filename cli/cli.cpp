@@ -1,0 +1,144 @@
+#include "cli.h"
+
+#include <charconv>
+#include <istream>
+#include <optional>
+#include <ostream>
+
+#include "calculation.h"
+#include "number_text.h"
+#include "numbered_error.h"
+#include "string_table.h"
+#include "unit_factor.h"
+#include "utf8.h"
+
+namespace tly {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: tallyra-eval [--precise] [--seed N] [--convert Q,S,T] [FORMULA ...] | "
+    "tallyra-eval --units";
+
+struct Options {
+  bool precise = false;
+  bool units = false;
+  std::optional<std::uint64_t> seed;
+  std::optional<Conversion> conversion;
+  std::vector<std::string> formulas;
+};
+
+template <typename T>
+bool ParseNumber(std::string_view text, T& value) {
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+std::optional<Conversion> ParseConversion(std::string_view text) {
+  int parts[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::size_t comma = i < 2 ? text.find(',') : text.size();
+    if (comma == std::string_view::npos || !ParseNumber(text.substr(0, comma), parts[i]))
+      return std::nullopt;
+    text.remove_prefix(i < 2 ? comma + 1 : comma);
+  }
+  Conversion c{parts[0], parts[1], parts[2]};
+  if (!IsValid(c)) return std::nullopt;
+  return c;
+}
+
+// Returns an error text for a usage error.
+std::optional<std::string> ParseArguments(const std::vector<std::string>& args, Options& o) {
+  bool options_done = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    // Formulas may start with a minus sign ('-2^2'); only "--" starts an option.
+    if (options_done || a.rfind("--", 0) != 0) {
+      o.formulas.push_back(a);
+    } else if (a == "--") {
+      options_done = true;
+    } else if (a == "--precise") {
+      o.precise = true;
+    } else if (a == "--units") {
+      o.units = true;
+    } else if (a == "--seed" || a == "--convert") {
+      if (i + 1 == args.size()) return a + " needs a value";
+      const std::string& value = args[++i];
+      if (a == "--seed") {
+        std::uint64_t seed;
+        if (!ParseNumber(value, seed)) return "--seed needs a whole number, not '" + value + "'";
+        o.seed = seed;
+      } else {
+        o.conversion = ParseConversion(value);
+        if (!o.conversion) return "--convert needs Q,S,T of a quantity and two of its units";
+      }
+    } else {
+      return "unknown option " + a;
+    }
+  }
+  if (o.units && (o.precise || o.seed || o.conversion || !o.formulas.empty()))
+    return "--units takes no other arguments";
+  return std::nullopt;
+}
+
+void ListUnits(std::ostream& out) {
+  for (int q = 0; q < kQuantityCount; ++q) {
+    const std::string_view quantity = LoadString(kFirstQuantityString + q);
+    const auto units = LoadList(FirstUnitString(q));
+    for (int u = 0; u < static_cast<int>(units.size()); ++u) {
+      const double factor = UnitFactor(static_cast<std::int16_t>(q), static_cast<std::int16_t>(u));
+      out << q << ',' << u << '\t' << quantity << '\t' << units[static_cast<std::size_t>(u)] << '\t'
+          << FormatPrecise(factor) << '\n';
+    }
+  }
+}
+
+// Runs one formula and writes its line; false when it failed.
+bool RunFormula(Tly& engine, const Options& o, std::string_view formula, std::ostream& out) {
+  try {
+    const double r = Calculate(engine, Utf8ToUtf16(formula), o.conversion);
+    out << (o.precise ? FormatPrecise(r) : FormatResult(r)) << '\n';
+    return true;
+  } catch (const NumberedError& e) {
+    if (o.precise) out << "error " << e.number() << '\t';
+    out << ErrorMessage(e.number()) << '\n';
+    return false;
+  }
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, CliStreams s) {
+  Options o;
+  if (auto problem = ParseArguments(args, o)) {
+    s.err << "tallyra-eval: " << *problem << " (" << kUsage << ")\n";
+    return 2;
+  }
+  if (o.units) {
+    ListUnits(s.out);
+    return 0;
+  }
+
+  Tly engine;
+  if (o.seed) {
+    engine.SeedRandom(*o.seed);
+  } else {
+    engine.SeedRandomFromClock();
+  }
+  bool all_ok = true;
+  if (!o.formulas.empty()) {
+    for (const std::string& f : o.formulas) all_ok = RunFormula(engine, o, f, s.out) && all_ok;
+  } else {
+    std::string line;
+    for (;;) {
+      if (s.interactive) s.err << "> " << std::flush;
+      if (!std::getline(s.in, line)) break;
+      // The line's terminator is not part of the formula; every other character is.
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      all_ok = RunFormula(engine, o, line, s.out) && all_ok;
+      s.out.flush();
+    }
+  }
+  return all_ok ? 0 : 1;
+}
+
+}  // namespace tly

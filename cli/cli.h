@@ -1,0 +1,25 @@
+// The formula CLI:
+//   tallyra-eval [--precise] [--seed N] [--convert Q,S,T] [FORMULA ...]
+//   tallyra-eval --units
+// Each FORMULA, or else each line of the input, is run as the Calculate command runs it, and
+// its result text or error message is written as one line.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tly {
+
+struct CliStreams {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+  bool interactive = false;  // prompt on `err` before each line of `in`
+};
+
+// Returns the exit status: 0 when every formula succeeded, 1 when one failed, 2 for a usage
+// error. `args` are the arguments after the program name, in UTF-8.
+int RunCli(const std::vector<std::string>& args, CliStreams streams);
+
+}  // namespace tly

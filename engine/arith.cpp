@@ -1,0 +1,23 @@
+#include "arith.h"
+
+namespace tly {
+
+void Raise(int number) { throw NumberedError(number); }
+
+double Pow(double a, double b) {
+  if (a < 0 && !IsInteger(b)) Raise(err::kInvalidArgument);
+  if (a == 0 && b < 0) Raise(err::kDivisionByZero);
+  return Checked(libm::Pow(a, b));
+}
+
+double Sqrt(double x) {
+  if (x < 0) Raise(err::kInvalidArgument);
+  return std::sqrt(x);
+}
+
+double Ln(double x) {
+  if (x <= 0) Raise(err::kInvalidArgument);
+  return libm::Log(x);
+}
+
+}  // namespace tly

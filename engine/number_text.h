@@ -1,0 +1,17 @@
+// Numbers as the result box and the variables panel show them.
+#pragma once
+
+#include <string>
+
+namespace tly {
+
+// At most 15 significant digits, no trailing zeros, no grouping, "-" before negative numbers.
+// Magnitudes from 1E-04 up to below 1E+15 (after rounding to 15 digits) are written in plain
+// digits; the others as a mantissa, "E", a sign and at least two exponent digits ("1.5E+20",
+// "1E-05"). Negative zero shows as "0". `decimal_separator` is the user's locale's.
+std::string FormatResult(double x, char decimal_separator = '.');
+
+// The shortest decimal that reads back as the same double ("1609.3439999999998").
+std::string FormatPrecise(double x);
+
+}  // namespace tly

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "cli.h"
+#include "utf8.h"
+
+namespace tly {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun RunWith(std::vector<std::string> args, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  int status = RunCli(args, {in, out, err, false});
+  return {status, out.str(), err.str()};
+}
+
+TEST(Cli, RunsEachArgumentAsAFormula) {
+  CliRun r = RunWith({"1+2", "&ans*2", "1/3", "-4", "1.5e20"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "3\n6\n0.333333333333333\n-4\n1.5E+20\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(Cli, ReportsErrorsAsTheResultBoxShowsThem) {
+  CliRun r = RunWith({"1+", "(1", "&sum", "1/0", "2"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "文法が違います。\n左右の括弧が違います。\n現在サポートしていません。\n"
+            "0 で除算しました。\n2\n");
+}
+
+TEST(Cli, PreciseOutput) {
+  CliRun r = RunWith({"--precise", "63360*0.0254", "1/0", "log(1000)"});
+  EXPECT_EQ(r.out, "1609.3439999999998\nerror 11\t0 で除算しました。\n2.9999999999999942\n");
+}
+
+TEST(Cli, ReadsLinesWhenNoFormulaIsGiven) {
+  // The line terminator is not part of the formula; an empty line is an empty formula.
+  CliRun r = RunWith({}, "a = 5\r\na * 2\n\nx\t1\n&ans + a");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "5\n10\n文法が違います。\n文法が違います。\n15\n");
+}
+
+TEST(Cli, AnsKeepsItsValueAfterAFailure) {
+  CliRun r = RunWith({"7", "1/0", "&ans"});
+  EXPECT_EQ(r.out, "7\n0 で除算しました。\n7\n");
+}
+
+TEST(Cli, FormulasMayStartWithAMinusSign) {
+  EXPECT_EQ(RunWith({"-2^2"}).out, "-4\n");
+  EXPECT_EQ(RunWith({"--", "--precise"}).out, "文法が違います。\n");
+}
+
+TEST(Cli, SeedFixesTheRandomSequence) {
+  CliRun a = RunWith({"--seed", "42", "rnd(0, 1)", "nrnd(0, 1)", "nrnd(0, 1)"});
+  CliRun b = RunWith({"--seed", "42", "rnd(0, 1)", "nrnd(0, 1)", "nrnd(0, 1)"});
+  CliRun c = RunWith({"--seed", "43", "rnd(0, 1)", "nrnd(0, 1)", "nrnd(0, 1)"});
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_NE(a.out, c.out);
+}
+
+TEST(Cli, ConvertsLikeTheConversionPanel) {
+  // Every result is converted, also one that reads &ans.
+  EXPECT_EQ(RunWith({"--convert", "1,0,1", "2", "&ans"}).out, "2000\n2000000\n");
+  EXPECT_EQ(RunWith({"--precise", "--convert", "1,8,1", "1"}).out, "1609.3439999999998\n");
+  // A conversion that overflows fails like the Calculate command.
+  CliRun r = RunWith({"--convert", "0,0,20", "1e300", "&ans"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "オーバーフローしました。\n0\n");
+}
+
+TEST(Cli, ListsTheWholeCatalogue) {
+  CliRun r = RunWith({"--units"});
+  EXPECT_EQ(r.status, 0);
+  std::istringstream lines(r.out);
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) ++count;
+  EXPECT_EQ(count, 246);
+  EXPECT_NE(r.out.find("1,8\t長さ\tマイル mile\t1609.3439999999998\n"), std::string::npos);
+  EXPECT_NE(r.out.find("3,27\t体積・容積\t俵\t72156.2734785871\n"), std::string::npos);
+  const std::string last = "13,10\t情報量\tnibble\t0.5\n";
+  EXPECT_EQ(r.out.substr(r.out.size() - last.size()), last);
+}
+
+TEST(Cli, UsageErrors) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"--bogus"},
+                                                                {"--seed"},
+                                                                {"--seed", "x"},
+                                                                {"--seed", "-1"},
+                                                                {"--convert", "14,0,0"},
+                                                                {"--convert", "1,0,35"},
+                                                                {"--convert", "1,0"},
+                                                                {"--convert", "1,0,1,2"},
+                                                                {"--units", "1"},
+                                                                {"--units", "--precise"}}) {
+    CliRun r = RunWith(args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+}
+
+TEST(Utf8, RoundTripsAndReplacesMalformedBytes) {
+  EXPECT_EQ(Utf8ToUtf16("a\xE6\x96\x87"), u"a\u6587");
+  EXPECT_EQ(Utf16ToUtf8(u"a\u6587\U0001F600"), "a\xE6\x96\x87\xF0\x9F\x98\x80");
+  EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), u"\U0001F600");
+  EXPECT_EQ(Utf8ToUtf16("\xFF"
+                        "1"),
+            u"\uFFFD1");
+  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
+  EXPECT_EQ(Utf8ToUtf16("\xE6\x96"), u"\uFFFD\uFFFD");  // cut short
+}
+
+TEST(Cli, NonAsciiFormulaIsASyntaxError) { EXPECT_EQ(RunWith({"１+1"}).out, "文法が違います。\n"); }
+
+}  // namespace
+}  // namespace tly

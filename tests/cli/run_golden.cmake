@@ -1,0 +1,28 @@
+# Runs tallyra-eval --precise --seed 1 over INPUT and compares its output with EXPECTED
+# (line endings aside). Then checks the exit statuses of a success, a failure and a usage error.
+set(command ${EVAL})
+if(EMULATOR)
+  set(command ${EMULATOR} ${EVAL})
+endif()
+
+execute_process(COMMAND ${command} --precise --seed 1
+  INPUT_FILE ${INPUT} OUTPUT_FILE ${OUTPUT} RESULT_VARIABLE status)
+if(NOT status EQUAL 1)
+  message(FATAL_ERROR "expected exit status 1 (some golden formulas fail), got ${status}")
+endif()
+file(READ ${OUTPUT} actual)
+file(READ ${EXPECTED} expected)
+string(REPLACE "\r\n" "\n" actual "${actual}")
+if(NOT actual STREQUAL expected)
+  message(FATAL_ERROR "output differs from ${EXPECTED}; see ${OUTPUT}")
+endif()
+
+execute_process(COMMAND ${command} 1+2 OUTPUT_VARIABLE out RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT out MATCHES "^3\r?\n$")
+  message(FATAL_ERROR "1+2 gave '${out}' with status ${status}")
+endif()
+execute_process(COMMAND ${command} --no-such-option
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+if(NOT status EQUAL 2 OR NOT out STREQUAL "" OR err STREQUAL "")
+  message(FATAL_ERROR "a usage error gave status ${status}, output '${out}', error '${err}'")
+endif()

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "engine_helpers.h"
+
+namespace tly {
+namespace {
+
+using testing::ErrorOf;
+using testing::Widen;
+
+// The token stream of `text` up to and including the end token, as "code" or "code[value]".
+std::string Tokens(std::u16string_view text) {
+  Tly t;
+  t.StartScan(text);
+  std::string out;
+  for (int guard = 0; guard < 100; ++guard) {
+    t.NextToken();
+    if (!out.empty()) out += ' ';
+    out += std::to_string(t.token_code());
+    if (t.token_value() != 0) out += '[' + FormatPrecise(t.token_value()) + ']';
+    if (t.token_code() == code::kEnd) break;
+  }
+  return out;
+}
+
+struct TokenCase {
+  const char* text;
+  const char* tokens;
+};
+
+class TokenStream : public ::testing::TestWithParam<TokenCase> {};
+
+TEST_P(TokenStream, ReadsTheExpectedTokens) {
+  EXPECT_EQ(Tokens(Widen(GetParam().text)), GetParam().tokens) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, TokenStream,
+    ::testing::Values(TokenCase{"SIN(30)", "16 248 1[30] 249 255"},
+                      TokenCase{"Pi", "1[3.14159265358979] 255"},
+                      TokenCase{"#C", "1[299792458] 255"},
+                      TokenCase{"sinh", "22 255"},  // one keyword, not "sin" and h
+                      TokenCase{"a", "2[257] 255"}, TokenCase{"Z", "2[282] 255"},
+                      TokenCase{"&ANS", "2[256] 255"}, TokenCase{"x1", "2[280] 1[1] 255"},
+                      TokenCase{"log10", "29 1[10] 255"}, TokenCase{"true", "1[-1] 255"},
+                      TokenCase{"false", "1 255"}, TokenCase{"#eo", "1[8.85418771414949e-12] 255"},
+                      TokenCase{"#uo", "1[1.2566370761211e-06] 255"},
+                      TokenCase{"#na", "1[6.0221367e+23] 255"}, TokenCase{"gammainc", "68 255"},
+                      TokenCase{"ymd", "123 255"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, TokenStream,
+    ::testing::Values(TokenCase{"2E3", "1[2000] 255"}, TokenCase{"2e", "1[2] 255"},
+                      TokenCase{"2e+", "1[2] 255"}, TokenCase{".5", "1[0.5] 255"},
+                      TokenCase{".", "1 255"}, TokenCase{"5.", "1[5] 255"},
+                      TokenCase{"1.2.3", "1[1.2] 1[0.3] 255"}, TokenCase{"1e308", "1[1e+308] 255"},
+                      TokenCase{"1e-308", "1[1e-308] 255"}, TokenCase{"0.1", "1[0.1] 255"},
+                      TokenCase{"2.5e-3", "1[0.0025] 255"}, TokenCase{"007", "1[7] 255"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Operators, TokenStream,
+    ::testing::Values(TokenCase{"+-*/\\%^", "3 4 5 6 7 8 9 255"},
+                      TokenCase{"(,)", "248 250 249 255"}, TokenCase{"=", "240 255"},
+                      TokenCase{"<> ><", "241 241 255"}, TokenCase{">= =>", "242 242 255"},
+                      TokenCase{">", "243 255"}, TokenCase{"<= =<", "244 244 255"},
+                      TokenCase{"<", "245 255"}, TokenCase{"  1 +\x20 2  ", "1[1] 3 1[2] 255"},
+                      TokenCase{"", "255"}));
+
+TEST(Tokenizer, KeepsProducingTheEndToken) {
+  Tly t;
+  t.StartScan(u"1");
+  t.NextToken();
+  for (int i = 0; i < 5; ++i) {
+    t.NextToken();
+    EXPECT_EQ(t.token_code(), code::kEnd);
+  }
+}
+
+TEST(Tokenizer, CountsParenthesisDepthWithoutCheckingClosers) {
+  Tly t;
+  t.StartScan(u"(()))");
+  int depths[5];
+  for (int& d : depths) {
+    t.NextToken();
+    d = t.paren_depth();
+  }
+  EXPECT_EQ(depths[0], 1);
+  EXPECT_EQ(depths[1], 2);
+  EXPECT_EQ(depths[2], 1);
+  EXPECT_EQ(depths[4], -1);
+}
+
+struct ErrorCase {
+  std::u16string text;
+  int error;
+};
+
+class TokenError : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(TokenError, RaisesItsNumber) {
+  const std::u16string& text = GetParam().text;
+  auto error = ErrorOf([&] {
+    Tly t;
+    t.StartScan(text);
+    for (int i = 0; i < 100; ++i) {
+      t.NextToken();
+      if (t.token_code() == code::kEnd) break;
+    }
+  });
+  EXPECT_EQ(error, GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, TokenError,
+    ::testing::Values(
+        ErrorCase{u"1\t2", 2}, ErrorCase{u"1\u30002", 2},  // tab, full-width blank
+        ErrorCase{u"\uFF11", 2},                           // full-width digit
+        ErrorCase{u"\u00e9", 2}, ErrorCase{u"_", 2}, ErrorCase{u"ab", 2}, ErrorCase{u"&", 2},
+        ErrorCase{u"#", 2}, ErrorCase{u"#x", 2}, ErrorCase{u"a&", 2}, ErrorCase{u"xp", 2},
+        ErrorCase{u"==", 2}, ErrorCase{u"<<", 2}, ErrorCase{u"<>=", 2}, ErrorCase{u"=>=", 2},
+        ErrorCase{u"<=>", 2}, ErrorCase{u"sine", 2}, ErrorCase{u"sinhcosh", 2}, ErrorCase{u"1;", 2},
+        ErrorCase{std::u16string(1, u'\0'), 2}, ErrorCase{u"1e309", 6}, ErrorCase{u"1e-309", 6},
+        ErrorCase{u"0e400", 6}, ErrorCase{u"1e-320", 6}, ErrorCase{u"1e99999", 6},
+        ErrorCase{u"10e308", 6}, ErrorCase{u"1." + std::u16string(309, u'0'), 6},
+        ErrorCase{std::u16string(309, u'9'), 6}, ErrorCase{u"(((((((((", 16}, ErrorCase{u"rd", 30},
+        ErrorCase{u"para", 30}, ErrorCase{u"rp", 30}, ErrorCase{u"&count", 30},
+        ErrorCase{u"&sum", 30}, ErrorCase{u"&avg", 30}, ErrorCase{u"&min", 30},
+        ErrorCase{u"&max", 30}, ErrorCase{u"&var", 30}, ErrorCase{u"&STD", 30}));
+
+TEST(Tokenizer, EightOpenParenthesesAreAllowed) {
+  EXPECT_EQ(Tokens(u"((((((((1"), "248 248 248 248 248 248 248 248 1[1] 255");
+}
+
+TEST(Tokenizer, NumbersAreTheValueOfTheScanSteps) {
+  // '0.1' is 1 / 10 and '1.23' is 1 + 23 / 100, each step rounded on its own.
+  Tly t;
+  t.StartScan(u"123.456e-2");
+  t.NextToken();
+  EXPECT_EQ(t.token_value(), (123 + 456 / 1000.0) / 100);
+}
+
+TEST(Tokenizer, FormulaLongerThanTheCharacterCounterOverflows) {
+  // 32766 characters are readable to the end; one more overflows the 16-bit position.
+  std::u16string fits(32765, u' ');
+  fits += u'1';
+  EXPECT_EQ(Tokens(fits), "1[1] 255");
+  EXPECT_EQ(ErrorOf([&] { Tokens(fits + u' '); }), 6);
+}
+
+}  // namespace
+}  // namespace tly
