@@ -34,6 +34,10 @@ fresh_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i >/dev/null 2>&1
   wineserver -w
+  # regedit reads .reg files in the ANSI code page unless they are UTF-16.
+  iconv -f UTF-8 -t UTF-16 "$root/tests/win/prefix/fonts.reg" > "$WINEPREFIX/fonts.reg"
+  wine regedit /S "$WINEPREFIX/fonts.reg" >/dev/null 2>&1
+  wineserver -w
 }
 
 trap stop_wine EXIT

@@ -1,0 +1,314 @@
+#include "calculator.h"
+
+#include "calculation.h"
+#include "codes.h"
+#include "forms/services.h"
+#include "number_text.h"
+#include "text.h"
+#include "tly_api.h"
+#include "unit_factor.h"
+
+namespace tly {
+namespace {
+
+using forms::TwipRect;
+
+constexpr double kClientWidth = 4080, kClientHeight = 6120;
+constexpr double kPanelGap = 120;  // between the panels, and below the last one
+constexpr int kFirstRegisterRow = code::kFirstLetterRegister;    // a
+constexpr int kLastRegisterRow = code::kLastLetterRegister - 4;  // v: the rows show v ... z
+constexpr int kWindowHelp = 1, kFormulaHelp = 3, kConversionHelp = 6, kVariablesHelp = 7;
+
+forms::FormStyle MainStyle(HICON icon) {
+  forms::FormStyle s;
+  s.caption = L"Tallyra";
+  s.client_width = kClientWidth;
+  s.client_height = kClientHeight;
+  s.quit_on_destroy = true;
+  s.help_context = kWindowHelp;
+  s.icon = icon;
+  return s;
+}
+
+}  // namespace
+
+Calculator::Calculator(Tly& engine, HICON icon) : Form(MainStyle(icon)), engine_(engine) {}
+
+Calculator::~Calculator() = default;
+
+void Calculator::OnCreate() {
+  CreateMenus();
+  CreateControls();
+}
+
+void Calculator::CreateMenus() {
+  HMENU file = AddMenu(nullptr, L"ファイル(&F)");
+  mnuFileEnd = &AddMenuItem(file, L"Tallyraの終了(&X)");
+  HMENU edit = AddMenu(nullptr, L"編集(&E)");
+  mnuEditCopy[0] = &AddMenuItem(edit, L"式をコピー(&C)");
+  mnuEditCopy[1] = &AddMenuItem(edit, L"結果をコピー(&A)");
+  mnuEditPaste = &AddMenuItem(edit, L"貼り付け(&P)");
+  mnuEditClear = &AddMenuItem(edit, L"消去(&B)");
+  AddMenuSeparator(edit);
+  mnuEditVarCls = &AddMenuItem(edit, L"変数の初期化(&I)");
+  HMENU view = AddMenu(nullptr, L"表示(&V)");
+  mnuViewConvert = &AddMenuItem(view, L"単位変換(&C)");
+  mnuViewVariable = &AddMenuItem(view, L"変数(&V)");
+  AddMenuSeparator(view);
+  mnuViewOption = &AddMenuItem(view, L"オプション(&O)...");
+  HMENU help = AddMenu(nullptr, L"ヘルプ(&H)");
+  mnuHelpHelp = &AddMenuItem(help, L"Tallyraヘルプ(&H)");
+  AddMenuSeparator(help);
+  mnuHelpWebpage = &AddMenuItem(help, L"Quessel Works Webページ(&W)");
+  AddMenuSeparator(help);
+  mnuHelpAbout = &AddMenuItem(help, L"バージョン情報(&A)...");
+  // The tray icon's menu never shows in the bar.
+  mnuTask = CreatePopupMenuOfForm();
+  mnuTaskReturn = &AddMenuItem(mnuTask, L"元のサイズに戻す(&R)");
+  AddMenuSeparator(mnuTask);
+  mnuTaskEnd = &AddMenuItem(mnuTask, L"Tallyraの終了(&X)");
+  SetMenuDefaultItem(mnuTask, mnuTaskReturn->id(), FALSE);
+
+  mnuFileEnd->on_click = [this] { Unload(forms::kCodeUnload); };
+  mnuTaskEnd->on_click = [this] { Unload(forms::kCodeUnload); };
+  mnuEditCopy[0]->on_click = [this] {
+    Combo1->Copy();
+    mnuEditPaste->SetEnabled(true);
+  };
+  mnuEditCopy[1]->on_click = [this] {
+    Text1->SelectAll();
+    SendMessageW(Text1->hwnd(), WM_COPY, 0, 0);
+    mnuEditPaste->SetEnabled(true);
+  };
+  mnuEditPaste->on_click = [this] { Combo1->Paste(); };
+  mnuEditClear->on_click = [this] {
+    Combo1->SetText(L"");
+    Text1->SetText(L"");
+  };
+  mnuEditVarCls->on_click = [this] { ResetVariables(); };
+  mnuViewConvert->on_click = [this] { ToggleConversionPanel(); };
+  mnuViewVariable->on_click = [this] { ToggleVariablesPanel(); };
+}
+
+void Calculator::CreateControls() {
+  // In tab order.
+  Label1[0] = std::make_unique<forms::Label>(*this, TwipRect{240, 285, 855, 255}, L"計算式(&T)");
+  Combo1 = std::make_unique<forms::ComboBox>(*this, TwipRect{1200, 240, 2655, 300},
+                                             forms::ComboBox::Style::kEditable);
+  Combo1->SetToolTip(L"式の入力と履歴");
+  Combo1->SetHelpContext(kFormulaHelp);
+  Label1[1] = std::make_unique<forms::Label>(*this, TwipRect{240, 645, 855, 255}, L"計算結果");
+  Text1 = std::make_unique<forms::TextBox>(*this, TwipRect{1200, 600, 2415, 270}, true);
+  Text1->SetToolTip(L"計算式の値");
+  Picture1 = std::make_unique<forms::PictureBox>(*this, TwipRect{240, 1320, 255, 255});
+  Command1 = std::make_unique<forms::Button>(*this, TwipRect{2520, 1320, 1335, 330}, L"計算(&G)",
+                                             forms::Button::Role::kDefault);
+  Command1->SetToolTip(L"計算の実行");
+  SetDefaultButton(Command1.get());
+  CreateConversionPanel();
+  CreateVariablesPanel();
+
+  // Etched separators: a shadow line and a highlight line one pixel below it, under the menu
+  // bar and above the button.
+  for (double y : {0.0, 1080.0}) {
+    AddLine({0, y, kClientWidth, y, COLOR_BTNSHADOW});
+    AddLine({0, y, kClientWidth, y, COLOR_BTNHIGHLIGHT});
+  }
+
+  Combo1->on_change = [this] { UpdateEnabledState(); };
+  Combo1->on_click = [this] { UpdateEnabledState(); };
+  Combo1->keys.on_key_press = [](wchar_t c) { return FormulaKeyAllowed(c); };
+  Command1->on_click = [this] { CalculateCommand(); };
+  Text1->on_click = [this] { Combo1->SetFocus(); };
+}
+
+void Calculator::CreateConversionPanel() {
+  Frame1 = std::make_unique<forms::Frame>(*this, TwipRect{240, 1800, 3615, 1695}, L"単位変換(&C)");
+  Frame1->SetHelpContext(kConversionHelp);
+  forms::Frame& f = *Frame1;
+  Combo2 = std::make_unique<forms::ComboBox>(f, TwipRect{120, 300, 3375, 300},
+                                             forms::ComboBox::Style::kList);
+  Combo2->SetToolTip(L"単位系を選択");
+  Label2 = std::make_unique<forms::Label>(f, TwipRect{120, 795, 975, 255}, L"変換前(&B)");
+  Combo3 = std::make_unique<forms::ComboBox>(f, TwipRect{1200, 750, 2295, 300},
+                                             forms::ComboBox::Style::kList);
+  Combo3->SetToolTip(L"計算式の単位");
+  Label3 = std::make_unique<forms::Label>(f, TwipRect{120, 1245, 975, 255}, L"変換後(&A)");
+  Combo4 = std::make_unique<forms::ComboBox>(f, TwipRect{1200, 1200, 2295, 300},
+                                             forms::ComboBox::Style::kList);
+  Combo4->SetToolTip(L"計算結果の単位");
+  Combo2->on_click = [this] { CategorySelected(); };
+}
+
+void Calculator::CreateVariablesPanel() {
+  Frame2 = std::make_unique<forms::Frame>(*this, TwipRect{240, 3600, 3615, 2295}, L"変数一覧(&L)");
+  Frame2->SetHelpContext(kVariablesHelp);
+  forms::Frame& f = *Frame2;
+  for (int i = 0; i < 5; ++i) {
+    Label4[static_cast<std::size_t>(i)] = std::make_unique<forms::Label>(
+        f, TwipRect{120, 405.0 + 360 * i, 375, 255}, std::to_wstring(i + 1));
+    auto& box = Text2[static_cast<std::size_t>(i)];
+    box = std::make_unique<forms::TextBox>(f, TwipRect{600, 360.0 + 360 * i, 2415, 270});
+    box->SetToolTip(L"倍精度実数");
+    forms::TextBox* raw = box.get();
+    box->on_got_focus = [raw] { raw->SelectAll(); };
+    box->keys.on_key_press = [](wchar_t c) {
+      if (VariableKeyAllowed(c)) return true;
+      forms::Beep(MB_OK);
+      return false;
+    };
+    box->on_validate = [this, i](bool& cancel) { ValidateVariable(i, cancel); };
+  }
+  VScroll1 = std::make_unique<forms::VScrollBar>(f, TwipRect{3120, 360, 255, 1695});
+  VScroll1->large_change = 5;
+  VScroll1->on_change = [this] { RefreshVariableRows(); };
+  VScroll1->on_scroll = [this] { RefreshVariableRows(); };
+}
+
+void Calculator::OnLoad() {
+  // The client area is exactly the designed height, whatever the menu bar takes.
+  SetHeight(Height() - ClientHeight() + kClientHeight);
+
+  mnuEditCopy[0]->SetEnabled(false);
+  mnuEditCopy[1]->SetEnabled(false);
+  mnuEditPaste->SetEnabled(forms::ClipboardHasText());
+  mnuViewConvert->SetChecked(false);
+  mnuViewVariable->SetChecked(false);
+
+  Frame1->SetVisible(mnuViewConvert->Checked());
+  if (!mnuViewConvert->Checked()) {
+    SetHeight(Height() - Frame1->Height() - kPanelGap);
+    Frame2->SetTop(Frame1->Top());
+  }
+  Frame2->SetVisible(mnuViewVariable->Checked());
+  if (!mnuViewVariable->Checked()) SetHeight(Height() - Frame2->Height() - kPanelGap);
+
+  Command1->SetEnabled(false);
+  SetCaption(L"Tallyra");
+  UpdateSystemMenu(*this);
+  Picture1->SetVisible(false);
+  ApplyUIFont(*this);
+  engine_.SeedRandomFromClock();
+  VScroll1->SetRange(kFirstRegisterRow, kLastRegisterRow);
+
+  // The highlight line of each separator lies one pixel below its shadow line.
+  auto& lines = Lines();
+  for (std::size_t i = 1; i < lines.size(); i += 2) {
+    lines[i].y1 = lines[i].y2 = lines[i - 1].y1 + forms::TwipsPerPixelY();
+  }
+
+  for (const std::u16string& name : ReadStringList(
+           kFirstQuantityString, [](int id) { return ToU16(forms::ResourceString(id)); }))
+    Combo2->AddItem(ToWide(name));
+  Combo2->SetListIndex(1);
+}
+
+// ---- the Calculate command and the formula box ----
+
+void Calculator::CalculateCommand() { RunCalculateCommand(engine_, *this); }
+
+void Calculator::UpdateEnabledState() {
+  const bool has_formula = !Combo1->Text().empty();
+  Command1->SetEnabled(has_formula);
+  mnuEditCopy[0]->SetEnabled(has_formula);
+}
+
+std::u16string Calculator::FormulaText() { return ToU16(Combo1->Text()); }
+void Calculator::SetFormulaText(std::u16string_view text) { Combo1->SetText(ToWide(text)); }
+int Calculator::HistoryCount() { return Combo1->ListCount(); }
+std::u16string Calculator::HistoryItem(int index) { return ToU16(Combo1->List(index)); }
+
+void Calculator::InsertHistoryItem(int index, std::u16string_view text) {
+  Combo1->AddItem(ToWide(text), index);
+}
+
+void Calculator::RemoveHistoryItem(int index) { Combo1->RemoveItem(index); }
+
+std::optional<Conversion> Calculator::ActiveConversion() {
+  if (!mnuViewConvert->Checked()) return std::nullopt;
+  return Conversion{Combo2->ListIndex(), Combo3->ListIndex(), Combo4->ListIndex()};
+}
+
+void Calculator::SetResultText(std::u16string_view text) { Text1->SetText(ToWide(text)); }
+void Calculator::FocusFormula() { Combo1->SetFocus(); }
+void Calculator::SetCopyResultEnabled(bool enabled) { mnuEditCopy[1]->SetEnabled(enabled); }
+void Calculator::Beep(unsigned type) { forms::Beep(type); }
+
+std::u16string Calculator::ErrorText(int number) {
+  return ToU16(forms::ResourceString(ErrorMessageId(number)));
+}
+
+char Calculator::DecimalSeparator() { return forms::LocaleDecimalSeparator(); }
+
+// ---- the conversion panel ----
+
+void Calculator::CategorySelected() {
+  Combo3->SetVisible(false);
+  Combo4->SetVisible(false);
+  const int category = Combo2->ListIndex();
+  Combo3->Clear();
+  Combo4->Clear();
+  if (category >= 0) {
+    for (const std::u16string& unit : ReadStringList(
+             FirstUnitString(category), [](int id) { return ToU16(forms::ResourceString(id)); })) {
+      Combo3->AddItem(ToWide(unit));
+      Combo4->AddItem(ToWide(unit));
+    }
+    Combo3->SetListIndex(InitialUnit(category));
+    Combo4->SetListIndex(Combo3->ListIndex());
+  }
+  Combo3->SetVisible(true);
+  Combo4->SetVisible(true);
+}
+
+void Calculator::ToggleConversionPanel() {
+  const bool shown = !mnuViewConvert->Checked();
+  mnuViewConvert->SetChecked(shown);
+  Frame1->SetVisible(shown);
+  if (shown) {
+    SetHeight(Height() + Frame1->Height() + kPanelGap);
+    if (mnuViewVariable->Checked()) Frame2->SetTop(Frame1->Top() + Frame1->Height() + kPanelGap);
+  } else {
+    SetHeight(Height() - Frame1->Height() - kPanelGap);
+    if (mnuViewVariable->Checked()) Frame2->SetTop(Frame1->Top());
+  }
+}
+
+// ---- the variables panel ----
+
+void Calculator::RefreshVariableRows() {
+  const char separator = forms::LocaleDecimalSeparator();
+  for (int i = 0; i < 5; ++i) {
+    const int number = VScroll1->Value() + i;
+    Label4[static_cast<std::size_t>(i)]->SetCaption(std::wstring(1, RegisterLetter(number)));
+    const std::string text =
+        FormatResult(engine_.Register(number - code::kAnsRegisterNumber), separator);
+    Text2[static_cast<std::size_t>(i)]->SetText(std::wstring(text.begin(), text.end()));
+  }
+}
+
+void Calculator::ValidateVariable(int row, bool& cancel) {
+  const auto value = forms::ParseLocaleNumber(Text2[static_cast<std::size_t>(row)]->Text());
+  if (!value) {
+    cancel = true;
+    forms::Beep(MB_OK);
+    return;
+  }
+  engine_.SetRegister(VScroll1->Value() + row - code::kAnsRegisterNumber, *value);
+}
+
+void Calculator::ResetVariables() {
+  for (int i = 1; i < kRegisterCount; ++i) engine_.SetRegister(i, 0);
+  RefreshVariableRows();
+}
+
+void Calculator::ToggleVariablesPanel() {
+  const bool shown = !mnuViewVariable->Checked();
+  mnuViewVariable->SetChecked(shown);
+  Frame2->SetVisible(shown);
+  Frame2->SetTop(mnuViewConvert->Checked() ? Frame1->Top() + Frame1->Height() + kPanelGap
+                                           : Frame1->Top());
+  SetHeight(Height() + (shown ? 1 : -1) * (Frame2->Height() + kPanelGap));
+}
+
+}  // namespace tly

@@ -1,0 +1,94 @@
+// The main window: formula box, Calculate button, result box, the conversion and variables
+// panels, and the menus.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "calculate_command.h"
+#include "forms/form.h"
+#include "tly.h"
+
+namespace tly {
+
+class Calculator : public forms::Form, private CalculateControls {
+ public:
+  explicit Calculator(Tly& engine, HICON icon);
+  ~Calculator() override;
+
+  // The window's modes, read and set by the Options dialog and the window routines.
+  bool ShowInTaskTray = false;
+  bool CloseButtonMinimized = false;
+
+  Tly& engine() { return engine_; }
+
+  // Commands, as the menus and buttons run them.
+  void CalculateCommand();
+  void ToggleConversionPanel();  // mnuViewConvert
+  void ToggleVariablesPanel();   // mnuViewVariable
+  void ResetVariables();         // mnuEditVarCls
+  void RefreshVariableRows();    // the change handler of VScroll1
+  void CategorySelected();       // the click handler of Combo2
+  void UpdateEnabledState();     // the change handler of Combo1
+
+  // Controls.
+  std::array<std::unique_ptr<forms::Label>, 2> Label1;
+  std::unique_ptr<forms::ComboBox> Combo1;
+  std::unique_ptr<forms::TextBox> Text1;
+  std::unique_ptr<forms::PictureBox> Picture1;
+  std::unique_ptr<forms::Button> Command1;
+  std::unique_ptr<forms::Frame> Frame1;
+  std::unique_ptr<forms::ComboBox> Combo2, Combo3, Combo4;
+  std::unique_ptr<forms::Label> Label2, Label3;
+  std::unique_ptr<forms::Frame> Frame2;
+  std::array<std::unique_ptr<forms::Label>, 5> Label4;
+  std::array<std::unique_ptr<forms::TextBox>, 5> Text2;
+  std::unique_ptr<forms::VScrollBar> VScroll1;
+
+  // Menus.
+  forms::MenuItem* mnuFileEnd = nullptr;
+  std::array<forms::MenuItem*, 2> mnuEditCopy{};
+  forms::MenuItem* mnuEditPaste = nullptr;
+  forms::MenuItem* mnuEditClear = nullptr;
+  forms::MenuItem* mnuEditVarCls = nullptr;
+  forms::MenuItem* mnuViewConvert = nullptr;
+  forms::MenuItem* mnuViewVariable = nullptr;
+  forms::MenuItem* mnuViewOption = nullptr;
+  forms::MenuItem* mnuHelpHelp = nullptr;
+  forms::MenuItem* mnuHelpWebpage = nullptr;
+  forms::MenuItem* mnuHelpAbout = nullptr;
+  HMENU mnuTask = nullptr;
+  forms::MenuItem* mnuTaskReturn = nullptr;
+  forms::MenuItem* mnuTaskEnd = nullptr;
+
+ protected:
+  void OnCreate() override;
+  void OnLoad() override;
+
+ private:
+  void CreateMenus();
+  void CreateControls();
+  void CreateConversionPanel();
+  void CreateVariablesPanel();
+  void ValidateVariable(int row, bool& cancel);
+
+  // CalculateControls
+  std::u16string FormulaText() override;
+  void SetFormulaText(std::u16string_view text) override;
+  int HistoryCount() override;
+  std::u16string HistoryItem(int index) override;
+  void InsertHistoryItem(int index, std::u16string_view text) override;
+  void RemoveHistoryItem(int index) override;
+  std::optional<Conversion> ActiveConversion() override;
+  void SetResultText(std::u16string_view text) override;
+  void FocusFormula() override;
+  void SetCopyResultEnabled(bool enabled) override;
+  void RefreshVariables() override { RefreshVariableRows(); }
+  void Beep(unsigned type) override;
+  std::u16string ErrorText(int number) override;
+  char DecimalSeparator() override;
+
+  Tly& engine_;
+};
+
+}  // namespace tly

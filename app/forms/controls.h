@@ -1,0 +1,285 @@
+// The controls of the forms layer: thin owners of standard Win32 controls with the properties
+// and events the program's forms use. Positions and sizes are twips, relative to the
+// container's client area. Every event handler runs inside a window procedure, so none may let
+// an exception escape; the window procedures catch what does.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "owners.h"
+
+namespace tly::forms {
+
+class Form;
+
+struct TwipRect {
+  double left, top, width, height;
+};
+
+struct FontSpec {
+  std::wstring name = L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF";  // ＭＳ Ｐゴシック
+  double points = 9;
+  bool bold = false;
+  bool underline = false;
+};
+
+enum MouseButton { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+
+struct MouseEvent {
+  int button;   // the button that changed (down, up) or the buttons held (move)
+  int shift;    // 1 Shift, 2 Ctrl
+  double x, y;  // twips, relative to the control
+};
+
+// A window that holds controls: a form or a frame.
+class Container {
+ public:
+  virtual ~Container() = default;
+  virtual HWND ContainerWindow() const = 0;
+  virtual Form& OwnerForm() = 0;
+  virtual int ContainerHelpContext() const = 0;
+};
+
+class Control {
+ public:
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+  virtual ~Control();
+
+  HWND hwnd() const { return hwnd_; }
+  static Control* FromWindow(HWND hwnd);
+
+  bool Visible() const;
+  void SetVisible(bool visible);
+  bool Enabled() const;
+  void SetEnabled(bool enabled);
+  void SetFocus();
+  bool HasFocus() const;
+
+  TwipRect Bounds() const;  // in the container's client area
+  void Move(const TwipRect& r);
+  void SetTop(double top);
+  double Top() const { return Bounds().top; }
+  double Height() const { return Bounds().height; }
+  double Width() const { return Bounds().width; }
+
+  void SetToolTip(std::wstring_view text);
+  // F1 on the control opens this topic; 0 uses the container's.
+  void SetHelpContext(int context);
+  int HelpContext() const;
+
+  const FontSpec& Font() const { return font_spec_; }
+  void SetFont(const FontSpec& spec);
+  void SetFontName(std::wstring_view name);
+  virtual bool HasFont() const { return true; }
+
+  // Notifications the container routes to the control that sent them.
+  virtual void OnCommand(WORD /*code*/) {}
+  virtual void OnScroll(WORD /*code*/) {}
+  virtual std::optional<LRESULT> OnColor(HDC /*dc*/) { return std::nullopt; }
+
+ protected:
+  Control(Container& container, const wchar_t* window_class, DWORD style, DWORD ex_style,
+          const TwipRect& bounds, std::wstring_view text = {});
+
+  // Messages to the control's own window, before the control's window procedure sees them.
+  // Returning a value consumes the message.
+  virtual std::optional<LRESULT> OnOwnMessage(HWND hwnd, UINT message, WPARAM wparam,
+                                              LPARAM lparam);
+  void RouteOwnMessages(HWND hwnd);  // routes `hwnd`'s messages to OnOwnMessage as well
+  MouseEvent MakeMouseEvent(WPARAM wparam, LPARAM lparam, int button) const;
+
+  Container& container_;
+  HWND hwnd_ = nullptr;
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR data);
+  FontSpec font_spec_;
+  UniqueFont font_;
+  int help_context_ = 0;
+  std::vector<HWND> subclassed_;
+};
+
+class Label : public Control {
+ public:
+  Label(Container& c, const TwipRect& r, std::wstring_view caption);
+  std::wstring Caption() const;
+  void SetCaption(std::wstring_view caption);
+  bool Border() const;
+  void SetBorder(bool border);
+
+  std::function<void(const MouseEvent&)> on_mouse_down, on_mouse_move, on_mouse_up;
+
+ protected:
+  std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
+};
+
+// Shared by text boxes and the edit field of a combo box.
+struct KeyEvents {
+  // Returns false to discard the typed character.
+  std::function<bool(wchar_t)> on_key_press;
+};
+
+class TextBox : public Control {
+ public:
+  TextBox(Container& c, const TwipRect& r, bool read_only = false);
+  std::wstring Text() const;
+  void SetText(std::wstring_view text);
+  void Select(int start, int length);
+  void SelectAll();
+
+  KeyEvents keys;
+  std::function<void()> on_change, on_click, on_got_focus;
+  // Raised when the focus is about to move to another control of the form; setting the flag
+  // keeps the focus in the box.
+  std::function<void(bool& cancel)> on_validate;
+
+  void OnCommand(WORD code) override;
+  std::optional<LRESULT> OnColor(HDC dc) override;
+
+ protected:
+  std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
+
+ private:
+  bool read_only_;
+  bool validating_ = false;
+};
+
+class ComboBox : public Control {
+ public:
+  enum class Style { kEditable, kList };
+  ComboBox(Container& c, const TwipRect& r, Style style);
+
+  std::wstring Text() const;
+  void SetText(std::wstring_view text);  // raises on_change, as typing does
+  void AddItem(std::wstring_view item, int index = -1);
+  void RemoveItem(int index);
+  void Clear();
+  int ListCount() const;
+  std::wstring List(int index) const;
+  int ListIndex() const;
+  void SetListIndex(int index);  // raises on_click, as picking the item does
+  HWND EditWindow() const { return edit_; }
+  void Copy();   // WM_COPY: the edit field's selection to the clipboard
+  void Paste();  // WM_PASTE
+
+  KeyEvents keys;
+  std::function<void()> on_change, on_click;
+
+  void OnCommand(WORD code) override;
+
+ protected:
+  std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
+
+ private:
+  HWND edit_ = nullptr;
+};
+
+class CheckBox : public Control {
+ public:
+  CheckBox(Container& c, const TwipRect& r, std::wstring_view caption);
+  bool Checked() const;
+  void SetChecked(bool checked);
+
+  std::function<void()> on_click;
+  std::function<void(const MouseEvent&)> on_mouse_up;
+
+  void OnCommand(WORD code) override;
+
+ protected:
+  std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
+};
+
+class Button : public Control {
+ public:
+  enum class Role { kNormal, kDefault, kCancel };
+  Button(Container& c, const TwipRect& r, std::wstring_view caption, Role role = Role::kNormal);
+  std::function<void()> on_click;
+  void Click();  // as the user's click
+  void OnCommand(WORD code) override;
+};
+
+class VScrollBar : public Control {
+ public:
+  VScrollBar(Container& c, const TwipRect& r);
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Value() const { return value_; }
+  void SetRange(int min, int max);  // keeps the value inside; raises on_change if it moves
+  void SetValue(int value);         // raises on_change when the value changes
+  int large_change = 1;
+
+  std::function<void()> on_change, on_scroll;
+  void OnScroll(WORD code) override;
+
+ private:
+  void Apply(int value, bool notify_change);
+  int min_ = 0, max_ = 32767, value_ = 0;
+};
+
+// A hidden window that receives notifications as mouse moves; x is in pixels.
+class PictureBox : public Control {
+ public:
+  PictureBox(Container& c, const TwipRect& r);
+  std::function<void(int x)> on_mouse_move;
+  bool HasFont() const override { return false; }
+
+ protected:
+  std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
+};
+
+class Image : public Control {
+ public:
+  Image(Container& c, const TwipRect& r);
+  void SetPicture(HICON icon);  // not owned
+  bool HasFont() const override { return false; }
+};
+
+// A frame: a captioned group box that holds controls of its own.
+class Frame : public Control, public Container {
+ public:
+  Frame(Container& c, const TwipRect& r, std::wstring_view caption);
+  HWND ContainerWindow() const override { return hwnd_; }
+  Form& OwnerForm() override;
+  int ContainerHelpContext() const override { return HelpContext(); }
+
+ protected:
+  std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
+
+ private:
+  HWND group_ = nullptr;
+};
+
+// A horizontal or vertical line drawn by the form, in a system colour.
+struct Line {
+  double x1, y1, x2, y2;  // twips
+  int system_color;       // COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, ...
+};
+
+class MenuItem {
+ public:
+  MenuItem(HMENU menu, UINT id) : menu_(menu), id_(id) {}
+  UINT id() const { return id_; }
+  bool Checked() const;
+  void SetChecked(bool checked);
+  bool Enabled() const;
+  void SetEnabled(bool enabled);
+  std::wstring Caption() const;
+  std::function<void()> on_click;
+
+ private:
+  HMENU menu_;
+  UINT id_;
+};
+
+void RegisterFormsClasses(HINSTANCE instance);
+bool RouteControlMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+
+}  // namespace tly::forms

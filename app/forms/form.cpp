@@ -1,0 +1,396 @@
+#include "form.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "services.h"
+
+namespace tly::forms {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"TallyraForm";
+
+struct DisabledWindows {
+  HWND except;
+  std::vector<HWND>* list;
+};
+
+BOOL CALLBACK DisableOthers(HWND hwnd, LPARAM data) {
+  auto* d = reinterpret_cast<DisabledWindows*>(data);
+  if (hwnd != d->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+    EnableWindow(hwnd, FALSE);
+    d->list->push_back(hwnd);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+ATOM Form::FormClass() {
+  static const ATOM atom = [] {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterFormsClasses(instance);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    return RegisterClassExW(&wc);
+  }();
+  return atom;
+}
+
+Form::Form(FormStyle style) : style_(std::move(style)) {}
+
+Form::~Form() {
+  if (hwnd_ != nullptr) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void Form::Load() {
+  if (hwnd_ != nullptr) return;
+  FormClass();
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  DWORD ex_style = WS_EX_CONTROLPARENT;
+  if (style_.dialog_frame) {
+    ex_style |= WS_EX_DLGMODALFRAME;
+  } else if (style_.minimize_box) {
+    style |= WS_MINIMIZEBOX;
+  }
+  HWND created =
+      CreateWindowExW(ex_style, kFormClass, style_.caption.c_str(), style, CW_USEDEFAULT,
+                      CW_USEDEFAULT, PixelsX(style_.client_width), PixelsY(style_.client_height),
+                      nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  if (created == nullptr) return;
+  if (style_.icon != nullptr) {
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(style_.icon));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(style_.icon));
+  }
+  OnCreate();
+  if (menu_bar_) SetMenu(hwnd_, menu_bar_.get());
+  // The outer size follows from the designed client area and the frame around it.
+  RECT outer, client;
+  GetWindowRect(hwnd_, &outer);
+  GetClientRect(hwnd_, &client);
+  const int frame_width = (outer.right - outer.left) - client.right;
+  const int frame_height = (outer.bottom - outer.top) - client.bottom;
+  SetWindowPos(hwnd_, nullptr, 0, 0, PixelsX(style_.client_width) + frame_width,
+               PixelsY(style_.client_height) + frame_height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  OnLoad();
+}
+
+void Form::Show() {
+  if (hwnd_ == nullptr) Load();
+  if (hwnd_ == nullptr) return;
+  const bool minimized = pending_state_ == WindowState::kMinimized;
+  pending_state_.reset();
+  ShowWindow(hwnd_, minimized ? SW_SHOWMINIMIZED : SW_SHOW);
+  UpdateWindow(hwnd_);
+}
+
+void Form::ShowModal() {
+  Load();
+  if (hwnd_ == nullptr) return;
+  modal_ = true;
+  HWND previous = GetActiveWindow();
+  disabled_.clear();
+  DisabledWindows d{hwnd_, &disabled_};
+  EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&d));
+  Show();
+  SetForegroundWindow(hwnd_);
+  MSG msg;
+  while (hwnd_ != nullptr) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+      break;
+    }
+    if (got < 0) break;
+    if (!PreTranslate(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  if (hwnd_ != nullptr) Unload(kCodeUnload);
+  ReenableOthers();
+  if (previous != nullptr && IsWindow(previous)) SetActiveWindow(previous);
+}
+
+void Form::ReenableOthers() {
+  for (HWND h : disabled_) {
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+  }
+  disabled_.clear();
+}
+
+bool Form::Unload(UnloadReason reason) {
+  if (hwnd_ == nullptr || unloading_) return true;
+  bool cancel = false;
+  OnQueryUnload(cancel, reason);
+  if (cancel) return false;
+  FinishUnload();
+  return true;
+}
+
+void Form::FinishUnload() {
+  unloading_ = true;
+  OnUnload();
+  // The windows a modal form disabled come back before it goes, so that activation returns
+  // to them rather than to another program.
+  if (modal_) ReenableOthers();
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  unloading_ = false;
+}
+
+double Form::Left() const {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  return TwipsX(r.left);
+}
+
+double Form::Top() const {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  return TwipsY(r.top);
+}
+
+double Form::Width() const {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  return TwipsX(r.right - r.left);
+}
+
+double Form::Height() const {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  return TwipsY(r.bottom - r.top);
+}
+
+void Form::SetLeft(double left) {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  SetWindowPos(hwnd_, nullptr, PixelsX(left), r.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::SetTop(double top) {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  SetWindowPos(hwnd_, nullptr, r.left, PixelsY(top), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::SetHeight(double height) {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, PixelsY(height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+double Form::ClientHeight() const {
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  return TwipsY(r.bottom);
+}
+
+double Form::ClientWidth() const {
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  return TwipsX(r.right);
+}
+
+WindowState Form::State() const {
+  if (pending_state_) return *pending_state_;
+  return IsIconic(hwnd_) ? WindowState::kMinimized : WindowState::kNormal;
+}
+
+void Form::SetState(WindowState state) {
+  if (!IsWindowVisible(hwnd_) && !IsIconic(hwnd_)) {
+    pending_state_ = state;  // applied when the form is shown
+    if (state == WindowState::kMinimized) OnResize();
+    return;
+  }
+  ShowWindow(hwnd_, state == WindowState::kMinimized ? SW_MINIMIZE : SW_RESTORE);
+}
+
+bool Form::Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
+
+void Form::SetVisible(bool visible) {
+  if (visible && pending_state_) {
+    Show();
+    return;
+  }
+  ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+
+std::wstring Form::Caption() const {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void Form::SetCaption(std::wstring_view caption) {
+  SetWindowTextW(hwnd_, std::wstring(caption).c_str());
+}
+
+void Form::UnregisterControl(Control* c) {
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+}
+
+HWND Form::ToolTipWindow() {
+  if (!tooltip_) {
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr));
+  }
+  return tooltip_.get();
+}
+
+HMENU Form::AddMenu(HMENU parent, std::wstring_view caption) {
+  if (!menu_bar_) menu_bar_.reset(CreateMenu());
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(parent != nullptr ? parent : menu_bar_.get(), MF_POPUP | MF_STRING,
+              reinterpret_cast<UINT_PTR>(menu), std::wstring(caption).c_str());
+  return menu;  // owned by the bar from here on
+}
+
+MenuItem& Form::AddMenuItem(HMENU menu, std::wstring_view caption) {
+  const UINT id = next_menu_id_++;
+  AppendMenuW(menu, MF_STRING, id, std::wstring(caption).c_str());
+  auto item = std::make_unique<MenuItem>(menu, id);
+  MenuItem& ref = *item;
+  menu_items_[id] = std::move(item);
+  return ref;
+}
+
+void Form::AddMenuSeparator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+
+HMENU Form::CreatePopupMenuOfForm() {
+  popups_.emplace_back(CreatePopupMenu());
+  return popups_.back().get();
+}
+
+bool Form::PreTranslate(MSG& msg) {
+  if (msg.hwnd == nullptr) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  if (root == nullptr || GetClassLongPtrW(root, GCW_ATOM) != FormClass()) return false;
+  return IsDialogMessageW(root, &msg) != FALSE;
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  Form* self = nullptr;
+  if (message == WM_NCCREATE) {
+    self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  try {
+    return self->HandleMessage(message, wparam, lparam);
+  } catch (...) {
+    // A failing event handler leaves the window as it was; the program goes on.
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  LRESULT routed = 0;
+  if (RouteControlMessage(message, wparam, lparam, routed)) return routed;
+  switch (message) {
+    case WM_COMMAND:
+      if (lparam == 0 && HIWORD(wparam) == 0) {
+        auto it = menu_items_.find(LOWORD(wparam));
+        if (it != menu_items_.end() && it->second->on_click) it->second->on_click();
+      }
+      return 0;
+    case DM_GETDEFID:
+      if (default_button_ != nullptr && default_button_->hwnd() != nullptr)
+        return MAKELRESULT(GetDlgCtrlID(default_button_->hwnd()), DC_HASDEFID);
+      return 0;
+    case WM_SIZE: OnResize(); return 0;
+    case WM_ACTIVATE:
+      // The control that had the focus gets it back when the form is activated again.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) last_focus_ = focus;
+      }
+      return DefWindowProcW(hwnd_, message, wparam, lparam);
+    case WM_SETFOCUS: {
+      HWND target =
+          (last_focus_ != nullptr && IsWindow(last_focus_) && IsChild(hwnd_, last_focus_) &&
+           IsWindowEnabled(last_focus_) && IsWindowVisible(last_focus_))
+              ? last_focus_
+              : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+      if (target != nullptr) ::SetFocus(target);
+      return 0;
+    }
+    case WM_CLOSE: Unload(kUserClose); return 0;
+    case WM_QUERYENDSESSION: {
+      bool cancel = false;
+      OnQueryUnload(cancel, kWindowsEnding);
+      return cancel ? FALSE : TRUE;
+    }
+    case WM_ENDSESSION:
+      // Windows ends without destroying the window: the unload steps run now or never.
+      if (wparam != FALSE && !unloading_) {
+        unloading_ = true;
+        OnUnload();
+      }
+      return 0;
+    case WM_PAINT: Paint(); return 0;
+    case WM_HELP: {
+      const auto* info = reinterpret_cast<const HELPINFO*>(lparam);
+      int context = 0;
+      for (HWND h = static_cast<HWND>(info->hItemHandle); h != nullptr && h != hwnd_;
+           h = GetParent(h)) {
+        if (Control* c = Control::FromWindow(h); c != nullptr && c->HelpContext() != 0) {
+          context = c->HelpContext();
+          break;
+        }
+      }
+      OnHelp(context != 0 ? context : style_.help_context);
+      return TRUE;
+    }
+    case WM_DESTROY:
+      if (style_.quit_on_destroy) PostQuitMessage(0);
+      return 0;
+    default: break;
+  }
+  if (auto r = OnMessage(message, wparam, lparam)) return *r;
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+std::optional<LRESULT> Form::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+void Form::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  for (const Line& line : lines_) {
+    UniquePen pen(CreatePen(PS_SOLID, 1, GetSysColor(line.system_color)));
+    HGDIOBJ old = SelectObject(dc, pen.get());
+    MoveToEx(dc, PixelsX(line.x1), PixelsY(line.y1), nullptr);
+    // Lines include their last point, as the design tools draw them.
+    int x2 = PixelsX(line.x2), y2 = PixelsY(line.y2);
+    LineTo(dc, x2 + (line.y1 == line.y2 ? 1 : 0), y2 + (line.x1 == line.x2 ? 1 : 0));
+    SelectObject(dc, old);
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+}  // namespace tly::forms

@@ -1,0 +1,161 @@
+#include "services.h"
+
+#include <oleauto.h>
+
+#include <cmath>
+#include <vector>
+
+#include "owners.h"
+
+namespace tly::forms {
+namespace {
+
+struct ScreenMetrics {
+  double per_pixel_x, per_pixel_y;
+};
+
+const ScreenMetrics& Metrics() {
+  static const ScreenMetrics metrics = [] {
+    UniqueScreenDc dc(GetDC(nullptr));
+    int dpi_x = GetDeviceCaps(dc.get(), LOGPIXELSX), dpi_y = GetDeviceCaps(dc.get(), LOGPIXELSY);
+    if (dpi_x <= 0) dpi_x = 96;
+    if (dpi_y <= 0) dpi_y = 96;
+    return ScreenMetrics{1440.0 / dpi_x, 1440.0 / dpi_y};
+  }();
+  return metrics;
+}
+
+std::wstring QueryVersionString(const std::vector<BYTE>& block, const wchar_t* name) {
+  struct Translation {
+    WORD language, code_page;
+  }* translations = nullptr;
+  UINT size = 0;
+  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                      reinterpret_cast<void**>(&translations), &size) ||
+      size < sizeof(Translation))
+    return {};
+  wchar_t path[64];
+  swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translations[0].language,
+           translations[0].code_page, name);
+  wchar_t* value = nullptr;
+  if (!VerQueryValueW(block.data(), path, reinterpret_cast<void**>(&value), &size) || size == 0)
+    return {};
+  return std::wstring(value, size - 1);
+}
+
+}  // namespace
+
+double TwipsPerPixelX() { return Metrics().per_pixel_x; }
+double TwipsPerPixelY() { return Metrics().per_pixel_y; }
+int PixelsX(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelX())); }
+int PixelsY(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelY())); }
+double TwipsX(int pixels) { return pixels * TwipsPerPixelX(); }
+double TwipsY(int pixels) { return pixels * TwipsPerPixelY(); }
+
+std::wstring ResourceString(int id) {
+  const wchar_t* text = nullptr;
+  int length = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id),
+                           reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) return {};
+  return std::wstring(text, static_cast<std::size_t>(length));
+}
+
+int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags) {
+  return MessageBoxW(owner, std::wstring(text).c_str(), std::wstring(title).c_str(), flags);
+}
+
+void Beep(UINT type) { MessageBeep(type); }
+
+bool ClipboardHasText() {
+  return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
+}
+
+std::optional<double> ParseLocaleNumber(std::wstring_view text) {
+  std::wstring copy(text);
+  double value = 0;
+  if (FAILED(VarR8FromStr(copy.data(), LOCALE_USER_DEFAULT, 0, &value))) return std::nullopt;
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+char LocaleDecimalSeparator() {
+  wchar_t separator[8] = {};
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 0 &&
+      separator[0] > 0 && separator[0] < 128)
+    return static_cast<char>(separator[0]);
+  return '.';
+}
+
+std::wstring FullProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring ProgramFolder() {
+  std::wstring path = FullProgramPath();
+  std::size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos) return L".";
+  if (slash == 2 && path[1] == L':') return path.substr(0, 3);  // "C:\"
+  return path.substr(0, slash);
+}
+
+std::wstring ProgramFileTitle() {
+  std::wstring path = FullProgramPath();
+  std::size_t slash = path.find_last_of(L'\\');
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  std::size_t dot = name.find_last_of(L'.');
+  return dot == std::wstring::npos ? name : name.substr(0, dot);
+}
+
+const VersionInfo& ProgramVersion() {
+  static const VersionInfo info = [] {
+    VersionInfo v;
+    std::wstring path = FullProgramPath();
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return v;
+    std::vector<BYTE> block(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return v;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+        fixed != nullptr) {
+      v.major = HIWORD(fixed->dwProductVersionMS);
+      v.minor = LOWORD(fixed->dwProductVersionMS);
+      v.revision = HIWORD(fixed->dwProductVersionLS);
+    }
+    v.company = QueryVersionString(block, L"CompanyName");
+    v.product = QueryVersionString(block, L"ProductName");
+    v.legal_copyright = QueryVersionString(block, L"LegalCopyright");
+    return v;
+  }();
+  return info;
+}
+
+std::wstring Widen(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), length);
+  return out;
+}
+
+std::string Narrow(std::wstring_view text) {
+  if (text.empty()) return {};
+  int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length,
+                      nullptr, nullptr);
+  return out;
+}
+
+}  // namespace tly::forms

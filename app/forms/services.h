@@ -1,0 +1,47 @@
+// Run-time services of the user interface: screen geometry in twips, the string table, message
+// boxes and beeps, the clipboard, the locale's numbers, and what the program knows of itself.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tly::forms {
+
+// Twips per pixel of the screen (1440 / DPI), read once.
+double TwipsPerPixelX();
+double TwipsPerPixelY();
+int PixelsX(double twips);
+int PixelsY(double twips);
+double TwipsX(int pixels);
+double TwipsY(int pixels);
+
+// String resource `id` of the program; empty when there is none.
+std::wstring ResourceString(int id);
+
+int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags);
+void Beep(UINT type = 0xFFFFFFFF);
+
+bool ClipboardHasText();
+
+// The locale's standard numeric test and conversion: nullopt when `text` is not a number.
+std::optional<double> ParseLocaleNumber(std::wstring_view text);
+char LocaleDecimalSeparator();
+
+// The program's folder (with no trailing backslash unless it is a drive root), its file name
+// without extension, and its version information.
+std::wstring ProgramFolder();
+std::wstring ProgramFileTitle();
+std::wstring FullProgramPath();
+struct VersionInfo {
+  int major = 0, minor = 0, revision = 0;
+  std::wstring company, product, legal_copyright;
+};
+const VersionInfo& ProgramVersion();
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view text);  // UTF-8
+
+}  // namespace tly::forms
