@@ -35,8 +35,8 @@ fresh_prefix() {
   wineboot -i >/dev/null 2>&1
   wineserver -w
   # regedit reads .reg files in the ANSI code page unless they are UTF-16.
-  iconv -f UTF-8 -t UTF-16 "$root/tests/win/prefix/fonts.reg" > "$WINEPREFIX/fonts.reg"
-  wine regedit /S "$WINEPREFIX/fonts.reg" >/dev/null 2>&1
+  iconv -f UTF-8 -t UTF-16 "$root/tests/win/prefix/settings.reg" > "$WINEPREFIX/settings.reg"
+  wine regedit /S "$WINEPREFIX/settings.reg" >/dev/null 2>&1
   wineserver -w
 }
 

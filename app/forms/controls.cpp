@@ -104,7 +104,6 @@ Control::Control(Container& container, const wchar_t* window_class, DWORD style,
   SetPropW(hwnd_, kControlProperty, this);
   RouteOwnMessages(hwnd_);
   form.RegisterControl(this);
-  if (HasFont()) SetFont(font_spec_);
 }
 
 Control::~Control() {
@@ -211,16 +210,12 @@ int Control::HelpContext() const { return help_context_; }
 
 void Control::SetFont(const FontSpec& spec) {
   font_spec_ = spec;
-  LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(spec.points * 1440.0 / 72 / TwipsPerPixelY()));
-  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  lf.lfUnderline = spec.underline ? TRUE : FALSE;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = DEFAULT_QUALITY;
-  wcsncpy(lf.lfFaceName, spec.name.c_str(), LF_FACESIZE - 1);
-  UniqueFont font(CreateFontIndirectW(&lf));
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-  font_ = std::move(font);  // the old font is released only once the control no longer uses it
+  font_applied_ = true;
+  HFONT font = container_.OwnerForm().SharedFont(spec);
+  // A control of a form not yet shown has nothing to redraw.
+  const BOOL redraw = IsWindowVisible(container_.OwnerForm().hwnd());
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+  OnFontChanged();
 }
 
 void Control::SetFontName(std::wstring_view name) {
@@ -387,23 +382,37 @@ ComboBox::ComboBox(Container& c, const TwipRect& r, Style style)
     : Control(c, L"COMBOBOX",
               WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
                   (style == Style::kEditable ? (CBS_DROPDOWN | CBS_AUTOHSCROLL) : CBS_DROPDOWNLIST),
-              0, {r.left, r.top, r.width, r.height + 3000}) {
+              0, {r.left, r.top, r.width, r.height + 3000}),
+      design_height_(r.height) {
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
   if (style == Style::kEditable && GetComboBoxInfo(hwnd_, &info)) {
     edit_ = info.hwndItem;
     RouteOwnMessages(edit_);
   }
-  // The closed box is as high as its design height: its window holds the selection field and
-  // a frame around it, while the height given at creation sizes the dropped-down list.
-  RECT closed;
-  GetWindowRect(hwnd_, &closed);
-  const auto field =
-      static_cast<int>(SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-  const int wanted = PixelsY(r.height) - ((closed.bottom - closed.top) - field);
-  if (wanted > 0 && wanted != field)
-    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
 }
+
+// The closed box is as high as its design height: its window holds the selection field and a
+// frame around it, while the height given at creation sizes the dropped-down list. A new font
+// resizes the field, so the fit runs again then; the frame's share depends on the field's own
+// height, so it may take a step or two.
+void ComboBox::FitHeight() {
+  const int target = PixelsY(design_height_);
+  // Steps are taken from the value last set rather than read back: not every implementation
+  // reports the field height in the units it is set in.
+  auto setting =
+      static_cast<int>(SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    RECT closed;
+    GetWindowRect(hwnd_, &closed);
+    const int difference = target - (closed.bottom - closed.top);
+    if (difference == 0 || setting + difference <= 0) break;
+    setting += difference;
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), setting);
+  }
+}
+
+void ComboBox::OnFontChanged() { FitHeight(); }
 
 std::wstring ComboBox::Text() const {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
@@ -589,7 +598,6 @@ Frame::Frame(Container& c, const TwipRect& r, std::wstring_view caption)
   group_ = CreateWindowExW(0, L"BUTTON", std::wstring(caption).c_str(),
                            WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, client.right, client.bottom,
                            hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SetFont(Font());
 }
 
 std::optional<LRESULT> Frame::OnOwnMessage(HWND, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -27,6 +27,7 @@ struct FontSpec {
   double points = 9;
   bool bold = false;
   bool underline = false;
+  auto operator<=>(const FontSpec&) const = default;
 };
 
 enum MouseButton { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
@@ -75,9 +76,13 @@ class Control {
   int HelpContext() const;
 
   const FontSpec& Font() const { return font_spec_; }
+  // Fonts are shared by the controls of a form that use the same one; a control that gets no
+  // font of its own by the end of the form's load takes its design font then.
   void SetFont(const FontSpec& spec);
   void SetFontName(std::wstring_view name);
+  bool FontApplied() const { return font_applied_; }
   virtual bool HasFont() const { return true; }
+  virtual void OnFontChanged() {}
 
   // Notifications the container routes to the control that sent them.
   virtual void OnCommand(WORD /*code*/) {}
@@ -102,7 +107,7 @@ class Control {
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                        UINT_PTR id, DWORD_PTR data);
   FontSpec font_spec_;
-  UniqueFont font_;
+  bool font_applied_ = false;
   int help_context_ = 0;
   std::vector<HWND> subclassed_;
 };
@@ -174,12 +179,15 @@ class ComboBox : public Control {
   std::function<void()> on_change, on_click;
 
   void OnCommand(WORD code) override;
+  void OnFontChanged() override;
 
  protected:
   std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
 
  private:
+  void FitHeight();
   HWND edit_ = nullptr;
+  double design_height_;
 };
 
 class CheckBox : public Control {

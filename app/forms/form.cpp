@@ -84,6 +84,9 @@ void Form::Load() {
                PixelsY(style_.client_height) + frame_height,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   OnLoad();
+  for (Control* c : controls_) {
+    if (c->HasFont() && !c->FontApplied()) c->SetFont(c->Font());
+  }
 }
 
 void Form::Show() {
@@ -253,6 +256,19 @@ HWND Form::ToolTipWindow() {
                                    GetModuleHandleW(nullptr), nullptr));
   }
   return tooltip_.get();
+}
+
+HFONT Form::SharedFont(const FontSpec& spec) {
+  auto it = fonts_.find(spec);
+  if (it != fonts_.end()) return it->second.get();
+  LOGFONTW lf{};
+  lf.lfHeight = -static_cast<LONG>(std::lround(spec.points * 1440.0 / 72 / TwipsPerPixelY()));
+  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfUnderline = spec.underline ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  wcsncpy(lf.lfFaceName, spec.name.c_str(), LF_FACESIZE - 1);
+  return fonts_.emplace(spec, UniqueFont(CreateFontIndirectW(&lf))).first->second.get();
 }
 
 HMENU Form::AddMenu(HMENU parent, std::wstring_view caption) {

@@ -82,6 +82,7 @@ class Form : public Container {
   void UnregisterControl(Control* c);
   int NextControlId() { return next_control_id_++; }
   HWND ToolTipWindow();
+  HFONT SharedFont(const FontSpec& spec);  // owned by the form
 
   // Routes a message to the dialog keyboard of the form it belongs to; true when consumed.
   static bool PreTranslate(MSG& msg);
@@ -124,6 +125,7 @@ class Form : public Container {
   Button* default_button_ = nullptr;
   std::vector<Line> lines_;
   UniqueWindow tooltip_;
+  std::map<FontSpec, UniqueFont> fonts_;
   std::optional<WindowState> pending_state_;
   bool unloading_ = false;
   bool modal_ = false;

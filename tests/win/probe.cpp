@@ -1,0 +1,132 @@
+// A small outside observer of the running program, for the end-to-end tests and the start-up
+// benchmark:
+//   tallyra-probe text                 prints the formula and result boxes of the main window
+//   tallyra-probe wait [seconds]       waits until the main window exists
+//   tallyra-probe close                asks the main window to close
+//   tallyra-probe startup N PROGRAM... starts each program N times, timing each start until
+//                                      the program waits for input; prints the medians in ms
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND FindMainWindow() { return FindWindowW(L"TallyraForm", L"Tallyra"); }
+
+// The text of a control of another process: GetWindowText would read only captions there.
+std::wstring Text(HWND hwnd) {
+  if (hwnd == nullptr) return {};
+  auto length = static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(length + 1, L'\0');
+  length = static_cast<std::size_t>(
+      SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+  text.resize(length);
+  return text;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+struct Boxes {
+  HWND formula = nullptr, result = nullptr;
+};
+
+BOOL CALLBACK Collect(HWND hwnd, LPARAM data) {
+  auto* boxes = reinterpret_cast<Boxes*>(data);
+  wchar_t cls[32] = {};
+  GetClassNameW(hwnd, cls, 32);
+  if (_wcsicmp(cls, L"Edit") != 0) return TRUE;
+  wchar_t parent[32] = {};
+  GetClassNameW(GetParent(hwnd), parent, 32);
+  if (_wcsicmp(parent, L"ComboBox") == 0) {
+    if (boxes->formula == nullptr) boxes->formula = hwnd;  // the first combo box is Combo1
+  } else if ((GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) != 0) {
+    boxes->result = hwnd;
+  }
+  return TRUE;
+}
+
+int PrintText() {
+  HWND main = FindMainWindow();
+  if (main == nullptr) return 1;
+  Boxes boxes;
+  EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&boxes));
+  std::printf("formula=%s\nresult=%s\n", Utf8(Text(boxes.formula)).c_str(),
+              Utf8(Text(boxes.result)).c_str());
+  return 0;
+}
+
+int Wait(double seconds) {
+  for (double waited = 0; waited < seconds; waited += 0.1) {
+    if (HWND main = FindMainWindow(); main != nullptr && IsWindowVisible(main)) return 0;
+    Sleep(100);
+  }
+  return 1;
+}
+
+double StartOnce(const std::wstring& program) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::wstring command = L"\"" + program + L"\"";
+  LARGE_INTEGER frequency, start, ready;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi))
+    return -1;
+  WaitForInputIdle(pi.hProcess, 20000);
+  QueryPerformanceCounter(&ready);
+  // Close the program's windows as the user would and let it end.
+  EnumThreadWindows(
+      pi.dwThreadId,
+      [](HWND hwnd, LPARAM) -> BOOL {
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        return TRUE;
+      },
+      0);
+  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return 1000.0 * static_cast<double>(ready.QuadPart - start.QuadPart) /
+         static_cast<double>(frequency.QuadPart);
+}
+
+int Startup(int runs, int argc, wchar_t** argv) {
+  for (int p = 0; p < argc; ++p) {
+    std::vector<double> times;
+    StartOnce(argv[p]);  // warm the file cache once
+    for (int i = 0; i < runs; ++i) times.push_back(StartOnce(argv[p]));
+    std::sort(times.begin(), times.end());
+    std::printf("%s median %.1f ms (min %.1f, max %.1f, %d runs)\n", Utf8(argv[p]).c_str(),
+                times[times.size() / 2], times.front(), times.back(), runs);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"text") return PrintText();
+  if (command == L"wait") return Wait(argc > 2 ? _wtof(argv[2]) : 20);
+  if (command == L"close") {
+    HWND main = FindMainWindow();
+    if (main == nullptr) return 1;
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == L"startup" && argc > 3) return Startup(_wtoi(argv[2]), argc - 3, argv + 3);
+  std::fprintf(stderr, "usage: tallyra-probe text | wait [s] | close | startup N PROGRAM...\n");
+  return 2;
+}

@@ -1,0 +1,65 @@
+// Helpers for the tests that drive the real windows under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "forms/form.h"
+
+namespace tly::testing {
+
+// Handles every message that is waiting, as the program's message loop does.
+inline void Pump() {
+  MSG msg;
+  for (int round = 0; round < 3; ++round) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;  // the main window posts it when it goes
+      if (!forms::Form::PreTranslate(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    Sleep(10);
+  }
+}
+
+inline std::wstring WindowText(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+inline int ClientHeightPixels(HWND hwnd) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  return r.bottom;
+}
+
+inline std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+inline void SetClipboardText(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (mem != nullptr) {
+    memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    if (SetClipboardData(CF_UNICODETEXT, mem) == nullptr) GlobalFree(mem);
+  }
+  CloseClipboard();
+}
+
+}  // namespace tly::testing
