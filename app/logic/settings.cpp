@@ -1,0 +1,202 @@
+#include "settings.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "numbered_error.h"
+
+namespace tly {
+namespace {
+
+constexpr std::u16string_view kAppKey = u"";
+constexpr std::u16string_view kVariables = u"Variable";
+constexpr std::u16string_view kFormation = u"Formation";
+constexpr std::u16string_view kProductName = u"Tallyra";
+
+// A read that fails counts as a missing value.
+SettingValue Read(SettingsStore& s, std::u16string_view section, std::u16string_view name,
+                  const SettingValue& default_value) {
+  try {
+    return s.Get(section, name, default_value);
+  } catch (const NumberedError&) {
+    return default_value;
+  }
+}
+
+// Writes at unload go on past a failing one: each value is kept if it can be.
+void WriteEach(SettingsStore& s, std::u16string_view section, std::u16string_view name,
+               const SettingValue& value) {
+  try {
+    s.Set(section, name, value);
+  } catch (const NumberedError&) {
+  }
+}
+
+void DeleteIfThere(SettingsStore& s, std::u16string_view section, std::u16string_view name) {
+  try {
+    s.Delete(section, name);
+  } catch (const NumberedError&) {
+    // Nothing was stored under that name.
+  }
+}
+
+}  // namespace
+
+bool ReadBoolean(SettingsStore& s, std::u16string_view section, std::u16string_view name,
+                 bool default_value) {
+  const SettingValue v = Read(s, section, name, SettingValue::Boolean(default_value));
+  if (!v.IsNumber() || !std::isfinite(v.number)) return default_value;
+  return v.number != 0;
+}
+
+std::optional<std::int32_t> ReadLong(SettingsStore& s, std::u16string_view section,
+                                     std::u16string_view name, std::int32_t min, std::int32_t max) {
+  const SettingValue v = Read(s, section, name, SettingValue::Empty());
+  if (!v.IsNumber() || !std::isfinite(v.number) || std::floor(v.number) != v.number ||
+      v.number < min || v.number > max)
+    return std::nullopt;
+  return static_cast<std::int32_t>(v.number);
+}
+
+double ReadDouble(SettingsStore& s, std::u16string_view section, std::u16string_view name,
+                  double default_value) {
+  const SettingValue v = Read(s, section, name, SettingValue::Double(default_value));
+  // A register never holds an infinity or a NaN, whatever the registry says.
+  if (!v.IsNumber() || !std::isfinite(v.number)) return default_value;
+  return v.number;
+}
+
+std::u16string ReadString(SettingsStore& s, std::u16string_view section, std::u16string_view name) {
+  SettingValue v = Read(s, section, name, SettingValue::String(u""));
+  return v.type == SettingValue::Type::kString ? std::move(v.text) : std::u16string();
+}
+
+std::u16string HistoryKey(int index) {
+  std::u16string digits;
+  for (int n = index; n > 0 || digits.empty(); n /= 10)
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + n % 10));
+  if (digits.size() < 2) digits.insert(digits.begin(), u'0');
+  return digits;
+}
+
+std::u16string RegisterKey(int number) {
+  return std::u16string(1, static_cast<char16_t>(number - 192));
+}
+
+StartupSettings ReadStartupSettings(SettingsStore& store) {
+  StartupSettings s;
+  s.left = ReadLong(store, kAppKey, u"Left", INT32_MIN, INT32_MAX);
+  s.top = ReadLong(store, kAppKey, u"Top", INT32_MIN, INT32_MAX);
+  s.unit_convert = ReadBoolean(store, kAppKey, u"UnitConvert", false);
+  s.variable_list = ReadBoolean(store, kAppKey, u"VariableList", false);
+  for (int n = 257; n <= 282; ++n)
+    s.registers[static_cast<std::size_t>(n - 257)] =
+        ReadDouble(store, kVariables, RegisterKey(n), 0);
+  if (ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
+    // The program saves at most 100 entries; a larger or negative count is not its own.
+    const int count = ReadLong(store, kFormation, u"ListCount", 0, kMaxSavedHistory).value_or(0);
+    for (int i = 0; i < count; ++i)
+      s.history.push_back(ReadString(store, kFormation, HistoryKey(i)));
+  }
+  s.task_tray = ReadBoolean(store, kAppKey, u"TaskTray", false);
+  s.minimized = ReadBoolean(store, kAppKey, u"Minimized", false);
+  s.close_button = ReadBoolean(store, kAppKey, u"CloseButton", false);
+  s.unit = ReadLong(store, kAppKey, u"Unit", 0, 13).value_or(1);
+  return s;
+}
+
+void WriteShutdownSettings(SettingsStore& store, const ShutdownSettings& s) {
+  WriteEach(store, kAppKey, u"Left", SettingValue::Long(s.left));
+  WriteEach(store, kAppKey, u"Top", SettingValue::Long(s.top));
+  WriteEach(store, kAppKey, u"UnitConvert", SettingValue::Boolean(s.unit_convert));
+  WriteEach(store, kAppKey, u"VariableList", SettingValue::Boolean(s.variable_list));
+  WriteEach(store, kAppKey, u"Unit", SettingValue::Integer(static_cast<std::int16_t>(s.unit)));
+  WriteEach(store, kAppKey, u"TaskTray", SettingValue::Boolean(s.task_tray));
+  WriteEach(store, kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
+  if (ReadBoolean(store, kAppKey, u"SaveVariable", false)) {
+    for (int n = 257; n <= 282; ++n)
+      WriteEach(store, kVariables, RegisterKey(n),
+                SettingValue::Double(s.registers[static_cast<std::size_t>(n - 257)]));
+  }
+  if (ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
+    const int n = std::min(static_cast<int>(s.history.size()), kMaxSavedHistory);
+    WriteEach(store, kFormation, u"ListCount", SettingValue::Integer(static_cast<std::int16_t>(n)));
+    for (int i = 0; i < n; ++i)
+      WriteEach(store, kFormation, HistoryKey(i),
+                SettingValue::String(s.history[static_cast<std::size_t>(i)]));
+  }
+}
+
+OptionSettings ReadOptionSettings(SettingsStore& store) {
+  OptionSettings o;
+  o.minimized = ReadBoolean(store, kAppKey, u"Minimized", false);
+  o.startup_root = static_cast<std::uint32_t>(
+      ReadLong(store, kAppKey, u"hKeyStartUp", INT32_MIN, INT32_MAX).value_or(0));
+  o.save_variables = ReadBoolean(store, kAppKey, u"SaveVariable", false);
+  o.save_history = ReadBoolean(store, kAppKey, u"SaveFormation", false);
+  return o;
+}
+
+void ApplyOptions(const OptionChoices& c, OptionEffects& effects, SettingsStore& store,
+                  std::u16string_view run_key, std::u16string_view program_path) {
+  const bool tray = c.tray;
+  if (tray && !effects.ShowInTaskTray()) effects.AddTrayIcon();
+  if (!tray && effects.ShowInTaskTray()) effects.DeleteTrayIcon();
+  effects.SetShowInTaskTray(tray);
+  effects.SetCloseButtonMinimized(c.close_minimizes && tray);
+
+  // Registering and unregistering go on past any failure; only a start-up entry that can be
+  // written under neither root is reported.
+  std::uint32_t root = 0;
+  if (c.startup && tray) {
+    try {
+      store.SetDefaultSection(false);
+      root = kHkeyLocalMachine;
+      store.SetRootKey(root);
+      store.Set(run_key, kProductName, SettingValue::String(program_path));
+    } catch (const NumberedError& e) {
+      if (e.number() == err::kRegistry) {
+        try {
+          root = kHkeyCurrentUser;
+          store.SetRootKey(root);
+          store.Set(run_key, kProductName, SettingValue::String(program_path));
+        } catch (const NumberedError& again) {
+          if (again.number() == err::kRegistry) {
+            root = 0;
+            effects.ReportStartupFailure();
+          }
+        }
+      }
+    }
+  } else {
+    root = static_cast<std::uint32_t>(
+        ReadLong(store, kAppKey, u"hKeyStartUp", INT32_MIN, INT32_MAX).value_or(0));
+    if (root != 0) {
+      try {
+        store.SetDefaultSection(false);
+        store.SetRootKey(root);
+        store.Delete(run_key, kProductName);
+      } catch (const NumberedError&) {
+      }
+      root = 0;
+    }
+  }
+
+  store.SetDefaultSection(true);
+  store.Set(kAppKey, u"hKeyStartUp", SettingValue::Long(static_cast<std::int32_t>(root)));
+  store.Set(kAppKey, u"Minimized", SettingValue::Boolean(c.start_minimized && tray));
+  if (ReadBoolean(store, kAppKey, u"SaveVariable", false) && !c.save_variables) {
+    for (int n = 257; n <= 282; ++n) DeleteIfThere(store, kVariables, RegisterKey(n));
+  }
+  store.Set(kAppKey, u"SaveVariable", SettingValue::Boolean(c.save_variables));
+  if (ReadBoolean(store, kAppKey, u"SaveFormation", false) && !c.save_history) {
+    const int n = ReadLong(store, kFormation, u"ListCount", 0, INT16_MAX).value_or(0);
+    for (int i = 0; i < n; ++i) DeleteIfThere(store, kFormation, HistoryKey(i));
+    DeleteIfThere(store, kFormation, u"ListCount");
+  }
+  store.Set(kAppKey, u"SaveFormation", SettingValue::Boolean(c.save_history));
+  effects.UpdateSystemMenu();
+}
+
+}  // namespace tly

@@ -1,0 +1,136 @@
+// The settings table: every value the main window and the Options dialog keep in the per-user
+// registry, read and written through the settings library in a fixed order, with the defaults
+// that stand in for values that are missing, of another type or out of range.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace tly {
+
+// A value as the settings library hands it over: nothing, a 16- or 32-bit integer, a boolean,
+// a single or double, or a string.
+struct SettingValue {
+  enum class Type { kEmpty, kInteger, kLong, kBoolean, kSingle, kDouble, kString };
+  Type type = Type::kEmpty;
+  double number = 0;  // integers, booleans (-1 or 0), singles and doubles
+  std::u16string text;
+
+  static SettingValue Empty() { return {}; }
+  static SettingValue Integer(std::int16_t v) { return {Type::kInteger, double(v), {}}; }
+  static SettingValue Long(std::int32_t v) { return {Type::kLong, double(v), {}}; }
+  static SettingValue Boolean(bool v) { return {Type::kBoolean, v ? -1.0 : 0.0, {}}; }
+  static SettingValue Single(float v) { return {Type::kSingle, double(v), {}}; }
+  static SettingValue Double(double v) { return {Type::kDouble, v, {}}; }
+  static SettingValue String(std::u16string_view v) {
+    return {Type::kString, 0, std::u16string(v)};
+  }
+  bool IsNumber() const { return type != Type::kEmpty && type != Type::kString; }
+  bool operator==(const SettingValue&) const = default;
+};
+
+// The operations of a Registry object that the program uses. Failures raise NumberedError 335.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual void SetDefaultSection(bool on) = 0;
+  virtual void SetRootKey(std::uint32_t root) = 0;
+  virtual SettingValue Get(std::u16string_view section, std::u16string_view name,
+                           const SettingValue& default_value) = 0;
+  virtual void Set(std::u16string_view section, std::u16string_view name,
+                   const SettingValue& value) = 0;
+  virtual void Delete(std::u16string_view section, std::u16string_view name) = 0;
+};
+
+inline constexpr std::uint32_t kHkeyCurrentUser = 0x80000001;
+inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002;
+inline constexpr int kMaxSavedHistory = 100;
+
+// Typed reads with the table's fallbacks: a value of another type, out of range or not finite
+// gives the default, and so does a failing read.
+bool ReadBoolean(SettingsStore& s, std::u16string_view section, std::u16string_view name,
+                 bool default_value);
+std::optional<std::int32_t> ReadLong(SettingsStore& s, std::u16string_view section,
+                                     std::u16string_view name, std::int32_t min, std::int32_t max);
+double ReadDouble(SettingsStore& s, std::u16string_view section, std::u16string_view name,
+                  double default_value);
+std::u16string ReadString(SettingsStore& s, std::u16string_view section, std::u16string_view name);
+
+// The name of saved history entry `index`: at least two digits ("00" ... "99").
+std::u16string HistoryKey(int index);
+// The name of letter register `number` (257 "A" ... 282 "Z").
+std::u16string RegisterKey(int number);
+
+// What the main window reads when it loads.
+struct StartupSettings {
+  std::optional<std::int32_t> left, top;  // twips; absent: keep the current position
+  bool unit_convert = false;
+  bool variable_list = false;
+  std::array<double, 26> registers{};  // a ... z
+  std::vector<std::u16string> history;
+  bool task_tray = false;
+  bool minimized = false;
+  bool close_button = false;
+  int unit = 1;  // the selected quantity
+};
+
+StartupSettings ReadStartupSettings(SettingsStore& store);
+
+// What the main window writes when it unloads.
+struct ShutdownSettings {
+  std::int32_t left = 0, top = 0;  // twips of the restored window
+  bool unit_convert = false;
+  bool variable_list = false;
+  int unit = 1;
+  bool task_tray = false;
+  bool close_button = false;
+  std::array<double, 26> registers{};
+  std::vector<std::u16string> history;  // most recent first; at most 100 are saved
+};
+
+void WriteShutdownSettings(SettingsStore& store, const ShutdownSettings& settings);
+
+// The Options dialog.
+struct OptionSettings {
+  bool minimized = false;
+  std::uint32_t startup_root = 0;  // hKeyStartUp
+  bool save_variables = false;
+  bool save_history = false;
+};
+
+OptionSettings ReadOptionSettings(SettingsStore& store);
+
+// The boxes of the Options dialog when OK is pressed, and what OK changes outside the settings.
+struct OptionChoices {
+  bool tray = false;             // Check1
+  bool start_minimized = false;  // Check2
+  bool close_minimizes = false;  // Check3
+  bool startup = false;          // Check4
+  bool save_variables = false;   // Check5
+  bool save_history = false;     // Check6
+};
+
+class OptionEffects {
+ public:
+  virtual ~OptionEffects() = default;
+  virtual bool ShowInTaskTray() = 0;
+  virtual void SetShowInTaskTray(bool on) = 0;
+  virtual void SetCloseButtonMinimized(bool on) = 0;
+  virtual void AddTrayIcon() = 0;
+  virtual void DeleteTrayIcon() = 0;
+  virtual void UpdateSystemMenu() = 0;
+  virtual void ReportStartupFailure() = 0;  // the message box
+};
+
+// The OK command: applies the modes to the running window, registers or unregisters the
+// program in the start-up list (the machine's first, then the user's), and stores the options.
+// `program_path` is the entry's data.
+void ApplyOptions(const OptionChoices& choices, OptionEffects& effects, SettingsStore& store,
+                  std::u16string_view run_key, std::u16string_view program_path);
+
+}  // namespace tly

@@ -1,0 +1,85 @@
+// A settings store in memory with the registry's types: integers and booleans come back as
+// 32-bit Longs, as the settings library reads them. It records every call and can be told to
+// fail writes below a root.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "numbered_error.h"
+#include "settings.h"
+
+namespace tly::testing {
+
+class MemorySettings : public SettingsStore {
+ public:
+  using Key = std::tuple<std::uint32_t, std::u16string, std::u16string>;  // root, path, name
+
+  void SetDefaultSection(bool on) override {
+    default_section_ = on;
+    if (on) root_ = kHkeyCurrentUser;
+  }
+  void SetRootKey(std::uint32_t root) override {
+    if (!default_section_) root_ = root;
+  }
+  void Log(std::u16string_view verb, std::u16string_view section, std::u16string_view name) {
+    std::u16string line(verb);
+    line.append(u" ").append(section).append(u"/").append(name);
+    log.push_back(std::move(line));
+  }
+
+  SettingValue Get(std::u16string_view section, std::u16string_view name,
+                   const SettingValue& default_value) override {
+    Log(u"get", section, name);
+    auto it = values.find(KeyOf(section, name));
+    return it == values.end() ? default_value : it->second;
+  }
+  void Set(std::u16string_view section, std::u16string_view name,
+           const SettingValue& value) override {
+    Log(u"set", section, name);
+    Key key = KeyOf(section, name);
+    // Writes fail below a refused root, except to the program's own key.
+    if (failing_roots.count(std::get<0>(key)) && std::get<1>(key) != AppPath(u""))
+      Raise(err::kRegistry);
+    values[key] = Stored(value);
+  }
+  void Delete(std::u16string_view section, std::u16string_view name) override {
+    Log(u"delete", section, name);
+    if (values.erase(KeyOf(section, name)) == 0) Raise(err::kRegistry);
+  }
+
+  // The program's own key, as the main window and the Options dialog address it.
+  SettingValue& App(std::u16string_view section, std::u16string_view name) {
+    return values[{kHkeyCurrentUser, AppPath(section), std::u16string(name)}];
+  }
+  bool HasApp(std::u16string_view section, std::u16string_view name) {
+    return values.count({kHkeyCurrentUser, AppPath(section), std::u16string(name)}) != 0;
+  }
+  static std::u16string AppPath(std::u16string_view section) {
+    std::u16string path = u"Software\\Quessel Works\\Tallyra";
+    if (!section.empty()) path.append(u"\\").append(section);
+    return path;
+  }
+
+  std::map<Key, SettingValue> values;
+  std::set<std::uint32_t> failing_roots;  // writes outside the program's key fail there
+  std::vector<std::u16string> log;
+
+ private:
+  Key KeyOf(std::u16string_view section, std::u16string_view name) const {
+    if (!default_section_) return {root_, std::u16string(section), std::u16string(name)};
+    return {kHkeyCurrentUser, AppPath(section), std::u16string(name)};
+  }
+  static SettingValue Stored(const SettingValue& v) {
+    using T = SettingValue::Type;
+    if (v.type == T::kInteger || v.type == T::kBoolean) return SettingValue::Long(int(v.number));
+    return v;
+  }
+  bool default_section_ = true;
+  std::uint32_t root_ = kHkeyCurrentUser;
+};
+
+}  // namespace tly::testing
