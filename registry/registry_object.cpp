@@ -1,0 +1,282 @@
+#include "registry_object.h"
+
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "module.h"
+
+namespace kolo {
+namespace {
+
+// Error 335 as an automation error: MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 335).
+constexpr HRESULT kRegistryError = static_cast<HRESULT>(0x800A014FL);
+
+// Sets error information for _Registry, with no source and no description of our own, so the
+// caller shows the standard text of error 335, and returns the error.
+HRESULT RegistryError() noexcept {
+  ComPtr<ICreateErrorInfo> create;
+  if (SUCCEEDED(CreateErrorInfo(create.put()))) {
+    create->SetGUID(__uuidof(_Registry));
+    ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(create.QueryTo(info))) SetErrorInfo(0, info.get());
+  }
+  return kRegistryError;
+}
+
+// The boundary of every method: whatever fails inside is error 335, and no exception leaves.
+template <typename Body>
+HRESULT Guard(Body&& body) noexcept {
+  try {
+    body();
+    return S_OK;
+  } catch (...) {
+    return RegistryError();
+  }
+}
+
+std::wstring_view View(BSTR text) {
+  return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
+}
+
+HRESULT CopyOut(const std::wstring& text, BSTR* out) noexcept {
+  if (!out) return E_POINTER;
+  BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  if (!copy) return E_OUTOFMEMORY;
+  *out = copy;
+  return S_OK;
+}
+
+// An optional argument that was left out arrives as VT_ERROR / DISP_E_PARAMNOTFOUND.
+bool Omitted(const VARIANT* value) {
+  return !value || (V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND);
+}
+
+// The arguments of a method call with the trailing ones the caller left out filled in from
+// their defaults. ITypeInfo::Invoke would do this itself, but Wine's passes a left-out
+// by-reference BSTR (DeleteValue's KeyName) as the string instead of a pointer to it.
+class DefaultArguments {
+ public:
+  DefaultArguments(ITypeInfo* info, DISPID member, WORD flags, DISPPARAMS* params)
+      : params_(params) {
+    if (!params || params->cNamedArgs != 0 || !(flags & DISPATCH_METHOD)) return;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) return;
+    WORD functions = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < functions; ++i) {
+      FUNCDESC* desc = nullptr;
+      if (FAILED(info->GetFuncDesc(i, &desc))) continue;
+      if (desc->memid == member && desc->invkind == INVOKE_FUNC) Fill(*desc);
+      info->ReleaseFuncDesc(desc);
+    }
+  }
+  DISPPARAMS* params() { return params_; }
+
+ private:
+  void Fill(const FUNCDESC& desc) {
+    UINT given = params_->cArgs;
+    UINT all = static_cast<UINT>(desc.cParams);
+    if (given >= all) return;
+    for (UINT k = given; k < all; ++k)
+      if (!(desc.lprgelemdescParam[k].paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT)) return;
+    defaults_ = std::vector<UniqueVariant>(all);
+    arguments_.resize(all);
+    // rgvarg holds the arguments last first.
+    for (UINT k = 0; k < given; ++k) arguments_[all - 1 - k] = params_->rgvarg[given - 1 - k];
+    for (UINT k = given; k < all; ++k) {
+      const ELEMDESC& param = desc.lprgelemdescParam[k];
+      VARIANT* value = defaults_[k].put();
+      if (FAILED(VariantCopy(value, &param.paramdesc.pparamdescex->varDefaultValue))) Fail();
+      VARIANT& argument = arguments_[all - 1 - k];
+      VariantInit(&argument);
+      if (param.tdesc.vt != VT_PTR) {
+        argument = *value;
+      } else if (param.tdesc.lptdesc->vt == VT_VARIANT) {
+        V_VT(&argument) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&argument) = value;
+      } else {
+        V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | V_VT(value));
+        V_BYREF(&argument) = &V_BSTR(value);  // the start of the value, whatever its type
+      }
+    }
+    filled_ = DISPPARAMS{arguments_.data(), nullptr, all, 0};
+    params_ = &filled_;
+  }
+
+  DISPPARAMS* params_;
+  DISPPARAMS filled_{};
+  std::vector<VARIANT> arguments_;  // shallow: they point at the caller's or ours
+  std::vector<UniqueVariant> defaults_;
+};
+
+}  // namespace
+
+RegistryObject::RegistryObject() noexcept { module::ObjectCreated(); }
+RegistryObject::~RegistryObject() { module::ObjectDestroyed(); }
+
+HRESULT RegistryObject::Create(REFIID iid, void** out) noexcept {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  RegistryObject* object = new (std::nothrow) RegistryObject();
+  if (!object) return E_OUTOFMEMORY;
+  HRESULT hr = object->QueryInterface(iid, out);
+  object->Release();
+  return hr;
+}
+
+HRESULT RegistryObject::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(_Registry)) {
+    *out = static_cast<_Registry*>(this);
+  } else if (iid == __uuidof(ISupportErrorInfo)) {
+    *out = static_cast<ISupportErrorInfo*>(this);
+  } else {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG RegistryObject::AddRef() { return ++references_; }
+
+ULONG RegistryObject::Release() {
+  ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT RegistryObject::LoadTypeInfo() noexcept {
+  if (type_info_) return S_OK;
+  try {
+    ComPtr<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(module::Path().c_str(), REGKIND_NONE, library.put());
+    if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(__uuidof(_Registry), type_info_.put());
+    return hr;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT RegistryObject::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+HRESULT RegistryObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+  if (!info) return E_POINTER;
+  *info = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  HRESULT hr = LoadTypeInfo();
+  if (FAILED(hr)) return hr;
+  *info = type_info_.Share().release();
+  return S_OK;
+}
+
+HRESULT RegistryObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  HRESULT hr = LoadTypeInfo();
+  return FAILED(hr) ? hr : type_info_->GetIDsOfNames(names, count, ids);
+}
+
+HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                               VARIANT* result, EXCEPINFO* exception, UINT* bad_argument) {
+  if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  HRESULT hr = LoadTypeInfo();
+  if (FAILED(hr)) return hr;
+  try {
+    DefaultArguments filled(type_info_.get(), member, flags, params);
+    return type_info_->Invoke(static_cast<_Registry*>(this), member, flags, filled.params(), result,
+                              exception, bad_argument);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT RegistryObject::get_CompanyName(BSTR* value) {
+  return CopyOut(settings_.company_name, value);
+}
+
+HRESULT RegistryObject::put_CompanyName(BSTR value) {
+  return Guard([&] { settings_.company_name = View(value); });
+}
+
+HRESULT RegistryObject::get_AppName(BSTR* value) { return CopyOut(settings_.app_name, value); }
+
+HRESULT RegistryObject::put_AppName(BSTR value) {
+  return Guard([&] { settings_.app_name = View(value); });
+}
+
+HRESULT RegistryObject::put_DefaultSection(VARIANT_BOOL value) {
+  settings_.set_default_section(value != VARIANT_FALSE);
+  return S_OK;
+}
+
+HRESULT RegistryObject::get_DefaultSection(VARIANT_BOOL* value) {
+  if (!value) return E_POINTER;
+  *value = settings_.default_section() ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
+
+HRESULT RegistryObject::put_RootKey(RootKeyConstans value) {
+  settings_.set_root_key(static_cast<std::uint32_t>(value));
+  return S_OK;
+}
+
+HRESULT RegistryObject::get_RootKey(RootKeyConstans* value) {
+  if (!value) return E_POINTER;
+  *value = static_cast<RootKeyConstans>(settings_.root_key());
+  return S_OK;
+}
+
+HRESULT RegistryObject::GetValue(BSTR* section, BSTR* key_name, VARIANT* default_value,
+                                 VARIANT* value) {
+  if (!section || !key_name || !value) return E_POINTER;
+  return Guard([&] {
+    UniqueVariant empty;
+    if (Omitted(default_value)) {
+      VARIANT* text = empty.put();
+      V_VT(text) = VT_BSTR;
+      V_BSTR(text) = SysAllocString(L"");
+      if (!V_BSTR(text)) Fail();
+    }
+    const VARIANT& fallback = Omitted(default_value) ? empty.get() : *default_value;
+    *value = kolo::GetValue(settings_, View(*section), View(*key_name), fallback).release();
+  });
+}
+
+HRESULT RegistryObject::SetValue(BSTR* section, BSTR* key_name, VARIANT* data) {
+  if (!section || !key_name || !data) return E_POINTER;
+  return Guard([&] {
+    // Script hosts pass their variables by reference.
+    UniqueVariant value;
+    if (FAILED(VariantCopyInd(value.put(), data))) Fail();
+    kolo::SetValue(settings_, View(*section), View(*key_name), value.get());
+  });
+}
+
+HRESULT RegistryObject::DeleteValue(BSTR* section, BSTR* key_name) {
+  if (!section) return E_POINTER;
+  return Guard([&] {
+    kolo::DeleteValue(settings_, View(*section), key_name ? View(*key_name) : std::wstring_view());
+  });
+}
+
+HRESULT RegistryObject::GetAllValues(BSTR* section, VARIANT* values) {
+  if (!section || !values) return E_POINTER;
+  return Guard([&] {
+    UniqueVariant list = kolo::GetAllValues(settings_, View(*section));
+    UniqueVariant copy;
+    if (FAILED(VariantCopy(copy.put(), const_cast<VARIANT*>(&list.get())))) Fail();
+    last_list_ = std::move(list);
+    *values = copy.release();
+  });
+}
+
+HRESULT RegistryObject::InterfaceSupportsErrorInfo(REFIID iid) {
+  return iid == __uuidof(_Registry) ? S_OK : S_FALSE;
+}
+
+}  // namespace kolo
