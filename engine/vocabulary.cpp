@@ -1,6 +1,8 @@
 #include "vocabulary.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "codes.h"
 
@@ -122,13 +124,50 @@ constexpr std::array kWords{
     Unsupported("&std"),
 };
 
+// For the lookup, each spelling (at most eight characters) packed into one number, first
+// character in the lowest byte, and the table's indices sorted by that number.
+constexpr std::size_t kLongestSpelling = 8;
+
+constexpr std::uint64_t Key(std::string_view s) {
+  std::uint64_t key = 0;
+  for (std::size_t i = 0; i < s.size(); ++i)
+    key |= std::uint64_t{static_cast<unsigned char>(s[i])} << (8 * i);
+  return key;
+}
+
+struct KeyedWord {
+  std::uint64_t key;
+  std::size_t index;
+};
+
+constexpr auto kByKey = [] {
+  std::array<KeyedWord, kWords.size()> sorted{};
+  for (std::size_t i = 0; i < kWords.size(); ++i) sorted[i] = {Key(kWords[i].spelling), i};
+  std::sort(sorted.begin(), sorted.end(),
+            [](const KeyedWord& a, const KeyedWord& b) { return a.key < b.key; });
+  return sorted;
+}();
+
+constexpr bool KeysAreDistinct() {
+  for (const Word& w : kWords)
+    if (w.spelling.empty() || w.spelling.size() > kLongestSpelling) return false;
+  for (std::size_t i = 1; i < kByKey.size(); ++i)
+    if (kByKey[i - 1].key == kByKey[i].key) return false;
+  return true;
+}
+static_assert(KeysAreDistinct(), "every spelling has one to eight characters and its own key");
+
 }  // namespace
 
 const Word* FindWord(std::string_view spelling) {
-  for (const Word& w : kWords) {
-    if (w.spelling == spelling) return &w;
-  }
-  return nullptr;
+  if (spelling.size() > kLongestSpelling) return nullptr;
+  const std::uint64_t key = Key(spelling);
+  auto it = std::lower_bound(kByKey.begin(), kByKey.end(), key,
+                             [](const KeyedWord& w, std::uint64_t k) { return w.key < k; });
+  if (it == kByKey.end() || it->key != key) return nullptr;
+  // Equal keys can still differ in trailing NUL characters.
+  const Word& w = kWords[it->index];
+  return w.spelling == spelling ? &w : nullptr;
 }
 
 std::string_view FunctionKeyword(int c) {

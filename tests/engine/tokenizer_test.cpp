@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_helpers.h"
+#include "vocabulary.h"
 
 namespace tly {
 namespace {
@@ -47,6 +48,21 @@ INSTANTIATE_TEST_SUITE_P(
                       TokenCase{"#uo", "1[1.2566370761211e-06] 255"},
                       TokenCase{"#na", "1[6.0221367e+23] 255"}, TokenCase{"gammainc", "68 255"},
                       TokenCase{"ymd", "123 255"}));
+
+// Every function keyword, not only the ones above, reads as its own code.
+TEST(Tokenizer, ReadsEveryFunctionKeyword) {
+  int keywords = 0;
+  for (int c = 0; c < 256; ++c) {
+    const std::string_view word = FunctionKeyword(c);
+    if (word.empty()) continue;
+    ++keywords;
+    Tly t;
+    t.StartScan(Widen(word));
+    t.NextToken();
+    EXPECT_EQ(t.token_code(), c) << word;
+  }
+  EXPECT_EQ(keywords, 80);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, TokenStream,
