@@ -52,12 +52,14 @@ bool Omitted(const VARIANT* value) {
   return !value || (V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND);
 }
 
-// The arguments of a method call with the trailing ones the caller left out filled in from
-// their defaults. ITypeInfo::Invoke would do this itself, but Wine's passes a left-out
-// by-reference BSTR (DeleteValue's KeyName) as the string instead of a pointer to it.
-class DefaultArguments {
+// The arguments of a method call as ITypeInfo::Invoke needs them. Two kinds are prepared here:
+// - a script's variable passed for a by-reference string (VT_BYREF | VT_VARIANT where the
+//   parameter is BSTR*), which Wine's Invoke refuses: it is passed as the string it holds;
+// - trailing arguments left out, filled from their defaults: Wine's Invoke passes a left-out
+//   by-reference string (DeleteValue's KeyName) as the string instead of a pointer to it.
+class PreparedArguments {
  public:
-  DefaultArguments(ITypeInfo* info, DISPID member, WORD flags, DISPPARAMS* params)
+  PreparedArguments(ITypeInfo* info, DISPID member, WORD flags, DISPPARAMS* params)
       : params_(params) {
     if (!params || params->cNamedArgs != 0 || !(flags & DISPATCH_METHOD)) return;
     TYPEATTR* attr = nullptr;
@@ -67,26 +69,43 @@ class DefaultArguments {
     for (UINT i = 0; i < functions; ++i) {
       FUNCDESC* desc = nullptr;
       if (FAILED(info->GetFuncDesc(i, &desc))) continue;
-      if (desc->memid == member && desc->invkind == INVOKE_FUNC) Fill(*desc);
+      if (desc->memid == member && desc->invkind == INVOKE_FUNC) Prepare(*desc);
       info->ReleaseFuncDesc(desc);
     }
   }
   DISPPARAMS* params() { return params_; }
 
  private:
-  void Fill(const FUNCDESC& desc) {
+  static bool IsStringReference(const ELEMDESC& param) {
+    return param.tdesc.vt == VT_PTR && param.tdesc.lptdesc->vt == VT_BSTR;
+  }
+
+  void Prepare(const FUNCDESC& desc) {
     UINT given = params_->cArgs;
     UINT all = static_cast<UINT>(desc.cParams);
-    if (given >= all) return;
+    if (given > all) return;
     for (UINT k = given; k < all; ++k)
       if (!(desc.lprgelemdescParam[k].paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT)) return;
-    defaults_ = std::vector<UniqueVariant>(all);
+    storage_ = std::vector<UniqueVariant>(all);
     arguments_.resize(all);
     // rgvarg holds the arguments last first.
-    for (UINT k = 0; k < given; ++k) arguments_[all - 1 - k] = params_->rgvarg[given - 1 - k];
+    for (UINT k = 0; k < given; ++k) {
+      VARIANT& argument = arguments_[all - 1 - k];
+      argument = params_->rgvarg[given - 1 - k];
+      if (!IsStringReference(desc.lprgelemdescParam[k]) ||
+          V_VT(&argument) != (VT_BYREF | VT_VARIANT))
+        continue;
+      VARIANT* held = V_VARIANTREF(&argument);
+      if (V_VT(held) != VT_BSTR) {
+        if (FAILED(VariantChangeType(storage_[k].put(), held, 0, VT_BSTR))) continue;
+        held = storage_[k].addressof();
+      }
+      V_VT(&argument) = VT_BYREF | VT_BSTR;
+      V_BSTRREF(&argument) = &V_BSTR(held);
+    }
     for (UINT k = given; k < all; ++k) {
       const ELEMDESC& param = desc.lprgelemdescParam[k];
-      VARIANT* value = defaults_[k].put();
+      VARIANT* value = storage_[k].put();
       if (FAILED(VariantCopy(value, &param.paramdesc.pparamdescex->varDefaultValue))) Fail();
       VARIANT& argument = arguments_[all - 1 - k];
       VariantInit(&argument);
@@ -100,14 +119,14 @@ class DefaultArguments {
         V_BYREF(&argument) = &V_BSTR(value);  // the start of the value, whatever its type
       }
     }
-    filled_ = DISPPARAMS{arguments_.data(), nullptr, all, 0};
-    params_ = &filled_;
+    prepared_ = DISPPARAMS{arguments_.data(), nullptr, all, 0};
+    params_ = &prepared_;
   }
 
   DISPPARAMS* params_;
-  DISPPARAMS filled_{};
-  std::vector<VARIANT> arguments_;  // shallow: they point at the caller's or ours
-  std::vector<UniqueVariant> defaults_;
+  DISPPARAMS prepared_{};
+  std::vector<VARIANT> arguments_;  // shallow: they point at the caller's values or ours
+  std::vector<UniqueVariant> storage_;
 };
 
 }  // namespace
@@ -187,9 +206,9 @@ HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISP
   HRESULT hr = LoadTypeInfo();
   if (FAILED(hr)) return hr;
   try {
-    DefaultArguments filled(type_info_.get(), member, flags, params);
-    return type_info_->Invoke(static_cast<_Registry*>(this), member, flags, filled.params(), result,
-                              exception, bad_argument);
+    PreparedArguments prepared(type_info_.get(), member, flags, params);
+    return type_info_->Invoke(static_cast<_Registry*>(this), member, flags, prepared.params(),
+                              result, exception, bad_argument);
   } catch (...) {
     return E_OUTOFMEMORY;
   }

@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "com_owners.h"
-
-struct _Registry;
+#include "kolo_reg_interface.h"
 
 namespace tly {
 
