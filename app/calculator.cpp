@@ -1,9 +1,15 @@
 #include "calculator.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "about_form.h"
 #include "calculation.h"
 #include "codes.h"
 #include "forms/services.h"
+#include "help.h"
 #include "number_text.h"
+#include "option_form.h"
 #include "text.h"
 #include "tly_api.h"
 #include "unit_factor.h"
@@ -17,6 +23,8 @@ constexpr double kClientWidth = 4080, kClientHeight = 6120;
 constexpr double kPanelGap = 120;  // between the panels, and below the last one
 constexpr int kFirstRegisterRow = code::kFirstLetterRegister;    // a
 constexpr int kLastRegisterRow = code::kLastLetterRegister - 4;  // v: the rows show v ... z
+constexpr int kWebPageAddress = 1000;
+constexpr int kSettingsUnavailableMessage = 3100;
 constexpr int kWindowHelp = 1, kFormulaHelp = 3, kConversionHelp = 6, kVariablesHelp = 7;
 
 forms::FormStyle MainStyle(HICON icon) {
@@ -32,7 +40,8 @@ forms::FormStyle MainStyle(HICON icon) {
 
 }  // namespace
 
-Calculator::Calculator(Tly& engine, HICON icon) : Form(MainStyle(icon)), engine_(engine) {}
+Calculator::Calculator(Tly& engine, HICON icon, SettingsOpener open_settings)
+    : Form(MainStyle(icon)), engine_(engine), open_settings_(std::move(open_settings)) {}
 
 Calculator::~Calculator() = default;
 
@@ -88,6 +97,11 @@ void Calculator::CreateMenus() {
   mnuEditVarCls->on_click = [this] { ResetVariables(); };
   mnuViewConvert->on_click = [this] { ToggleConversionPanel(); };
   mnuViewVariable->on_click = [this] { ToggleVariablesPanel(); };
+  mnuViewOption->on_click = [this] { ShowOptions(); };
+  mnuHelpHelp->on_click = [this] { ShowHelpContents(); };
+  mnuHelpWebpage->on_click = [this] { OpenWebPage(); };
+  mnuHelpAbout->on_click = [this] { ShowAbout(); };
+  mnuTaskReturn->on_click = [this] { RestoreFromTray(); };
 }
 
 void Calculator::CreateControls() {
@@ -120,6 +134,7 @@ void Calculator::CreateControls() {
   Combo1->keys.on_key_press = [](wchar_t c) { return FormulaKeyAllowed(c); };
   Command1->on_click = [this] { CalculateCommand(); };
   Text1->on_click = [this] { Combo1->SetFocus(); };
+  Picture1->on_mouse_move = [this](int x) { OnTrayNotification(*this, x); };
 }
 
 void Calculator::CreateConversionPanel() {
@@ -165,15 +180,45 @@ void Calculator::CreateVariablesPanel() {
   VScroll1->on_scroll = [this] { RefreshVariableRows(); };
 }
 
+std::unique_ptr<SettingsStore> Calculator::OpenSettings() {
+  std::unique_ptr<SettingsStore> store = open_settings_ ? open_settings_() : nullptr;
+  if (store == nullptr && !told_settings_unavailable_) {
+    told_settings_unavailable_ = true;
+    forms::ShowMessage(hwnd(), forms::ResourceString(kSettingsUnavailableMessage), L"Tallyra",
+                       MB_OK | MB_ICONINFORMATION);
+  }
+  return store;
+}
+
+void Calculator::MoveToSavedPosition(const StartupSettings& s) {
+  if (!s.left && !s.top) return;
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  const int left = s.left ? forms::PixelsX(*s.left) : r.left;
+  const int top = s.top ? forms::PixelsY(*s.top) : r.top;
+  // A position saved on a monitor that is gone would put the window out of reach.
+  RECT moved{left, top, left + (r.right - r.left), top + (r.bottom - r.top)};
+  if (MonitorFromRect(&moved, MONITOR_DEFAULTTONULL) == nullptr) return;
+  SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Calculator::OnLoad() {
+  taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+  StartupSettings saved;
+  if (std::unique_ptr<SettingsStore> store = OpenSettings()) saved = ReadStartupSettings(*store);
+
+  MoveToSavedPosition(saved);
   // The client area is exactly the designed height, whatever the menu bar takes.
   SetHeight(Height() - ClientHeight() + kClientHeight);
 
   mnuEditCopy[0]->SetEnabled(false);
   mnuEditCopy[1]->SetEnabled(false);
   mnuEditPaste->SetEnabled(forms::ClipboardHasText());
-  mnuViewConvert->SetChecked(false);
-  mnuViewVariable->SetChecked(false);
+  mnuViewConvert->SetChecked(saved.unit_convert);
+  mnuViewVariable->SetChecked(saved.variable_list);
+  for (int i = 0; i < 26; ++i)
+    engine_.SetRegister(i + 1, saved.registers[static_cast<std::size_t>(i)]);
+  for (const std::u16string& entry : saved.history) Combo1->AddItem(ToWide(entry));
 
   Frame1->SetVisible(mnuViewConvert->Checked());
   if (!mnuViewConvert->Checked()) {
@@ -183,10 +228,17 @@ void Calculator::OnLoad() {
   Frame2->SetVisible(mnuViewVariable->Checked());
   if (!mnuViewVariable->Checked()) SetHeight(Height() - Frame2->Height() - kPanelGap);
 
+  ShowInTaskTray = saved.task_tray;
+  if (saved.minimized) SetState(forms::WindowState::kMinimized);
+  CloseButtonMinimized = saved.close_button;
+
   Command1->SetEnabled(false);
   SetCaption(L"Tallyra");
   UpdateSystemMenu(*this);
   Picture1->SetVisible(false);
+  if (ShowInTaskTray) AddTrayIcon(*this);
+  const std::wstring folder = forms::ProgramFolder();
+  HelpFile = folder + (folder.ends_with(L'\\') ? L"" : L"\\") + L"Tallyra.hlp";
   ApplyUIFont(*this);
   engine_.SeedRandomFromClock();
   VScroll1->SetRange(kFirstRegisterRow, kLastRegisterRow);
@@ -200,7 +252,86 @@ void Calculator::OnLoad() {
   for (const std::u16string& name : ReadStringList(
            kFirstQuantityString, [](int id) { return ToU16(forms::ResourceString(id)); }))
     Combo2->AddItem(ToWide(name));
-  Combo2->SetListIndex(1);
+  Combo2->SetListIndex(saved.unit);
+}
+
+void Calculator::OnResize() {
+  // In tray mode the window is visible exactly while it is not minimised.
+  if (ShowInTaskTray) SetVisible(State() == forms::WindowState::kNormal);
+}
+
+void Calculator::OnQueryUnload(bool& cancel, forms::UnloadReason reason) {
+  if (reason == forms::kUserClose && CloseButtonMinimized) {
+    SetState(forms::WindowState::kMinimized);
+    cancel = true;
+  }
+}
+
+void Calculator::OnUnload() {
+  CloseHelp(hwnd(), HelpFile);
+  if (ShowInTaskTray) DeleteTrayIcon(*this);
+  std::unique_ptr<SettingsStore> store = OpenSettings();
+  if (store == nullptr) return;
+  ShutdownSettings s;
+  // The restored rectangle: a minimised or hidden window saves where it would come back.
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  static_assert(sizeof(WINDOWPLACEMENT) == 44, "the record of GetWindowPlacement");
+  GetWindowPlacement(hwnd(), &placement);
+  s.left = static_cast<std::int32_t>(
+      std::lround(placement.rcNormalPosition.left * forms::TwipsPerPixelX()));
+  s.top = static_cast<std::int32_t>(
+      std::lround(placement.rcNormalPosition.top * forms::TwipsPerPixelY()));
+  s.unit_convert = mnuViewConvert->Checked();
+  s.variable_list = mnuViewVariable->Checked();
+  s.unit = Combo2->ListIndex();
+  s.task_tray = ShowInTaskTray;
+  s.close_button = CloseButtonMinimized;
+  for (int i = 0; i < 26; ++i) s.registers[static_cast<std::size_t>(i)] = engine_.Register(i + 1);
+  const int count = std::min(Combo1->ListCount(), kMaxSavedHistory);
+  for (int i = 0; i < count; ++i) s.history.push_back(ToU16(Combo1->List(i)));
+  WriteShutdownSettings(*store, s);
+}
+
+void Calculator::OnHelp(int context) { OpenHelp(hwnd(), HelpFile, context); }
+
+std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM, LPARAM) {
+  // Explorer started again: its new notification area knows no icons yet.
+  if (message == taskbar_created_ && taskbar_created_ != 0) {
+    if (ShowInTaskTray) AddTrayIcon(*this);
+    return 0;
+  }
+  return std::nullopt;
+}
+
+// ---- the remaining commands ----
+
+void Calculator::ShowOptions() {
+  OptionForm options(*this);
+  options.ShowModal();
+}
+
+void Calculator::ShowAbout() {
+  AboutForm about(*this);
+  about.ShowModal();
+}
+
+void Calculator::ShowHelpContents() { OpenHelp(hwnd(), HelpFile, 0); }
+
+void Calculator::OpenWebPage() {
+  ShellExecuteW(hwnd(), L"open", forms::ResourceString(kWebPageAddress).c_str(), L"", L"",
+                SW_SHOWNORMAL);
+}
+
+void Calculator::RestoreFromTray() {
+  SetState(forms::WindowState::kNormal);
+  SetVisible(true);
+}
+
+void Calculator::ShowTaskMenu(POINT at) {
+  TrackPopupMenu(mnuTask, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+  // The menu closes properly only when the owner gets a message after it.
+  PostMessageW(hwnd(), WM_NULL, 0, 0);
 }
 
 // ---- the Calculate command and the formula box ----

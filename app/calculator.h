@@ -2,25 +2,48 @@
 // panels, and the menus.
 #pragma once
 
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "calculate_command.h"
 #include "forms/form.h"
+#include "settings.h"
 #include "tly.h"
 
 namespace tly {
 
+// Creates a settings object set up for the program's own key; nullptr when the settings
+// library cannot be used.
+using SettingsOpener = std::function<std::unique_ptr<SettingsStore>()>;
+
 class Calculator : public forms::Form, private CalculateControls {
  public:
-  explicit Calculator(Tly& engine, HICON icon);
+  Calculator(Tly& engine, HICON icon, SettingsOpener open_settings);
   ~Calculator() override;
 
   // The window's modes, read and set by the Options dialog and the window routines.
   bool ShowInTaskTray = false;
   bool CloseButtonMinimized = false;
+  // The notification-area record, filled by AddTrayIcon and used by every delete.
+  NOTIFYICONDATAA TrayIconData{};
+  // The help file the program opens: "Tallyra.hlp" in its folder.
+  std::wstring HelpFile;
 
   Tly& engine() { return engine_; }
+  const SettingsOpener& settings_opener() const { return open_settings_; }
+
+  // Commands, as the menus run them.
+  void ShowOptions();       // mnuViewOption
+  void ShowAbout();         // mnuHelpAbout
+  void ShowHelpContents();  // mnuHelpHelp
+  void OpenWebPage();       // mnuHelpWebpage
+  void RestoreFromTray();   // mnuTaskReturn
+  void ShowTaskMenu(POINT at);
 
   // Commands, as the menus and buttons run them.
   void CalculateCommand();
@@ -64,6 +87,11 @@ class Calculator : public forms::Form, private CalculateControls {
  protected:
   void OnCreate() override;
   void OnLoad() override;
+  void OnResize() override;
+  void OnQueryUnload(bool& cancel, forms::UnloadReason reason) override;
+  void OnUnload() override;
+  void OnHelp(int context) override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
   void CreateMenus();
@@ -71,6 +99,8 @@ class Calculator : public forms::Form, private CalculateControls {
   void CreateConversionPanel();
   void CreateVariablesPanel();
   void ValidateVariable(int row, bool& cancel);
+  std::unique_ptr<SettingsStore> OpenSettings();
+  void MoveToSavedPosition(const StartupSettings& s);
 
   // CalculateControls
   std::u16string FormulaText() override;
@@ -89,6 +119,9 @@ class Calculator : public forms::Form, private CalculateControls {
   char DecimalSeparator() override;
 
   Tly& engine_;
+  SettingsOpener open_settings_;
+  bool told_settings_unavailable_ = false;
+  UINT taskbar_created_ = 0;
 };
 
 }  // namespace tly

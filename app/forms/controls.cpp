@@ -255,6 +255,12 @@ std::optional<LRESULT> Label::OnOwnMessage(HWND hwnd, UINT message, WPARAM wpara
   // The label keeps the mouse while a button is held, so that moves and the release outside
   // it still reach it.
   switch (message) {
+    case WM_SETCURSOR:
+      if (hand_cursor) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {

@@ -121,6 +121,7 @@ class Label : public Control {
   void SetBorder(bool border);
 
   std::function<void(const MouseEvent&)> on_mouse_down, on_mouse_move, on_mouse_up;
+  bool hand_cursor = false;  // a link
 
  protected:
   std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;

@@ -217,7 +217,6 @@ WindowState Form::State() const {
 void Form::SetState(WindowState state) {
   if (!IsWindowVisible(hwnd_) && !IsIconic(hwnd_)) {
     pending_state_ = state;  // applied when the form is shown
-    if (state == WindowState::kMinimized) OnResize();
     return;
   }
   ShowWindow(hwnd_, state == WindowState::kMinimized ? SW_MINIMIZE : SW_RESTORE);
@@ -330,6 +329,10 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (RouteControlMessage(message, wparam, lparam, routed)) return routed;
   switch (message) {
     case WM_COMMAND:
+      if (lparam == 0 && LOWORD(wparam) == IDCANCEL && style_.escape_closes) {
+        Unload(kCodeUnload);
+        return 0;
+      }
       if (lparam == 0 && HIWORD(wparam) == 0) {
         auto it = menu_items_.find(LOWORD(wparam));
         if (it != menu_items_.end() && it->second->on_click) it->second->on_click();

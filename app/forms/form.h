@@ -31,6 +31,7 @@ struct FormStyle {
   bool dialog_frame = false;           // fixed dialog border, no minimise or maximise box
   bool minimize_box = true;
   bool quit_on_destroy = false;  // the program's main window
+  bool escape_closes = false;    // Esc unloads a form without a Cancel button
   int help_context = 0;
   HICON icon = nullptr;  // not owned
 };

@@ -82,4 +82,27 @@ class MemorySettings : public SettingsStore {
   std::uint32_t root_ = kHkeyCurrentUser;
 };
 
+// Hands out a store that forwards to one long-lived MemorySettings, as each settings object of
+// the program reaches the same registry.
+class SharedSettings : public SettingsStore {
+ public:
+  explicit SharedSettings(MemorySettings& target) : target_(target) {}
+  void SetDefaultSection(bool on) override { target_.SetDefaultSection(on); }
+  void SetRootKey(std::uint32_t root) override { target_.SetRootKey(root); }
+  SettingValue Get(std::u16string_view section, std::u16string_view name,
+                   const SettingValue& d) override {
+    return target_.Get(section, name, d);
+  }
+  void Set(std::u16string_view section, std::u16string_view name,
+           const SettingValue& value) override {
+    target_.Set(section, name, value);
+  }
+  void Delete(std::u16string_view section, std::u16string_view name) override {
+    target_.Delete(section, name);
+  }
+
+ private:
+  MemorySettings& target_;
+};
+
 }  // namespace tly::testing

@@ -4,6 +4,7 @@
 
 #include "calculator.h"
 #include "forms/services.h"
+#include "memory_settings.h"
 #include "window_test_support.h"
 
 namespace tly {
@@ -18,7 +19,8 @@ using testing::WindowText;
 class CalculatorWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    calc = std::make_unique<Calculator>(engine, nullptr);
+    calc = std::make_unique<Calculator>(
+        engine, nullptr, [this] { return std::make_unique<testing::SharedSettings>(settings); });
     calc->Load();
     calc->Show();
     SetForegroundWindow(calc->hwnd());
@@ -37,6 +39,7 @@ class CalculatorWindow : public ::testing::Test {
   std::wstring Result() { return calc->Text1->Text(); }
   HWND FormulaEdit() { return calc->Combo1->EditWindow(); }
 
+  testing::MemorySettings settings;
   Tly engine;
   std::unique_ptr<Calculator> calc;
 };

@@ -1,0 +1,50 @@
+#include "help.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "forms/services.h"
+
+namespace tly {
+namespace {
+
+bool FileExists(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string Ansi(const std::wstring& text) {
+  int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
+  out.resize(out.size() - 1);
+  return out;
+}
+
+}  // namespace
+
+std::wstring HelpPage(const std::wstring& folder, int context) {
+  std::wstring base = folder + (folder.ends_with(L'\\') ? L"" : L"\\") + L"help\\";
+  if (context != 0) {
+    std::wstring topic = base + L"context-" + std::to_wstring(context) + L".html";
+    if (FileExists(topic)) return topic;
+  }
+  return base + L"index.html";
+}
+
+void OpenHelp(HWND owner, const std::wstring& help_file, int context) {
+  if (FileExists(help_file)) {
+    WinHelpA(owner, Ansi(help_file).c_str(), context != 0 ? HELP_CONTEXT : HELP_FINDER,
+             static_cast<ULONG_PTR>(context));
+    return;
+  }
+  ShellExecuteW(owner, L"open", HelpPage(forms::ProgramFolder(), context).c_str(), nullptr, nullptr,
+                SW_SHOWNORMAL);
+}
+
+void CloseHelp(HWND owner, const std::wstring& help_file) {
+  if (FileExists(help_file)) WinHelpA(owner, Ansi(help_file).c_str(), HELP_QUIT, 0);
+}
+
+}  // namespace tly

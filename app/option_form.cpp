@@ -1,0 +1,166 @@
+#include "option_form.h"
+
+#include "calculation.h"
+#include "calculator.h"
+#include "forms/services.h"
+#include "help.h"
+#include "numbered_error.h"
+#include "text.h"
+#include "tly_api.h"
+
+namespace tly {
+namespace {
+
+using forms::TwipRect;
+
+constexpr double kClientWidth = 3480, kClientHeight = 3450;
+constexpr int kDialogHelp = 1, kSavingHelp = 9, kTrayHelp = 10;
+constexpr int kRunKey = 1001, kStartupFailedMessage = 3101;
+
+forms::FormStyle DialogStyle() {
+  forms::FormStyle s;
+  s.caption = L"オプション";
+  s.client_width = kClientWidth;
+  s.client_height = kClientHeight;
+  s.dialog_frame = true;
+  s.help_context = kDialogHelp;
+  return s;
+}
+
+// Without the settings library the dialog still applies its modes to the window; what it
+// would store is refused.
+class UnavailableSettings : public SettingsStore {
+ public:
+  void SetDefaultSection(bool) override {}
+  void SetRootKey(std::uint32_t) override {}
+  SettingValue Get(std::u16string_view, std::u16string_view, const SettingValue& d) override {
+    return d;
+  }
+  void Set(std::u16string_view, std::u16string_view, const SettingValue&) override {
+    Raise(err::kRegistry);
+  }
+  void Delete(std::u16string_view, std::u16string_view) override { Raise(err::kRegistry); }
+};
+
+}  // namespace
+
+OptionForm::OptionForm(Calculator& main) : Form(DialogStyle()), main_(main) {}
+
+OptionForm::~OptionForm() = default;
+
+void OptionForm::OnCreate() {
+  // In tab order.
+  Check1 = std::make_unique<forms::CheckBox>(*this, TwipRect{240, 120, 1935, 255},
+                                             L"タスクトレイに常駐(&T)");
+  Check1->SetHelpContext(kTrayHelp);
+  Frame1 = std::make_unique<forms::Frame>(*this, TwipRect{240, 480, 3015, 1095}, L"常駐オプション");
+  Frame1->SetHelpContext(kTrayHelp);
+  Check2 =
+      std::make_unique<forms::CheckBox>(*Frame1, TwipRect{360, 240, 2415, 255}, L"最小化起動(&N)");
+  Check3 = std::make_unique<forms::CheckBox>(*Frame1, TwipRect{360, 480, 2415, 255},
+                                             L"[閉じる]ボタンで最小化(&C)");
+  Check4 = std::make_unique<forms::CheckBox>(*Frame1, TwipRect{360, 720, 2415, 255},
+                                             L"スタートアップに登録(&S)");
+  Check5 =
+      std::make_unique<forms::CheckBox>(*this, TwipRect{240, 1800, 1935, 255}, L"変数を保存(&V)");
+  Check5->SetHelpContext(kSavingHelp);
+  Check6 = std::make_unique<forms::CheckBox>(*this, TwipRect{240, 2160, 1935, 255},
+                                             L"計算履歴を保存(&H)");
+  Check6->SetHelpContext(kSavingHelp);
+  Command1 = std::make_unique<forms::Button>(*this, TwipRect{360, 2880, 1335, 330}, L"OK",
+                                             forms::Button::Role::kDefault);
+  Command2 = std::make_unique<forms::Button>(*this, TwipRect{1800, 2880, 1335, 330}, L"キャンセル",
+                                             forms::Button::Role::kCancel);
+  SetDefaultButton(Command1.get());
+  AddLine({0, 2640, kClientWidth, 2640, COLOR_BTNSHADOW});
+  AddLine({0, 2640, kClientWidth, 2640, COLOR_BTNHIGHLIGHT});
+
+  Check1->on_click = [this] { CheckRule(); };
+  Check1->on_mouse_up = [this](const forms::MouseEvent& e) { RecreateTrayIcon(e); };
+  Command1->on_click = [this] { Ok(); };
+  Command2->on_click = [this] { Cancel(); };
+}
+
+void OptionForm::OnLoad() {
+  settings_ = main_.settings_opener() ? main_.settings_opener()() : nullptr;
+  settings_available_ = settings_ != nullptr;
+  if (!settings_available_) settings_ = std::make_unique<UnavailableSettings>();
+  settings_->SetDefaultSection(true);
+
+  const OptionSettings saved = ReadOptionSettings(*settings_);
+  Check2->SetChecked(saved.minimized);
+  Check4->SetChecked(saved.startup_root != 0);
+  Check5->SetChecked(saved.save_variables);
+  Check6->SetChecked(saved.save_history);
+
+  SetLeft(main_.Left() + (main_.Width() - Width()) / 2);
+  SetTop(main_.Top() + (main_.Height() - main_.ClientHeight()));
+
+  Check1->SetChecked(main_.ShowInTaskTray);
+  Check3->SetChecked(main_.CloseButtonMinimized);
+  CheckRule();
+  ApplyUIFont(*this);
+  auto& lines = Lines();
+  lines[1].y1 = lines[1].y2 = lines[0].y1 + forms::TwipsPerPixelY();
+}
+
+void OptionForm::OnUnload() { settings_.reset(); }
+
+void OptionForm::OnHelp(int context) { OpenHelp(hwnd(), main_.HelpFile, context); }
+
+void OptionForm::CheckRule() {
+  const bool tray = Check1->Checked();
+  Check2->SetEnabled(tray);
+  Check3->SetEnabled(tray);
+  Check4->SetEnabled(tray);
+}
+
+void OptionForm::RecreateTrayIcon(const forms::MouseEvent& e) {
+  const forms::TwipRect size = Check1->Bounds();
+  const bool inside = e.x >= 0 && e.x <= size.width && e.y >= 0 && e.y <= size.height;
+  if (e.button != forms::kRightButton || !inside || !main_.ShowInTaskTray) return;
+  tly::DeleteTrayIcon(main_);
+  tly::AddTrayIcon(main_);
+  MessageBeep(MB_ICONEXCLAMATION);
+}
+
+void OptionForm::Ok() {
+  OptionChoices c;
+  c.tray = Check1->Checked();
+  c.start_minimized = Check2->Checked();
+  c.close_minimizes = Check3->Checked();
+  c.startup = Check4->Checked();
+  c.save_variables = Check5->Checked();
+  c.save_history = Check6->Checked();
+  // The start-up entry names the program in quotation marks, so that a folder with blanks
+  // cannot be read as another program followed by arguments.
+  const std::wstring folder = forms::ProgramFolder();
+  const std::wstring path = L"\"" + folder + (folder.ends_with(L'\\') ? L"" : L"\\") +
+                            forms::ProgramFileTitle() + L".exe\"";
+  try {
+    ApplyOptions(c, *this, *settings_, ToU16(forms::ResourceString(kRunKey)), ToU16(path));
+  } catch (const NumberedError& e) {
+    // Without the settings library the user was told at start that nothing is kept.
+    if (settings_available_)
+      forms::ShowMessage(hwnd(), forms::ResourceString(ErrorMessageId(e.number())), L"Tallyra",
+                         MB_OK | MB_ICONEXCLAMATION);
+    tly::UpdateSystemMenu(main_);
+  }
+  Unload(forms::kCodeUnload);
+}
+
+void OptionForm::Cancel() { Unload(forms::kCodeUnload); }
+
+bool OptionForm::ShowInTaskTray() { return main_.ShowInTaskTray; }
+void OptionForm::SetShowInTaskTray(bool on) { main_.ShowInTaskTray = on; }
+void OptionForm::SetCloseButtonMinimized(bool on) { main_.CloseButtonMinimized = on; }
+void OptionForm::AddTrayIcon() { tly::AddTrayIcon(main_); }
+void OptionForm::DeleteTrayIcon() { tly::DeleteTrayIcon(main_); }
+void OptionForm::UpdateSystemMenu() { tly::UpdateSystemMenu(main_); }
+
+void OptionForm::ReportStartupFailure() {
+  forms::ShowMessage(hwnd(), forms::ResourceString(kStartupFailedMessage), L"Tallyra",
+                     MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace tly
