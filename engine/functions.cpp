@@ -387,12 +387,8 @@ constexpr std::array<FunctionImpl, 256> MakeTable() {
   return t;
 }
 
-constexpr std::array<FunctionImpl, 256> kFunctions = MakeTable();
-
 }  // namespace
 
-FunctionImpl FunctionFor(int c) {
-  return (c >= 0 && c < 256) ? kFunctions[static_cast<std::size_t>(c)] : nullptr;
-}
+const std::array<FunctionImpl, 256> kFunctionTable = MakeTable();
 
 }  // namespace tly

@@ -33,13 +33,13 @@ void Tly::StartScan(std::u16string_view text) {
 }
 
 int Tly::NextChar() {
-  // Past the end the position stays where it is. It is a 16-bit counter: a formula of more
-  // than 32766 characters overflows it.
-  if (static_cast<std::size_t>(position_) > text_.size()) return kNoChar;
+  // The position counts the characters read, the end as one more; past the end it stays where
+  // it is. It is a 16-bit counter: a formula of more than 32766 characters overflows it.
+  const auto read = static_cast<std::size_t>(position_);
+  if (read > text_.size()) return kNoChar;
   if (position_ == std::numeric_limits<std::int16_t>::max()) Raise(err::kOverflow);
   ++position_;
-  if (static_cast<std::size_t>(position_) > text_.size()) return kNoChar;
-  return LowerCase(text_[static_cast<std::size_t>(position_ - 1)]);
+  return read < text_.size() ? LowerCase(text_[read]) : kNoChar;
 }
 
 void Tly::NextToken() {

@@ -1,6 +1,5 @@
 #include "vocabulary.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -125,7 +124,7 @@ constexpr std::array kWords{
 };
 
 // For the lookup, each spelling (at most eight characters) packed into one number, first
-// character in the lowest byte, and the table's indices sorted by that number.
+// character in the lowest byte, and a hash table of those numbers with linear probing.
 constexpr std::size_t kLongestSpelling = 8;
 
 constexpr std::uint64_t Key(std::string_view s) {
@@ -135,24 +134,31 @@ constexpr std::uint64_t Key(std::string_view s) {
   return key;
 }
 
-struct KeyedWord {
-  std::uint64_t key;
-  std::size_t index;
+constexpr std::size_t kBuckets = 256;  // a power of two, over twice the words
+constexpr std::size_t Bucket(std::uint64_t key) { return (key * 0x9E3779B97F4A7C15u) >> 56; }
+
+struct Bucketed {
+  std::uint64_t key = 0;
+  const Word* word = nullptr;  // nullptr: an empty bucket
 };
 
-constexpr auto kByKey = [] {
-  std::array<KeyedWord, kWords.size()> sorted{};
-  for (std::size_t i = 0; i < kWords.size(); ++i) sorted[i] = {Key(kWords[i].spelling), i};
-  std::sort(sorted.begin(), sorted.end(),
-            [](const KeyedWord& a, const KeyedWord& b) { return a.key < b.key; });
-  return sorted;
+constexpr auto kTable = [] {
+  std::array<Bucketed, kBuckets> table{};
+  for (const Word& w : kWords) {
+    const std::uint64_t key = Key(w.spelling);
+    std::size_t b = Bucket(key);
+    while (table[b].word != nullptr) b = (b + 1) % kBuckets;
+    table[b] = {key, &w};
+  }
+  return table;
 }();
 
 constexpr bool KeysAreDistinct() {
   for (const Word& w : kWords)
     if (w.spelling.empty() || w.spelling.size() > kLongestSpelling) return false;
-  for (std::size_t i = 1; i < kByKey.size(); ++i)
-    if (kByKey[i - 1].key == kByKey[i].key) return false;
+  for (std::size_t i = 0; i < kWords.size(); ++i)
+    for (std::size_t j = i + 1; j < kWords.size(); ++j)
+      if (Key(kWords[i].spelling) == Key(kWords[j].spelling)) return false;
   return true;
 }
 static_assert(KeysAreDistinct(), "every spelling has one to eight characters and its own key");
@@ -162,12 +168,13 @@ static_assert(KeysAreDistinct(), "every spelling has one to eight characters and
 const Word* FindWord(std::string_view spelling) {
   if (spelling.size() > kLongestSpelling) return nullptr;
   const std::uint64_t key = Key(spelling);
-  auto it = std::lower_bound(kByKey.begin(), kByKey.end(), key,
-                             [](const KeyedWord& w, std::uint64_t k) { return w.key < k; });
-  if (it == kByKey.end() || it->key != key) return nullptr;
-  // Equal keys can still differ in trailing NUL characters.
-  const Word& w = kWords[it->index];
-  return w.spelling == spelling ? &w : nullptr;
+  for (std::size_t b = Bucket(key); kTable[b].word != nullptr; b = (b + 1) % kBuckets) {
+    // Equal keys of equally long spellings are equal spellings; of others, they differ in
+    // trailing NUL characters.
+    if (kTable[b].key == key)
+      return kTable[b].word->spelling.size() == spelling.size() ? kTable[b].word : nullptr;
+  }
+  return nullptr;
 }
 
 std::string_view FunctionKeyword(int c) {
