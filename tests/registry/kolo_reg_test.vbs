@@ -1,7 +1,14 @@
 ' Kolo_Reg as a script sees it: created by ProgID, called through IDispatch.
 Option Explicit
 Dim r, a, i, line
+' A script error would end cscript quietly, so creation reports its own failure.
+On Error Resume Next
 Set r = CreateObject("Kolo_Reg.Registry")
+If Err.Number <> 0 Then
+  WScript.Echo "CreateObject failed: " & Err.Number & " " & Err.Description
+  WScript.Quit 1
+End If
+On Error Goto 0
 r.CompanyName = "Tallyra Script Test"
 r.AppName = "B"
 WScript.Echo "defaults " & r.DefaultSection & " " & Hex(r.RootKey)
