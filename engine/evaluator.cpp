@@ -172,11 +172,9 @@ constexpr std::array<std::int8_t, 256> kOperandCounts = [] {
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"  // labels as values
-#define DISPATCH() \
-  goto* kCases[static_cast<std::size_t>(kSteps[static_cast<std::uint8_t>(pc->code)])];
+#define DISPATCH() goto* kCaseOfCode[static_cast<std::uint8_t>(pc->code)];
 #define CASE(step) case_##step:
-#define REDISPATCH() \
-  goto* kCases[static_cast<std::size_t>(kSteps[static_cast<std::uint8_t>(pc->code)])]
+#define REDISPATCH() goto* kCaseOfCode[static_cast<std::uint8_t>(pc->code)]
 #else
 #define DISPATCH() switch (kSteps[static_cast<std::uint8_t>(pc->code)])
 #define CASE(step) case Step::step:
@@ -204,8 +202,8 @@ double Tly::EvaluateFormula() {
   // Between two slots 1 <= sp <= top (before the first one sp is 0), and `value` holds
   // data[sp], so that the cases read the top without going through memory. A slot that pushes
   // can therefore only overflow the stack (error 9), and one that does not can only leave it
-  // empty (error 2) or, starting at 0, read below it (error 9): the common cases check just
-  // that end, the others go through `finish`, which checks both.
+  // empty (error 2) or, starting at 0, read below it (error 9). The cases check just the end
+  // they can cross, mostly through push, pop and replace_top; `finish` checks both.
   int sp = 0;
   double value = 0;
   auto push = [&](double v) {
@@ -240,6 +238,13 @@ double Tly::EvaluateFormula() {
       &&case_kXor,      &&case_kMem,      &&case_kRm,        &&case_kIf,        &&case_kEndBranch,
       &&case_kLoop,     &&case_kLoopBack, &&case_kRelation,  &&case_kEnd,
   };
+  // The same by slot code, which saves a look-up in kSteps for every slot.
+  static const std::array<const void*, 256> kCaseOfCode = [] {
+    std::array<const void*, 256> cases{};
+    for (std::size_t c = 0; c < cases.size(); ++c)
+      cases[c] = kCases[static_cast<std::size_t>(kSteps[c])];
+    return cases;
+  }();
 #endif
 
   const Slot* pc = program + 1;
@@ -378,7 +383,7 @@ double Tly::EvaluateFormula() {
           value = stack[sp + 1];  // the body's value from its last pass
           sp -= 2;
           const Slot* next = after(pc->value);
-          finish();
+          replace_top(value);
           CONTINUE_AT(next);
         }
         const double next = Add(from, step);
@@ -391,14 +396,14 @@ double Tly::EvaluateFormula() {
       CASE(kLoopBack) {
         value = stack[--sp];
         const Slot* next = after(pc->value);
-        finish();
+        replace_top(value);
         CONTINUE_AT(next);
       }
       CASE(kRelation) { Raise(err::kSyntax); }
       CASE(kEnd) {
         if (pc > last) return data[1];
         value = stack[sp];  // inside the program: no action, as for every code without a function
-        finish();
+        replace_top(value);
         NEXT();
       }
       CASE(kCall) {
@@ -414,7 +419,7 @@ double Tly::EvaluateFormula() {
           value = f(*this, &stack[first], count);
           sp = first;
         }
-        finish();
+        replace_top(value);
         NEXT();
       }
     }
