@@ -46,14 +46,6 @@ void Tly::NextToken() {
   while (current_ == ' ') current_ = NextChar();
   token_value_ = 0;
 
-  if (IsDigit(current_) || current_ == '.') {
-    token_code_ = code::kNumber;
-    token_value_ = ScanNumber();
-    return;
-  }
-  if (IsLetter(current_) || current_ == '&' || current_ == '#') return ScanWord();
-  if (IsRelational(current_)) return ScanRelational();
-
   switch (current_) {
     case '+': token_code_ = code::kAdd; break;
     case '-': token_code_ = code::kSubtract; break;
@@ -73,7 +65,15 @@ void Tly::NextToken() {
       break;
     case ',': token_code_ = code::kComma; break;
     case kNoChar: token_code_ = code::kEnd; break;
-    default: Raise(err::kSyntax);
+    default:
+      if (IsDigit(current_) || current_ == '.') {
+        token_code_ = code::kNumber;
+        token_value_ = ScanNumber();
+        return;
+      }
+      if (IsLetter(current_) || current_ == '&' || current_ == '#') return ScanWord();
+      if (IsRelational(current_)) return ScanRelational();
+      Raise(err::kSyntax);
   }
   current_ = NextChar();
 }
