@@ -139,6 +139,7 @@ constexpr std::size_t Bucket(std::uint64_t key) { return (key * 0x9E3779B97F4A7C
 
 struct Bucketed {
   std::uint64_t key = 0;
+  std::size_t length = 0;      // of the spelling, kept here to spare a look into the word
   const Word* word = nullptr;  // nullptr: an empty bucket
 };
 
@@ -148,7 +149,7 @@ constexpr auto kTable = [] {
     const std::uint64_t key = Key(w.spelling);
     std::size_t b = Bucket(key);
     while (table[b].word != nullptr) b = (b + 1) % kBuckets;
-    table[b] = {key, &w};
+    table[b] = {key, w.spelling.size(), &w};
   }
   return table;
 }();
@@ -171,8 +172,7 @@ const Word* FindWord(std::string_view spelling) {
   for (std::size_t b = Bucket(key); kTable[b].word != nullptr; b = (b + 1) % kBuckets) {
     // Equal keys of equally long spellings are equal spellings; of others, they differ in
     // trailing NUL characters.
-    if (kTable[b].key == key)
-      return kTable[b].word->spelling.size() == spelling.size() ? kTable[b].word : nullptr;
+    if (kTable[b].key == key) return kTable[b].length == spelling.size() ? kTable[b].word : nullptr;
   }
   return nullptr;
 }
