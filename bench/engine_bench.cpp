@@ -217,7 +217,10 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     return it == nanoseconds_.end() ? NAN : it->second;
   }
 
-  static const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
+  // A ratio with a benchmark left out by a filter is NaN: neither met nor missed.
+  static const char* Verdict(double ratio, bool met) {
+    return std::isnan(ratio) ? "-" : met ? "met" : "MISSED";
+  }
 
   void PrintSummary() const {
     std::printf("\nMedian real time per run, ns: compile + evaluate | evaluate only\n");
@@ -242,12 +245,13 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       const double to_fparser = ours / Time("calculate/fparser" + tail);
       const double from_muparser = Time("calculate/muparser" + tail) / ours;
       std::printf("%-26s %6.3f <= 0.50 %-6s %6.1f >= 10 %-6s\n", f.tallyra, to_fparser,
-                  Verdict(to_fparser <= 0.5), from_muparser, Verdict(from_muparser >= 10));
+                  Verdict(to_fparser, to_fparser <= 0.5), from_muparser,
+                  Verdict(from_muparser, from_muparser >= 10));
       log_sum += std::log(Time("evaluate/tallyra" + tail) / Time("evaluate/muparser" + tail));
     }
     const double geometric_mean = std::exp(log_sum / std::size(kFormulas));
     std::printf("evaluate only, geometric mean of tallyra/muparser: %.3f <= 1.00 %s\n",
-                geometric_mean, Verdict(geometric_mean <= 1.0));
+                geometric_mean, Verdict(geometric_mean, geometric_mean <= 1.0));
 
     std::printf("\n10^6-pass loop, ns per pass:");
     for (const char* library : kLibraries)
@@ -255,7 +259,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     const double per_pass = Time("loop/tallyra") / kLoopPasses;
     const double to_muparser = Time("loop/tallyra") / Time("loop/muparser");
     std::printf("\n  tallyra per pass %.2f <= 10 %s; tallyra/muparser %.3f <= 1.00 %s\n", per_pass,
-                Verdict(per_pass <= 10), to_muparser, Verdict(to_muparser <= 1.0));
+                Verdict(per_pass, per_pass <= 10), to_muparser,
+                Verdict(to_muparser, to_muparser <= 1.0));
   }
 
   std::map<std::string, double> nanoseconds_;
