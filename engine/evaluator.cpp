@@ -197,7 +197,7 @@ double Tly::EvaluateFormula() {
   const Slot* const program = slots_.data();
   // Slot n + 1 holds the end code, whose case ends the walk; jumps check against `last`.
   const Slot* const last = program + n;
-  long long loop_passes = 0;
+  long long passes_left = loop_pass_limit_;
 
   // Between two slots 1 <= sp <= top (before the first one sp is 0), and `value` holds
   // data[sp], so that the cases read the top without going through memory. A slot that pushes
@@ -389,7 +389,8 @@ double Tly::EvaluateFormula() {
         const double next = Add(from, step);
         // A step too small to move the loop variable would never end the loop.
         if (next == from) Raise(err::kInvalidArgument);
-        if (++loop_passes > loop_pass_limit_) Raise(err::kTooComplex);
+        if (passes_left <= 0) Raise(err::kTooComplex);
+        --passes_left;
         data[sp - 2] = next;  // the step stays on top
         NEXT();
       }
