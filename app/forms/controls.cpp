@@ -224,7 +224,16 @@ void Control::SetFontName(std::wstring_view name) {
   SetFont(spec);
 }
 
+std::wstring Control::AccessKeyCaption() const {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 // ---- Label ----
+
+void Label::OnAccessKey() { container_.OwnerForm().FocusAfter(this); }
 
 Label::Label(Container& c, const TwipRect& r, std::wstring_view caption)
     : Control(c, L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOTIFY, 0, r, caption) {}
@@ -498,6 +507,12 @@ void CheckBox::SetChecked(bool checked) {
   SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+void CheckBox::OnAccessKey() {
+  SetFocus();
+  SetChecked(!Checked());
+  if (on_click) on_click();
+}
+
 void CheckBox::OnCommand(WORD code) {
   if (code == BN_CLICKED && on_click) on_click();
 }
@@ -522,6 +537,11 @@ Button::Button(Container& c, const TwipRect& r, std::wstring_view caption, Role 
 
 void Button::Click() {
   if (on_click) on_click();
+}
+
+void Button::OnAccessKey() {
+  SetFocus();
+  Click();
 }
 
 void Button::OnCommand(WORD code) {
@@ -613,6 +633,14 @@ std::optional<LRESULT> Frame::OnOwnMessage(HWND, UINT message, WPARAM wparam, LP
 }
 
 Form& Frame::OwnerForm() { return container_.OwnerForm(); }
+
+void Frame::OnAccessKey() { container_.OwnerForm().FocusAfter(this); }
+
+std::wstring Frame::AccessKeyCaption() const {
+  wchar_t text[256] = {};
+  GetWindowTextW(group_, text, 256);
+  return text;
+}
 
 // ---- MenuItem ----
 

@@ -84,6 +84,12 @@ class Control {
   virtual bool HasFont() const { return true; }
   virtual void OnFontChanged() {}
 
+  // Access keys: the "&X" of a caption. A label or frame passes the focus on to the control
+  // after it; a button is pressed.
+  virtual bool TakesAccessKey() const { return false; }
+  virtual void OnAccessKey() {}
+  virtual std::wstring AccessKeyCaption() const;
+
   // Notifications the container routes to the control that sent them.
   virtual void OnCommand(WORD /*code*/) {}
   virtual void OnScroll(WORD /*code*/) {}
@@ -122,6 +128,8 @@ class Label : public Control {
 
   std::function<void(const MouseEvent&)> on_mouse_down, on_mouse_move, on_mouse_up;
   bool hand_cursor = false;  // a link
+  bool TakesAccessKey() const override { return true; }
+  void OnAccessKey() override;
 
  protected:
   std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
@@ -201,6 +209,8 @@ class CheckBox : public Control {
   std::function<void(const MouseEvent&)> on_mouse_up;
 
   void OnCommand(WORD code) override;
+  bool TakesAccessKey() const override { return true; }
+  void OnAccessKey() override;
 
  protected:
   std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
@@ -213,6 +223,8 @@ class Button : public Control {
   std::function<void()> on_click;
   void Click();  // as the user's click
   void OnCommand(WORD code) override;
+  bool TakesAccessKey() const override { return true; }
+  void OnAccessKey() override;
 };
 
 class VScrollBar : public Control {
@@ -258,6 +270,9 @@ class Frame : public Control, public Container {
   HWND ContainerWindow() const override { return hwnd_; }
   Form& OwnerForm() override;
   int ContainerHelpContext() const override { return HelpContext(); }
+  bool TakesAccessKey() const override { return true; }
+  void OnAccessKey() override;
+  std::wstring AccessKeyCaption() const override;
 
  protected:
   std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;

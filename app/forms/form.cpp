@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
 
 #include "services.h"
 
@@ -298,7 +299,54 @@ bool Form::PreTranslate(MSG& msg) {
   if (msg.hwnd == nullptr) return false;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
   if (root == nullptr || GetClassLongPtrW(root, GCW_ATOM) != FormClass()) return false;
+  // Access keys are matched here, so that those of captions inside frames count as well.
+  if (msg.message == WM_SYSCHAR) {
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(root, GWLP_USERDATA));
+    if (form != nullptr && form->HandleAccessKey(static_cast<wchar_t>(msg.wParam))) return true;
+  }
   return IsDialogMessageW(root, &msg) != FALSE;
+}
+
+namespace {
+
+// The character after the caption's single "&", lower-cased; 0 when there is none.
+wchar_t AccessKeyOf(const std::wstring& caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != L'&') continue;
+    if (caption[i + 1] == L'&') {
+      ++i;
+      continue;
+    }
+    return static_cast<wchar_t>(towlower(caption[i + 1]));
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool Form::HandleAccessKey(wchar_t key) {
+  const wchar_t wanted = static_cast<wchar_t>(towlower(key));
+  for (Control* c : controls_) {
+    if (!c->TakesAccessKey() || !IsWindowVisible(c->hwnd()) || !IsWindowEnabled(c->hwnd()))
+      continue;
+    if (AccessKeyOf(c->AccessKeyCaption()) == wanted) {
+      c->OnAccessKey();
+      return true;
+    }
+  }
+  return false;
+}
+
+void Form::FocusAfter(const Control* c) {
+  auto it = std::find(controls_.begin(), controls_.end(), c);
+  if (it == controls_.end()) return;
+  for (++it; it != controls_.end(); ++it) {
+    HWND h = (*it)->hwnd();
+    if ((GetWindowLongW(h, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h)) {
+      (*it)->SetFocus();
+      return;
+    }
+  }
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -87,6 +87,10 @@ class Form : public Container {
 
   // Routes a message to the dialog keyboard of the form it belongs to; true when consumed.
   static bool PreTranslate(MSG& msg);
+  // Gives the focus to the first control after `c`, in tab order, that can take it.
+  void FocusAfter(const Control* c);
+  // Runs the access key `key` of the form's captions; false when no caption has it.
+  bool HandleAccessKey(wchar_t key);
 
  protected:
   virtual void OnCreate() {}  // create controls and menus

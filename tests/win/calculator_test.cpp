@@ -134,6 +134,31 @@ TEST_F(CalculatorWindow, EnterPressesTheCalculateButton) {
   EXPECT_EQ(Result(), L"1024");
 }
 
+TEST_F(CalculatorWindow, AccessKeysMoveTheFocus) {
+  calc->ToggleConversionPanel();
+  calc->ToggleVariablesPanel();
+  auto press = [&](wchar_t key) {
+    HWND focus = GetFocus();
+    PostMessageW(focus, WM_SYSKEYDOWN, VkKeyScanW(key) & 0xFF, 0x20000001);
+    PostMessageW(focus, WM_SYSCHAR, key, 0x20000001);
+    Pump();
+  };
+  calc->Combo1->SetFocus();
+  press(L'b');  // 変換前(&B): the unit of the formula
+  EXPECT_TRUE(calc->Combo3->HasFocus());
+  press(L'a');  // 変換後(&A)
+  EXPECT_TRUE(calc->Combo4->HasFocus());
+  press(L't');  // 計算式(&T)
+  EXPECT_TRUE(calc->Combo1->HasFocus());
+  press(L'c');  // 単位変換(&C): the first control of the frame
+  EXPECT_TRUE(calc->Combo2->HasFocus());
+  press(L'l');  // 変数一覧(&L)
+  EXPECT_TRUE(calc->Text2[0]->HasFocus());
+  calc->Combo1->SetText(L"6*7");
+  press(L'g');  // 計算(&G) presses the button
+  EXPECT_EQ(Result(), L"42");
+}
+
 TEST_F(CalculatorWindow, ErrorsShowTheirMessageAndDisableCopyResult) {
   Calculate(L"7");
   struct Case {

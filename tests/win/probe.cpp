@@ -3,6 +3,10 @@
 //   tallyra-probe text                 prints the formula and result boxes of the main window
 //   tallyra-probe wait [seconds]       waits until the main window exists
 //   tallyra-probe close                asks the main window to close
+//   tallyra-probe dismiss [seconds]    waits for a message box titled Tallyra, prints its text
+//                                      and presses OK
+//   tallyra-probe foreground           prints the caption of the foreground window
+//   tallyra-probe rect                 prints the main window's rectangle: x y width height
 //   tallyra-probe startup N PROGRAM... starts each program N times, timing each start until
 //                                      the program waits for input; prints the medians in ms
 #include <windows.h>
@@ -102,6 +106,30 @@ double StartOnce(const std::wstring& program) {
          static_cast<double>(frequency.QuadPart);
 }
 
+BOOL CALLBACK BoxText(HWND hwnd, LPARAM data) {
+  wchar_t cls[32] = {};
+  GetClassNameW(hwnd, cls, 32);
+  if (_wcsicmp(cls, L"Static") == 0) {
+    std::wstring text = Text(hwnd);
+    if (!text.empty()) *reinterpret_cast<std::wstring*>(data) = text;
+  }
+  return TRUE;
+}
+
+int Dismiss(double seconds) {
+  for (double waited = 0; waited < seconds; waited += 0.1) {
+    if (HWND box = FindWindowW(L"#32770", L"Tallyra")) {
+      std::wstring text;
+      EnumChildWindows(box, BoxText, reinterpret_cast<LPARAM>(&text));
+      std::printf("%s\n", Utf8(text).c_str());
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return 0;
+    }
+    Sleep(100);
+  }
+  return 1;
+}
+
 int Startup(int runs, int argc, wchar_t** argv) {
   for (int p = 0; p < argc; ++p) {
     std::vector<double> times;
@@ -126,7 +154,23 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     return 0;
   }
+  if (command == L"dismiss") return Dismiss(argc > 2 ? _wtof(argv[2]) : 20);
+  if (command == L"rect") {
+    RECT r;
+    HWND main = FindMainWindow();
+    if (main == nullptr || !GetWindowRect(main, &r)) return 1;
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if (command == L"foreground") {
+    wchar_t caption[256] = {};
+    GetWindowTextW(GetForegroundWindow(), caption, 256);
+    std::printf("%s\n", Utf8(caption).c_str());
+    return 0;
+  }
   if (command == L"startup" && argc > 3) return Startup(_wtoi(argv[2]), argc - 3, argv + 3);
-  std::fprintf(stderr, "usage: tallyra-probe text | wait [s] | close | startup N PROGRAM...\n");
+  std::fprintf(stderr,
+               "usage: tallyra-probe text | wait [s] | close | dismiss [s] | foreground | "
+               "startup N PROGRAM...\n");
   return 2;
 }
