@@ -181,6 +181,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"2147483647.5 % 2", 6}, ErrorCase{"not(2147483648)", 6},
                       ErrorCase{"and(1, -2147483649)", 6}));
 
+TEST(Evaluate, ASquareIsTheNearestDoubleToIt) {
+  Tly t;
+  for (double x : {0.1, 1.1, 3.3, 1e-160, 7.000000000000001, -2.5e100}) {
+    t.SetRegister(24, x);
+    EXPECT_EQ(Evaluate(t, "x^2"), x * x) << x;
+  }
+  EXPECT_EQ(testing::ErrorOf([&] { Evaluate(t, "1e200^2"); }), 6);
+}
+
 TEST(Evaluate, UnderflowIsNotAnError) {
   Tly t;
   EXPECT_EQ(Evaluate(t, "1e-300 * 1e-300"), 0);
