@@ -34,6 +34,10 @@ fresh_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i >/dev/null 2>&1
   wineserver -w
+  # The caption buttons are drawn with Marlett, which Debian's Wine leaves out of new prefixes.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
   # regedit reads .reg files in the ANSI code page unless they are UTF-16.
   iconv -f UTF-8 -t UTF-16 "$root/tests/win/prefix/settings.reg" > "$WINEPREFIX/settings.reg"
   wine regedit /S "$WINEPREFIX/settings.reg" >/dev/null 2>&1
