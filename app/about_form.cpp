@@ -35,9 +35,7 @@ std::wstring VersionText(int major, int minor) {
 }
 
 AboutForm::AboutForm(Calculator& main) : Form(DialogStyle()), main_(main) {
-  open_address = [this](const std::wstring& address) {
-    ShellExecuteW(hwnd(), L"open", address.c_str(), L"", L"", SW_SHOWNORMAL);
-  };
+  open_address = [this](const std::wstring& address) { forms::ShellOpen(hwnd(), address); };
 }
 
 AboutForm::~AboutForm() = default;

@@ -318,10 +318,7 @@ void Calculator::ShowAbout() {
 
 void Calculator::ShowHelpContents() { OpenHelp(hwnd(), HelpFile, 0); }
 
-void Calculator::OpenWebPage() {
-  ShellExecuteW(hwnd(), L"open", forms::ResourceString(kWebPageAddress).c_str(), L"", L"",
-                SW_SHOWNORMAL);
-}
+void Calculator::OpenWebPage() { forms::ShellOpen(hwnd(), forms::ResourceString(kWebPageAddress)); }
 
 void Calculator::RestoreFromTray() {
   SetState(forms::WindowState::kNormal);

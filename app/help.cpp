@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include "forms/services.h"
 
 namespace tly {
@@ -39,8 +37,7 @@ void OpenHelp(HWND owner, const std::wstring& help_file, int context) {
              static_cast<ULONG_PTR>(context));
     return;
   }
-  ShellExecuteW(owner, L"open", HelpPage(forms::ProgramFolder(), context).c_str(), nullptr, nullptr,
-                SW_SHOWNORMAL);
+  forms::ShellOpen(owner, HelpPage(forms::ProgramFolder(), context));
 }
 
 void CloseHelp(HWND owner, const std::wstring& help_file) {

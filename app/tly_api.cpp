@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "calculator.h"
+#include "forms/services.h"
 
 namespace tly {
 
@@ -24,11 +25,11 @@ void AddTrayIcon(Calculator& calculator) {
   // The product name, filled with blanks; the last byte stays the terminating NUL.
   std::memset(data.szTip, ' ', sizeof data.szTip - 1);
   std::memcpy(data.szTip, "Tallyra", 7);
-  Shell_NotifyIconA(NIM_ADD, &data);
+  forms::NotifyIcon(NIM_ADD, &data);
 }
 
 void DeleteTrayIcon(Calculator& calculator) {
-  Shell_NotifyIconA(NIM_DELETE, &calculator.TrayIconData);
+  forms::NotifyIcon(NIM_DELETE, &calculator.TrayIconData);
 }
 
 void BringToForeground(HWND window) {

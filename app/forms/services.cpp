@@ -10,6 +10,46 @@
 namespace tly::forms {
 namespace {
 
+// A library loaded at the first call of one of its functions and freed when the program ends.
+class LazyLibrary {
+ public:
+  explicit LazyLibrary(const wchar_t* name) : name_(name) {}
+  LazyLibrary(const LazyLibrary&) = delete;
+  LazyLibrary& operator=(const LazyLibrary&) = delete;
+  ~LazyLibrary() {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  template <typename Function>
+  Function* Get(const char* function) {
+    if (module_ == nullptr && !tried_) {
+      tried_ = true;
+      module_ = LoadLibraryW(name_);
+    }
+    if (module_ == nullptr) return nullptr;
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module_, function)));
+  }
+
+ private:
+  const wchar_t* name_;
+  HMODULE module_ = nullptr;
+  bool tried_ = false;
+};
+
+LazyLibrary& Shell32() {
+  static LazyLibrary library(L"shell32.dll");
+  return library;
+}
+
+LazyLibrary& VersionDll() {
+  static LazyLibrary library(L"version.dll");
+  return library;
+}
+
+BOOL VerQuery(const void* block, const wchar_t* path, void** value, UINT* size) {
+  auto* query = VersionDll().Get<decltype(::VerQueryValueW)>("VerQueryValueW");
+  return query != nullptr ? query(block, path, value, size) : FALSE;
+}
+
 struct ScreenMetrics {
   double per_pixel_x, per_pixel_y;
 };
@@ -30,15 +70,15 @@ std::wstring QueryVersionString(const std::vector<BYTE>& block, const wchar_t* n
     WORD language, code_page;
   }* translations = nullptr;
   UINT size = 0;
-  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                      reinterpret_cast<void**>(&translations), &size) ||
+  if (!VerQuery(block.data(), L"\\VarFileInfo\\Translation",
+                reinterpret_cast<void**>(&translations), &size) ||
       size < sizeof(Translation))
     return {};
   wchar_t path[64];
   swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translations[0].language,
            translations[0].code_page, name);
   wchar_t* value = nullptr;
-  if (!VerQueryValueW(block.data(), path, reinterpret_cast<void**>(&value), &size) || size == 0)
+  if (!VerQuery(block.data(), path, reinterpret_cast<void**>(&value), &size) || size == 0)
     return {};
   return std::wstring(value, size - 1);
 }
@@ -119,13 +159,17 @@ const VersionInfo& ProgramVersion() {
     VersionInfo v;
     std::wstring path = FullProgramPath();
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    auto* size_of =
+        VersionDll().Get<decltype(::GetFileVersionInfoSizeW)>("GetFileVersionInfoSizeW");
+    auto* read = VersionDll().Get<decltype(::GetFileVersionInfoW)>("GetFileVersionInfoW");
+    if (size_of == nullptr || read == nullptr) return v;
+    DWORD size = size_of(path.c_str(), &ignored);
     if (size == 0) return v;
     std::vector<BYTE> block(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return v;
+    if (!read(path.c_str(), 0, size, block.data())) return v;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+    if (VerQuery(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
         fixed != nullptr) {
       v.major = HIWORD(fixed->dwProductVersionMS);
       v.minor = LOWORD(fixed->dwProductVersionMS);
@@ -137,6 +181,16 @@ const VersionInfo& ProgramVersion() {
     return v;
   }();
   return info;
+}
+
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
+  auto* notify = Shell32().Get<decltype(::Shell_NotifyIconA)>("Shell_NotifyIconA");
+  return notify != nullptr ? notify(message, data) : FALSE;
+}
+
+void ShellOpen(HWND owner, const std::wstring& file) {
+  if (auto* execute = Shell32().Get<decltype(::ShellExecuteW)>("ShellExecuteW"))
+    execute(owner, L"open", file.c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
 std::wstring Widen(std::string_view utf8) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +42,11 @@ struct VersionInfo {
   std::wstring company, product, legal_copyright;
 };
 const VersionInfo& ProgramVersion();
+
+// The shell's calls, bound when first used: most runs never need shell32, and loading it is a
+// good part of a start.
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data);
+void ShellOpen(HWND owner, const std::wstring& file);
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view text);  // UTF-8
