@@ -208,10 +208,10 @@ void Control::SetHelpContext(int context) {
 
 int Control::HelpContext() const { return help_context_; }
 
-void Control::SetFont(const FontSpec& spec) {
-  font_spec_ = spec;
+void Control::SetFont(const FontSpec& wanted) {
+  font_spec_ = wanted;
   font_applied_ = true;
-  HFONT font = container_.OwnerForm().SharedFont(spec);
+  HFONT font = container_.OwnerForm().SharedFont(wanted);
   // A control of a form not yet shown has nothing to redraw.
   const BOOL redraw = IsWindowVisible(container_.OwnerForm().hwnd());
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
@@ -219,9 +219,9 @@ void Control::SetFont(const FontSpec& spec) {
 }
 
 void Control::SetFontName(std::wstring_view name) {
-  FontSpec spec = font_spec_;
-  spec.name = name;
-  SetFont(spec);
+  FontSpec wanted = font_spec_;
+  wanted.name = name;
+  SetFont(wanted);
 }
 
 std::wstring Control::AccessKeyCaption() const {

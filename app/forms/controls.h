@@ -78,7 +78,7 @@ class Control {
   const FontSpec& Font() const { return font_spec_; }
   // Fonts are shared by the controls of a form that use the same one; a control that gets no
   // font of its own by the end of the form's load takes its design font then.
-  void SetFont(const FontSpec& spec);
+  void SetFont(const FontSpec& wanted);
   void SetFontName(std::wstring_view name);
   bool FontApplied() const { return font_applied_; }
   virtual bool HasFont() const { return true; }

@@ -258,17 +258,17 @@ HWND Form::ToolTipWindow() {
   return tooltip_.get();
 }
 
-HFONT Form::SharedFont(const FontSpec& spec) {
-  auto it = fonts_.find(spec);
+HFONT Form::SharedFont(const FontSpec& wanted) {
+  auto it = fonts_.find(wanted);
   if (it != fonts_.end()) return it->second.get();
   LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(spec.points * 1440.0 / 72 / TwipsPerPixelY()));
-  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  lf.lfUnderline = spec.underline ? TRUE : FALSE;
+  lf.lfHeight = -static_cast<LONG>(std::lround(wanted.points * 1440.0 / 72 / TwipsPerPixelY()));
+  lf.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfUnderline = wanted.underline ? TRUE : FALSE;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
-  wcsncpy(lf.lfFaceName, spec.name.c_str(), LF_FACESIZE - 1);
-  return fonts_.emplace(spec, UniqueFont(CreateFontIndirectW(&lf))).first->second.get();
+  wcsncpy(lf.lfFaceName, wanted.name.c_str(), LF_FACESIZE - 1);
+  return fonts_.emplace(wanted, UniqueFont(CreateFontIndirectW(&lf))).first->second.get();
 }
 
 HMENU Form::AddMenu(HMENU parent, std::wstring_view caption) {

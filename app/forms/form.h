@@ -83,7 +83,7 @@ class Form : public Container {
   void UnregisterControl(Control* c);
   int NextControlId() { return next_control_id_++; }
   HWND ToolTipWindow();
-  HFONT SharedFont(const FontSpec& spec);  // owned by the form
+  HFONT SharedFont(const FontSpec& wanted);  // owned by the form
 
   // Routes a message to the dialog keyboard of the form it belongs to; true when consumed.
   static bool PreTranslate(MSG& msg);
