@@ -224,12 +224,7 @@ void Control::SetFontName(std::wstring_view name) {
   SetFont(wanted);
 }
 
-std::wstring Control::AccessKeyCaption() const {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+std::wstring Control::AccessKeyCaption() const { return WindowText(hwnd_); }
 
 // ---- Label ----
 
@@ -238,12 +233,7 @@ void Label::OnAccessKey() { container_.OwnerForm().FocusAfter(this); }
 Label::Label(Container& c, const TwipRect& r, std::wstring_view caption)
     : Control(c, L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOTIFY, 0, r, caption) {}
 
-std::wstring Label::Caption() const {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+std::wstring Label::Caption() const { return WindowText(hwnd_); }
 
 void Label::SetCaption(std::wstring_view caption) {
   SetWindowTextW(hwnd_, std::wstring(caption).c_str());
@@ -332,12 +322,7 @@ TextBox::TextBox(Container& c, const TwipRect& r, bool read_only)
               WS_EX_CLIENTEDGE, r),
       read_only_(read_only) {}
 
-std::wstring TextBox::Text() const {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+std::wstring TextBox::Text() const { return WindowText(hwnd_); }
 
 void TextBox::SetText(std::wstring_view text) { SetWindowTextW(hwnd_, std::wstring(text).c_str()); }
 
@@ -429,12 +414,7 @@ void ComboBox::FitHeight() {
 
 void ComboBox::OnFontChanged() { FitHeight(); }
 
-std::wstring ComboBox::Text() const {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+std::wstring ComboBox::Text() const { return WindowText(hwnd_); }
 
 void ComboBox::SetText(std::wstring_view text) {
   SetWindowTextW(hwnd_, std::wstring(text).c_str());

@@ -233,12 +233,7 @@ void Form::SetVisible(bool visible) {
   ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
 }
 
-std::wstring Form::Caption() const {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+std::wstring Form::Caption() const { return WindowText(hwnd_); }
 
 void Form::SetCaption(std::wstring_view caption) {
   SetWindowTextW(hwnd_, std::wstring(caption).c_str());

@@ -92,6 +92,13 @@ int PixelsY(double twips) { return static_cast<int>(std::lround(twips / TwipsPer
 double TwipsX(int pixels) { return pixels * TwipsPerPixelX(); }
 double TwipsY(int pixels) { return pixels * TwipsPerPixelY(); }
 
+std::wstring WindowText(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 std::wstring ResourceString(int id) {
   const wchar_t* text = nullptr;
   int length = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id),

@@ -20,6 +20,9 @@ int PixelsY(double twips);
 double TwipsX(int pixels);
 double TwipsY(int pixels);
 
+// The text of a window of this program: its caption, or a control's contents.
+std::wstring WindowText(HWND hwnd);
+
 // String resource `id` of the program; empty when there is none.
 std::wstring ResourceString(int id);
 

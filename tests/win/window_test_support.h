@@ -6,6 +6,7 @@
 #include <string>
 
 #include "forms/form.h"
+#include "forms/services.h"
 
 namespace tly::testing {
 
@@ -24,12 +25,7 @@ inline void Pump() {
   }
 }
 
-inline std::wstring WindowText(HWND hwnd) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+inline std::wstring WindowText(HWND hwnd) { return forms::WindowText(hwnd); }
 
 inline int ClientHeightPixels(HWND hwnd) {
   RECT r;
