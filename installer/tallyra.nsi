@@ -111,6 +111,19 @@ Section "Tallyra" SecMain
   SectionIn RO
   Call CloseRunning
 
+  ; An installation in another folder is taken away first (its settings stay), so that no
+  ; orphaned copy is left behind; one in this folder is simply updated.
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+  ${AndIf} $0 != $INSTDIR
+  ${AndIf} ${FileExists} "$0\uninstall.exe"
+    DetailPrint "Tallyra を $0 から削除しています"
+    ; _?= runs the uninstaller in place, so that ExecWait waits for it.
+    ExecWait '"$0\uninstall.exe" /S _?=$0'
+    Delete "$0\uninstall.exe"
+    RMDir "$0"
+  ${EndIf}
+
   SetOutPath "$INSTDIR"
   File "${SOURCE}\Tallyra.exe"
   File "${SOURCE}\Kolo_Reg.dll"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installer under Wine, silently as a deployment would run it: what it installs and
 # registers, the installed program started from its Start-menu shortcut, and an uninstall while
-# that program runs, which leaves nothing but the settings. Then a second round with the
-# uninstaller's pages, answering yes to removing the settings.
+# that program runs, which leaves nothing but the settings. Then a second round: the
+# installation moved to another folder by installing there, and the uninstaller's pages,
+# answering yes to removing the settings.
 # Arguments: the portable folder, the setup program, tallyra-probe.exe, tallyra-click.exe.
 # Needs DISPLAY and WINEPREFIX (scripts/test).
 set -euo pipefail
@@ -17,6 +18,9 @@ exe="$instdir\\Tallyra.exe"
 [ -n "$unix_instdir" ] && [ -n "$unix_shortcut" ] || fail "no Unix paths for the install folder"
 other_dir="$(shell_folder USERPROFILE)\\Other Tallyra"
 unix_other_dir=$(unix_path "$other_dir")
+# Another install folder; without blanks, since /D= takes no quotation marks.
+moved_dir='C:\TallyraMoved'
+unix_moved_dir=$(unix_path "$moved_dir")
 
 # Whatever a failed run leaves is taken away; a registration left behind would make the later
 # tests create a library that is gone.
@@ -26,7 +30,7 @@ cleanup() {
   wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
   wine reg delete "HKCU\\$run_key" /v Tallyra /f >/dev/null 2>&1 || true
   wine reg delete "HKLM\\$run_key" /v Tallyra /f >/dev/null 2>&1 || true
-  rm -rf "$unix_instdir" "$unix_other_dir"
+  rm -rf "$unix_instdir" "$unix_other_dir" "$unix_moved_dir"
   rm -f "$unix_shortcut"
 }
 trap cleanup EXIT
@@ -46,6 +50,7 @@ wait_uninstalled() {
 # Nothing of the installation may be left.
 check_removed() {
   [ ! -e "$unix_instdir" ] || { ls -laR "$unix_instdir" >&2; fail "files left in $instdir"; }
+  [ ! -e "$unix_moved_dir" ] || { ls -laR "$unix_moved_dir" >&2; fail "files left in $moved_dir"; }
   [ ! -e "$unix_shortcut" ] || fail "Start-menu shortcut left"
   key_exists "$uninstall_key" && fail "uninstall entry left"
   local key
@@ -118,14 +123,19 @@ grep -q 'UnitConvert *REG_DWORD' <<<"$settings" ||
 [ "$(reg_value "$settings_key" hKeyStartUp)" = 0x0 ] ||
   fail "the settings still record a start-up entry"
 
-echo "== install again; uninstall through the pages, removing the settings"
+echo "== install again, then move it to another folder; uninstall through the pages"
 wine "$setup" /S || fail "setup /S ended with $?"
+wine "$setup" /S "/D=$moved_dir" || fail "setup /S /D= ended with $?"
+[ -f "$unix_moved_dir/Tallyra.exe" ] || fail "/D= did not choose the folder"
+[ ! -e "$unix_instdir" ] || fail "the installation in $instdir was left behind"
+[ "$(reg_value "HKCU\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" '')" = \
+  "$moved_dir\\Kolo_Reg.dll" ] || fail "Kolo_Reg not registered from $moved_dir"
 # A start-up entry of a portable copy elsewhere is that copy's own.
 mkdir -p "$unix_other_dir"
 cp "$folder/Tallyra.exe" "$unix_other_dir/"
 wine reg add "HKCU\\$run_key" /v Tallyra /d "\"$other_dir\\Tallyra.exe\"" /f >/dev/null 2>&1
 wine reg add "$settings_key" /v hKeyStartUp /t REG_DWORD /d 0x80000001 /f >/dev/null 2>&1
-wine "$instdir\\uninstall.exe"
+wine "$moved_dir\\uninstall.exe"
 wine "$click" Tallyra 1 30 || fail "no confirmation page"        # ｱﾝｲﾝｽﾄｰﾙ
 wine "$click" Tallyra 6 30 || fail "no question about the settings" # はい
 wine "$click" Tallyra 1 30 || fail "no last page"                 # 閉じる
