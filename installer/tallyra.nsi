@@ -44,6 +44,8 @@ BrandingText "${PRODUCT} ${VERSION}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 
+!define MUI_WELCOMEPAGE_TEXT \
+  "Tallyra ${VERSION} をこのユーザー用にインストールします。管理者権限は必要ありません。$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${SOURCE}\LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
@@ -51,6 +53,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Tallyra.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${README}"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "${README} を表示(&S)"
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -97,7 +100,7 @@ Function ${UN}CloseRunning
       Return
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-      "Tallyra を終了できませんでした。$\r$\nTallyra の [ファイル] メニューの [終了] で終了してから [再試行] を押してください。" \
+      "Tallyra を終了できませんでした。$\r$\n[ファイル] メニュー（タスクトレイではアイコンのメニュー）の [Tallyraの終了] で終了してから [再試行] を押してください。" \
       /SD IDCANCEL IDRETRY retry
     Abort
     retry:
