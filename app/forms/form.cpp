@@ -409,10 +409,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return cancel ? FALSE : TRUE;
     }
     case WM_ENDSESSION:
-      // Windows ends without destroying the window: the unload steps run now or never.
+      // The session ends, or an installer's restart manager closes the program: the unload
+      // steps run now or never, and the window goes so that the program ends by itself.
       if (wparam != FALSE && !unloading_) {
         unloading_ = true;
         OnUnload();
+        DestroyWindow(hwnd_);
       }
       return 0;
     case WM_PAINT: Paint(); return 0;

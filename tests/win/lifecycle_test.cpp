@@ -201,11 +201,14 @@ TEST_F(Lifecycle, CloseButtonMinimisesWhileExitCloses) {
 
 TEST_F(Lifecycle, WindowsEndingSavesLikeExit) {
   App(u"SaveVariable") = V::Boolean(true);
+  App(u"TaskTray") = V::Boolean(true);
+  App(u"CloseButton") = V::Boolean(true);
   Start();
   engine.SetRegister(2, 42);
   EXPECT_EQ(SendMessageW(calc->hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
-  SendMessageW(calc->hwnd(), WM_ENDSESSION, TRUE, 0);
+  SendMessageW(calc->hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
   EXPECT_EQ(settings.App(u"Variable", u"B"), V::Double(42));
+  EXPECT_FALSE(calc->IsLoaded());  // also in tray mode with the close button minimising
 }
 
 TEST_F(Lifecycle, TrayModeHidesTheMinimisedWindowAndTheIconRestoresIt) {
