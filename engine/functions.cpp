@@ -6,7 +6,7 @@
 #include "arith.h"
 #include "constants.h"
 #include "datetime.h"
-#include "special.h"
+#include "higher_math.h"
 #include "tly.h"
 
 namespace tly {

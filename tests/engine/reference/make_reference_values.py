@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Prints the reference values of special_reference.inc, computed with mpmath at 40 digits.
+"""Prints the reference values of higher_math_reference.inc, computed with mpmath at 40 digits.
 
 Each row is REF("formula", value): the exact mathematical value of the function the formula
 names, as the closest double, independent of the engine's own algorithms.

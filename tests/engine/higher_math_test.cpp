@@ -4,7 +4,7 @@
 #include <map>
 
 #include "engine_helpers.h"
-#include "special.h"
+#include "higher_math.h"
 
 namespace tly {
 namespace {
@@ -20,7 +20,7 @@ struct Reference {
 
 #define REF(formula, value) Reference{formula, value},
 constexpr Reference kReferences[] = {
-#include "reference/special_reference.inc"
+#include "reference/higher_math_reference.inc"
 };
 #undef REF
 

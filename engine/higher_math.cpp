@@ -1,6 +1,6 @@
 // Gamma, beta, incomplete gamma and beta, Bessel functions, the error function, two peak
 // shapes and five distributions.
-#include "special.h"
+#include "higher_math.h"
 
 #include <algorithm>
 #include <limits>
