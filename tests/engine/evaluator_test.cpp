@@ -144,17 +144,13 @@ TEST(Evaluate, SameProgramTwiceGivesTheSameResult) {
   EXPECT_EQ(t.EvaluateFormula(), 2);  // it writes a register it reads
 }
 
-struct ErrorCase {
-  const char* formula;
-  int error;
-};
-
-class EvaluationError : public ::testing::TestWithParam<ErrorCase> {};
+using testing::ErrorCase;
+using testing::EvaluationError;
 
 TEST_P(EvaluationError, RaisesItsNumber) {
   Tly t;
-  t.CompileFormula(Widen(GetParam().formula));
-  EXPECT_EQ(ErrorOf([&] { t.EvaluateFormula(); }), GetParam().error) << GetParam().formula;
+  EXPECT_EQ(ErrorOf([&] { Evaluate(t, GetParam().formula); }), GetParam().error)
+      << GetParam().formula;
 }
 
 INSTANTIATE_TEST_SUITE_P(StackAndSyntax, EvaluationError,

@@ -126,21 +126,11 @@ TEST(SpecialFunctions, TDistCumulativeModesDependOnTheSquare) {
   EXPECT_EQ(Evaluate(t, "tdist(-2, 5, 2)"), Evaluate(t, "tdist(2, 5, 2)"));
 }
 
-struct ErrorCase {
-  const char* formula;
-  int error;
-};
-
-class SpecialError : public ::testing::TestWithParam<ErrorCase> {};
-
-TEST_P(SpecialError, RaisesItsNumber) {
-  Tly t;
-  EXPECT_EQ(ErrorOf([&] { Evaluate(t, GetParam().formula); }), GetParam().error)
-      << GetParam().formula;
-}
+using testing::ErrorCase;
+using testing::EvaluationError;
 
 INSTANTIATE_TEST_SUITE_P(
-    Domains, SpecialError,
+    Domains, EvaluationError,
     ::testing::Values(
         ErrorCase{"gammaln(0)", 5}, ErrorCase{"gammaln(-0.5)", 5}, ErrorCase{"gammaln(-2)", 5},
         ErrorCase{"gammainc(0, 1)", 5}, ErrorCase{"gammainc(1, -1)", 5},
@@ -157,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"betainc(0.5, -1.5, 1)", 5}));
 
 INSTANTIATE_TEST_SUITE_P(
-    OverflowAndDivision, SpecialError,
+    HigherMathOverflowAndDivision, EvaluationError,
     ::testing::Values(ErrorCase{"gamma(172)", 6}, ErrorCase{"gamma(0)", 11},
                       ErrorCase{"gauss(1, 0, 0, 1)", 11}, ErrorCase{"gauss(0, 0, 0, 1)", 6},
                       ErrorCase{"lorentz(1, 0, 0, 1)", 11}, ErrorCase{"normal(1, 0, 0, 0)", 11},

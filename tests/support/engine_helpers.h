@@ -1,6 +1,8 @@
 // Helpers shared by the engine's tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <optional>
 #include <string>
@@ -45,5 +47,14 @@ inline std::uint64_t Bits(double x) {
   std::memcpy(&b, &x, sizeof b);
   return b;
 }
+
+// A formula and the error its compile or evaluation raises. Test files instantiate
+// EvaluationError with their own tables; its one test lives in evaluator_test.cpp.
+struct ErrorCase {
+  const char* formula;
+  int error;
+};
+
+class EvaluationError : public ::testing::TestWithParam<ErrorCase> {};
 
 }  // namespace tly::testing
