@@ -237,8 +237,7 @@ void Calculator::OnLoad() {
   UpdateSystemMenu(*this);
   Picture1->SetVisible(false);
   if (ShowInTaskTray) AddTrayIcon(*this);
-  const std::wstring folder = forms::ProgramFolder();
-  HelpFile = folder + (folder.ends_with(L'\\') ? L"" : L"\\") + L"Tallyra.hlp";
+  HelpFile = forms::InProgramFolder(L"Tallyra.hlp");
   ApplyUIFont(*this);
   engine_.SeedRandomFromClock();
   VScroll1->SetRange(kFirstRegisterRow, kLastRegisterRow);

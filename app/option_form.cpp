@@ -134,9 +134,8 @@ void OptionForm::Ok() {
   c.save_history = Check6->Checked();
   // The start-up entry names the program in quotation marks, so that a folder with blanks
   // cannot be read as another program followed by arguments.
-  const std::wstring folder = forms::ProgramFolder();
-  const std::wstring path = L"\"" + folder + (folder.ends_with(L'\\') ? L"" : L"\\") +
-                            forms::ProgramFileTitle() + L".exe\"";
+  const std::wstring path =
+      L"\"" + forms::InProgramFolder(forms::ProgramFileTitle() + L".exe") + L"\"";
   try {
     ApplyOptions(c, *this, *settings_, ToU16(forms::ResourceString(kRunKey)), ToU16(path));
   } catch (const NumberedError& e) {

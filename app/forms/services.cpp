@@ -153,6 +153,12 @@ std::wstring ProgramFolder() {
   return path.substr(0, slash);
 }
 
+std::wstring InProgramFolder(std::wstring_view name) {
+  std::wstring path = ProgramFolder();
+  if (!path.ends_with(L'\\')) path += L'\\';
+  return path.append(name);
+}
+
 std::wstring ProgramFileTitle() {
   std::wstring path = FullProgramPath();
   std::size_t slash = path.find_last_of(L'\\');

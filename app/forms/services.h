@@ -38,6 +38,8 @@ char LocaleDecimalSeparator();
 // The program's folder (with no trailing backslash unless it is a drive root), its file name
 // without extension, and its version information.
 std::wstring ProgramFolder();
+// `name` in the program's folder.
+std::wstring InProgramFolder(std::wstring_view name);
 std::wstring ProgramFileTitle();
 std::wstring FullProgramPath();
 struct VersionInfo {
