@@ -4,6 +4,7 @@
 
 #include "arith.h"
 #include "codes.h"
+#include "powers_of_ten.h"
 #include "tly.h"
 #include "vocabulary.h"
 
@@ -146,7 +147,7 @@ double Tly::ScanNumber() {
       ++digits;
       fraction = Add(Mul(fraction, 10), current_ - '0');
     }
-    v = Add(v, Div(fraction, Pow(10, digits)));
+    v = Add(v, Div(fraction, Checked(PowerOfTen(digits))));
   }
   if (current_ == 'e') {
     current_ = NextChar();
@@ -161,7 +162,7 @@ double Tly::ScanNumber() {
       if (exponent > std::numeric_limits<std::int16_t>::max()) Raise(err::kOverflow);
       current_ = NextChar();
     }
-    double scale = Pow(10, exponent);
+    const double scale = Checked(PowerOfTen(exponent));
     v = negative ? Div(v, scale) : Mul(v, scale);
   }
   return v;

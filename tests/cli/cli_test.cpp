@@ -41,6 +41,17 @@ TEST(Cli, PreciseOutput) {
   EXPECT_EQ(r.out, "1609.3439999999998\nerror 11\t0 で除算しました。\n2.9999999999999942\n");
 }
 
+// Powers of ten come from a table of the nearest doubles, not from the C runtime's power
+// function, so every build reads a literal to the same bits. 10^23 lies halfway between two
+// doubles; a negative exponent divides by the power.
+TEST(Cli, NumberLiteralsHaveTheSameBitsOnEveryBuild) {
+  CliRun r = RunWith({"--precise", "4e126+0", "1e23", "1e210", "1.5e300", "1e308", "3e-300",
+                      "0.00000000000000000000001", "1e309"});
+  EXPECT_EQ(r.out,
+            "4e+126\n1e+23\n1e+210\n1.5e+300\n1e+308\n2.9999999999999996e-300\n"
+            "1.0000000000000001e-23\nerror 6\tオーバーフローしました。\n");
+}
+
 TEST(Cli, ReadsLinesWhenNoFormulaIsGiven) {
   // The line terminator is not part of the formula; an empty line is an empty formula.
   CliRun r = RunWith({}, "a = 5\r\na * 2\n\nx\t1\n&ans + a");
