@@ -8,6 +8,7 @@
 #include "calculation.h"
 #include "number_text.h"
 #include "numbered_error.h"
+#include "string_ids.h"
 #include "string_table.h"
 #include "unit_factor.h"
 #include "utf8.h"
@@ -82,7 +83,7 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args, 
 
 void ListUnits(std::ostream& out) {
   for (int q = 0; q < kQuantityCount; ++q) {
-    const std::string_view quantity = LoadString(kFirstQuantityString + q);
+    const std::string_view quantity = LoadString(ids::kQuantityNames + q);
     const auto units = LoadList(FirstUnitString(q));
     for (int u = 0; u < static_cast<int>(units.size()); ++u) {
       const double factor = UnitFactor(static_cast<std::int16_t>(q), static_cast<std::int16_t>(u));

@@ -29,7 +29,7 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     stat -c %Y "$root/CMakeLists.txt")
 fi
 export SOURCE_DATE_EPOCH
-url=$(sed -n 's/^TLY_STRING(1000, "\(.*\)")$/\1/p' "$root/resources/strings.inc")
+url=$(sed -n 's/^TLY_STRING(kWebPageAddress, 1000, "\(.*\)")$/\1/p' "$root/resources/strings.inc")
 [ -n "$url" ] || { echo "no web address (string 1000) in resources/strings.inc" >&2; exit 1; }
 
 # Text for Windows: CRLF line ends; the Japanese text also gets a byte order mark, so that every

@@ -6,11 +6,17 @@
 namespace tly {
 namespace {
 
-#define TLY_STRING(id, text) StringEntry{id, text},
+#define TLY_STRING(name, id, text) StringEntry{id, text},
+#define TLY_BASE(name, id)
+#define TLY_ITEM(id, text) StringEntry{id, text},
+#define TLY_UNIT(id, text, size) StringEntry{id, text},
 constexpr StringEntry kStrings[] = {
 #include "strings.inc"
 };
 #undef TLY_STRING
+#undef TLY_BASE
+#undef TLY_ITEM
+#undef TLY_UNIT
 
 constexpr bool IdsAscending() {
   for (std::size_t i = 1; i < std::size(kStrings); ++i) {

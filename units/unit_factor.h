@@ -1,17 +1,19 @@
-// The unit catalogue: fourteen quantities, each with an ordered list of units, and the size of
-// every unit in its quantity's base unit. The names live in the string table (quantity q at
-// 2000 + q, its units from 2050 + 50 q on); quantities and units are known here only by their
-// positions in those lists.
+// The unit catalogue: fourteen quantities, each with an ordered list of units. Each unit is one
+// row of the string table (strings.inc) that holds its name and its size; quantity q is named by
+// string ids::kQuantityNames + q and its units by the strings from FirstUnitString(q) on, so
+// quantities and units are known here only by their positions in those lists.
 #pragma once
 
 #include <cstdint>
 
+#include "string_ids.h"
+
 namespace tly {
 
 inline constexpr int kQuantityCount = 14;
-inline constexpr int kFirstQuantityString = 2000;
+inline constexpr int kFirstQuantityString = ids::kQuantityNames;
 
-constexpr int FirstUnitString(int quantity) { return 2050 + 50 * quantity; }
+constexpr int FirstUnitString(int quantity) { return ids::kUnitNames + 50 * quantity; }
 
 // Number of units of `quantity`, 0 outside 0 ... 13.
 int UnitCount(int quantity);
@@ -20,8 +22,8 @@ int UnitCount(int quantity);
 // call in the order the definition is written. 0 for a quantity or unit outside the catalogue.
 double UnitFactor(std::int16_t quantity, std::int16_t unit);
 
-// The unit both lists of the conversion panel select whenever `quantity` is selected: the one
-// whose factor is exactly 1.
+// The unit both lists of the conversion panel select whenever `quantity` is selected: the
+// first one whose factor is exactly 1.
 int InitialUnit(int quantity);
 
 }  // namespace tly
