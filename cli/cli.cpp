@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "calculation.h"
+#include "error_place.h"
 #include "number_text.h"
 #include "numbered_error.h"
 #include "string_ids.h"
@@ -94,14 +95,19 @@ void ListUnits(std::ostream& out) {
 }
 
 // Runs one formula and writes its line; false when it failed.
+// A precise failure line also gives the columns where the error was found, when it has a place.
 bool RunFormula(Tly& engine, const Options& o, std::string_view formula, std::ostream& out) {
+  const std::u16string text = Utf8ToUtf16(formula);
   try {
-    const double r = Calculate(engine, Utf8ToUtf16(formula), o.conversion);
+    const double r = Calculate(engine, text, o.conversion);
     out << (o.precise ? FormatPrecise(r) : FormatResult(r)) << '\n';
     return true;
   } catch (const NumberedError& e) {
     if (o.precise) out << "error " << e.number() << '\t';
-    out << ErrorMessage(e.number()) << '\n';
+    out << ErrorMessage(e.number());
+    if (const auto place = LastErrorPlace(engine); o.precise && place)
+      out << '\t' << ColumnRange(text, *place);
+    out << '\n';
     return false;
   }
 }

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <sstream>
 
 #include "cli.h"
+#include "error_place.h"
+#include "tly.h"
 #include "unit_factor.h"
 #include "utf8.h"
 
@@ -122,6 +125,34 @@ TEST(Utf8, RoundTripsAndReplacesMalformedBytes) {
             u"\uFFFD1");
   EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
   EXPECT_EQ(Utf8ToUtf16("\xE6\x96"), u"\uFFFD\uFFFD");  // cut short
+}
+
+TEST(ErrorPlace, ColumnsOfTheSpan) {
+  struct Case {
+    std::u16string_view formula;
+    ErrorPlace place;
+    const char* columns;
+  };
+  for (Case c :
+       {Case{u"1+*2", {2, 3}, "3-3"}, Case{u"sqr(-1)+1", {0, 3}, "1-3"}, Case{u"1+", {2, 2}, "3-3"},
+        Case{u"\U0001F600+*", {3, 4}, "3-3"}, Case{u"1+", {2, 5}, "3-3"}})
+    EXPECT_EQ(ColumnRange(c.formula, c.place), c.columns) << c.columns;
+}
+
+TEST(ErrorPlace, TakenFromAnEngineThatReportsIt) {
+  struct Span {
+    int begin, end;
+  };
+  struct Reporting {
+    std::optional<Span> span;
+    std::optional<Span> error_span() const { return span; }
+  };
+  const auto place = LastErrorPlace(Reporting{Span{2, 3}});
+  ASSERT_TRUE(place);
+  EXPECT_EQ(place->begin, 2u);
+  EXPECT_EQ(place->end, 3u);
+  EXPECT_FALSE(LastErrorPlace(Reporting{}));
+  EXPECT_FALSE(LastErrorPlace(Tly()));
 }
 
 TEST(Cli, NonAsciiFormulaIsASyntaxError) { EXPECT_EQ(RunWith({"１+1"}).out, "文法が違います。\n"); }
