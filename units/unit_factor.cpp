@@ -54,7 +54,8 @@ static_assert(UnitIdsFollowOneAnother(), "strings.inc numbers each quantity's un
 
 constexpr std::array<int, kQuantityCount> CountUnits() {
   std::array<int, kQuantityCount> counts{};
-  for (int id : kUnitIds) ++counts[static_cast<std::size_t>((id - FirstUnitString(0)) / 50)];
+  for (int id : kUnitIds)
+    ++counts[static_cast<std::size_t>((id - ids::kUnitNames) / kUnitStringsPerQuantity)];
   return counts;
 }
 constexpr std::array<int, kQuantityCount> kUnitCounts = CountUnits();

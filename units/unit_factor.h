@@ -13,7 +13,11 @@ namespace tly {
 inline constexpr int kQuantityCount = 14;
 inline constexpr int kFirstQuantityString = ids::kQuantityNames;
 
-constexpr int FirstUnitString(int quantity) { return ids::kUnitNames + 50 * quantity; }
+inline constexpr int kUnitStringsPerQuantity = 50;
+
+constexpr int FirstUnitString(int quantity) {
+  return ids::kUnitNames + kUnitStringsPerQuantity * quantity;
+}
 
 // Number of units of `quantity`, 0 outside 0 ... 13.
 int UnitCount(int quantity);
