@@ -141,7 +141,8 @@ TEST(UnitFactor, SizesToTheBit) {
 }
 
 TEST(UnitFactor, OutsideTheCatalogueIsZero) {
-  for (auto [q, u] : {std::pair{14, 0}, {-1, 0}, {1, 35}, {1, -1}, {7, 5}, {32767, 32767}})
+  for (auto [q, u] :
+       {std::pair{14, 0}, {-1, 0}, {1, UnitCount(1)}, {1, -1}, {7, 5}, {32767, 32767}})
     EXPECT_EQ(Factor(q, u), 0) << q << "," << u;
 }
 
