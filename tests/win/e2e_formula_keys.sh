@@ -22,7 +22,7 @@ expect() {
 locales="$(dirname "$WINEPREFIX")/locale"
 [ -d "$locales/de_DE.UTF-8" ] || { mkdir -p "$locales" && localedef -i de_DE -f UTF-8 "$locales/de_DE.UTF-8" ||
   fail "no German locale (Debian package locales)"; }
-export LOCPATH="$locales" LC_ALL=de_DE.UTF-8
+wine() { env LOCPATH="$locales" LC_ALL=de_DE.UTF-8 wine "$@"; }
 
 wine reg delete 'HKCU\Software\Quessel Works' /f >/dev/null 2>&1 || true
 for value in SaveFormation SaveVariable VariableList; do
@@ -50,8 +50,8 @@ expect '5+5*2' 15 "caret after a repeated formula"
 # Enter in the open history list picks the entry, closes the list and calculates; Esc closes it.
 keys alt+t End shift+Home BackSpace F4 Down Down Return
 expect '5+5' 10 "Enter in the history list"
-keys F4 Down Escape
-replace_formula '7*7'
+keys F4 Down Escape End shift+Home
+type_text '7*7'
 keys Return
 expect '7*7' 49 "Esc in the history list"
 
