@@ -71,7 +71,7 @@ TEST(SettingsTable, EachChangeWritesItsPartOnlyAndEntriesBeforeTheCount) {
                store.HasApp(u"", u"TaskTray"));
   EXPECT_TRUE(store.HasApp(u"Variable", u"Z"));
   // No count ever names an entry that is not written yet.
-  EXPECT_EQ(store.log.back(), u"set Formation/ListCount");
+  EXPECT_EQ(store.written.back(), u"Formation/ListCount");
   WriteWindowSettings(store, out, kPositionPart);
   EXPECT_EQ(store.App(u"", u"Left"), V::Long(30));
   EXPECT_FALSE(store.HasApp(u"", u"Unit"));
@@ -135,13 +135,6 @@ TEST(SettingsTable, MissingOrCorruptedValuesGiveTheDefaults) {
   EXPECT_EQ(s.registers[3], 42);
 }
 
-TEST(SettingsTable, KeyNames) {
-  EXPECT_EQ(HistoryKey(7), u"07");
-  EXPECT_EQ(HistoryKey(99), u"99");
-  EXPECT_EQ(HistoryKey(123), u"123");
-  EXPECT_EQ(RegisterKey(282), u"Z");
-}
-
 // ---- the Options dialog's OK ----
 
 struct FakeEffects : OptionEffects {
@@ -168,25 +161,26 @@ TEST(OptionsOk, TrayModeAndItsDependentBoxes) {
   FakeEffects fx;
   OptionChoices c{.tray = true, .start_minimized = true, .close_minimizes = true};
   ApplyOptions(c, fx, store, kRun, kPath);
-  EXPECT_TRUE(fx.tray);
-  EXPECT_TRUE(fx.close_minimized);
+  EXPECT_TRUE(fx.tray && fx.close_minimized);
   EXPECT_EQ(fx.adds, 1);
   EXPECT_EQ(fx.menus, 1);
   EXPECT_EQ(store.App(u"", u"Minimized"), V::Long(-1));
   // Without tray mode the dependent boxes count as off, whatever their marks.
   c.tray = false;
   ApplyOptions(c, fx, store, kRun, kPath);
-  EXPECT_FALSE(fx.tray);
-  EXPECT_FALSE(fx.close_minimized);
+  EXPECT_FALSE(fx.tray || fx.close_minimized);
   EXPECT_EQ(fx.deletes, 1);
   EXPECT_EQ(store.App(u"", u"Minimized"), V::Long(0));
 }
 
-TEST(OptionsOk, StartupEntryGoesToTheMachineFirst) {
+TEST(OptionsOk, StartupEntryGoesToTheMachineFirstAndKeepsAnOlderUserEntry) {
   MemorySettings store;
+  store.values[RunEntry(kHkeyCurrentUser)] = V::String(u"old");
+  store.App(u"", u"hKeyStartUp") = V::Long(static_cast<std::int32_t>(kHkeyCurrentUser));
   FakeEffects fx;
   ApplyOptions({.tray = true, .startup = true}, fx, store, kRun, kPath);
   EXPECT_EQ(store.values[RunEntry(kHkeyLocalMachine)], V::String(kPath));
+  EXPECT_EQ(store.values[RunEntry(kHkeyCurrentUser)], V::String(u"old"));
   EXPECT_EQ(store.App(u"", u"hKeyStartUp"), V::Long(static_cast<std::int32_t>(kHkeyLocalMachine)));
   EXPECT_EQ(fx.failures, 0);
 }
@@ -213,51 +207,26 @@ TEST(OptionsOk, StartupEntryThatCannotBeWrittenIsReported) {
   // The other options are still applied, to the program's own key.
   EXPECT_EQ(store.App(u"", u"hKeyStartUp"), V::Long(0));
   EXPECT_EQ(store.App(u"", u"SaveFormation"), V::Long(-1));
-}
-
-TEST(OptionsOk, ReRegisteringTriesTheMachineAgainAndKeepsAnOlderUserEntry) {
-  MemorySettings store;
-  store.values[RunEntry(kHkeyCurrentUser)] = V::String(u"old");
-  store.App(u"", u"hKeyStartUp") = V::Long(static_cast<std::int32_t>(kHkeyCurrentUser));
-  FakeEffects fx;
-  ApplyOptions({.tray = true, .startup = true}, fx, store, kRun, kPath);
-  EXPECT_EQ(store.values[RunEntry(kHkeyLocalMachine)], V::String(kPath));
-  EXPECT_EQ(store.values[RunEntry(kHkeyCurrentUser)], V::String(u"old"));
+  EXPECT_TRUE(ReadOptionSettings(store).save_history);
 }
 
 TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
   MemorySettings store;
   store.App(u"", u"SaveVariable") = V::Boolean(true);
   store.App(u"", u"SaveFormation") = V::Boolean(true);
-  store.App(u"Variable", u"A") = V::Double(1);
-  store.App(u"Variable", u"Z") = V::Double(2);
+  const std::pair<const char16_t*, const char16_t*> saved[] = {
+      {u"Variable", u"A"}, {u"Variable", u"Z"}, {u"Formation", u"00"}, {u"Formation", u"01"}};
+  for (auto [section, name] : saved) store.App(section, name) = V::String(u"1");
   store.App(u"Formation", u"ListCount") = V::Long(2);
-  store.App(u"Formation", u"00") = V::String(u"1");
-  store.App(u"Formation", u"01") = V::String(u"2");
   FakeEffects fx;
   ApplyOptions({}, fx, store, kRun, kPath);  // both switched off; missing ones are skipped
-  EXPECT_FALSE(store.HasApp(u"Variable", u"A"));
-  EXPECT_FALSE(store.HasApp(u"Variable", u"Z"));
-  EXPECT_FALSE(store.HasApp(u"Formation", u"00"));
-  EXPECT_FALSE(store.HasApp(u"Formation", u"01"));
+  for (auto [section, name] : saved) EXPECT_FALSE(store.HasApp(section, name));
   EXPECT_FALSE(store.HasApp(u"Formation", u"ListCount"));
   EXPECT_EQ(store.App(u"", u"SaveVariable"), V::Long(0));
   // Switching off when it was already off deletes nothing.
   store.App(u"Variable", u"A") = V::Double(1);
   ApplyOptions({}, fx, store, kRun, kPath);
   EXPECT_TRUE(store.HasApp(u"Variable", u"A"));
-}
-
-TEST(OptionsOk, ReadsTheDialogsBoxesFromTheSettings) {
-  MemorySettings store;
-  store.App(u"", u"Minimized") = V::Boolean(true);
-  store.App(u"", u"hKeyStartUp") = V::Long(static_cast<std::int32_t>(kHkeyCurrentUser));
-  store.App(u"", u"SaveFormation") = V::Boolean(true);
-  OptionSettings o = ReadOptionSettings(store);
-  EXPECT_TRUE(o.minimized);
-  EXPECT_EQ(o.startup_root, kHkeyCurrentUser);
-  EXPECT_FALSE(o.save_variables);
-  EXPECT_TRUE(o.save_history);
 }
 
 }  // namespace
