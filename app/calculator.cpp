@@ -26,7 +26,8 @@ constexpr int kLastRegisterRow = code::kLastLetterRegister - 4;  // v: the rows 
 constexpr int kWebPageAddress = 1000;
 constexpr int kSettingsUnavailableMessage = 3100;
 constexpr int kWindowHelp = 1, kFormulaHelp = 3, kConversionHelp = 6, kVariablesHelp = 7;
-// Enter closed the formula box's list: the box shows the picked entry once the key is through.
+// Enter closed the formula box's list: calculate once the key is through and the box shows the
+// picked entry.
 constexpr UINT kCalculateAfterList = WM_APP + 2;
 
 forms::FormStyle MainStyle(HICON icon) {
@@ -136,10 +137,10 @@ void Calculator::CreateControls() {
 
   Combo1->on_change = [this] { UpdateEnabledState(); };
   Combo1->on_click = [this] { UpdateEnabledState(); };
-  Combo1->keys.on_key_press = [this](wchar_t c) {
-    if (c == L'\r' && SendMessageW(Combo1->hwnd(), CB_GETDROPPEDSTATE, 0, 0) != 0)
-      PostMessageW(hwnd(), kCalculateAfterList, 0, 0);
-    return FormulaKeyAllowed(c);
+  Combo1->keys.on_key_press = [](wchar_t c) { return FormulaKeyAllowed(c); };
+  // The list takes Enter for itself, so the default button never sees it.
+  Combo1->on_close_up = [this] {
+    if (GetKeyState(VK_RETURN) < 0) PostMessageW(hwnd(), kCalculateAfterList, 0, 0);
   };
   Command1->on_click = [this] { CalculateCommand(); };
   Text1->on_click = [this] { Combo1->SetFocus(); };
