@@ -467,15 +467,18 @@ void Calculator::RefreshVariableRows() {
         FormatResult(engine_.Register(number - code::kAnsRegisterNumber), separator);
     Text2[static_cast<std::size_t>(i)]->SetText(std::wstring(text.begin(), text.end()));
   }
+  rejected_row_ = -1;
 }
 
 void Calculator::ValidateVariable(int row, bool& cancel) {
   const auto value = forms::ParseLocaleNumber(Text2[static_cast<std::size_t>(row)]->Text());
   if (!value) {
     cancel = true;
+    rejected_row_ = row;
     forms::Beep(MB_OK);
     return;
   }
+  if (rejected_row_ == row) rejected_row_ = -1;
   const int index = VScroll1->Value() + row - code::kAnsRegisterNumber;
   if (engine_.Register(index) == *value) return;
   engine_.SetRegister(index, *value);
@@ -494,7 +497,8 @@ bool Calculator::CommitVariableBeingEdited() {
     // Leaving the box validates it again, to the same value.
     Combo1->SetFocus();
   }
-  return true;
+  // A click on the button took the focus from a box that is taking it back.
+  return rejected_row_ < 0;
 }
 
 void Calculator::ResetVariables() {

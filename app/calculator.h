@@ -123,6 +123,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   SettingsOpener open_settings_;
   bool told_settings_unavailable_ = false;
   bool loaded_ = false;
+  int rejected_row_ = -1;  // the value box whose text is not a number, while it keeps the focus
   UINT taskbar_created_ = 0;
 };
 

@@ -309,6 +309,13 @@ TEST_F(CalculatorWindow, ValueBoxesValidateWhenTheFocusLeaves) {
   b.SetFocus();
   Pump();
   EXPECT_TRUE(a.HasFocus());
+  // A click on Calculate meanwhile calculates nothing.
+  calc->Combo1->SetText(L"7");
+  calc->Command1->SetFocus();
+  calc->Command1->Click();
+  Pump();
+  EXPECT_TRUE(a.HasFocus());
+  EXPECT_EQ(Result(), L"");
   a.SetText(L"1e3");
   b.SetFocus();
   Pump();
