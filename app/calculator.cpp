@@ -26,6 +26,9 @@ constexpr int kLastRegisterRow = code::kLastLetterRegister - 4;  // v: the rows 
 constexpr int kWebPageAddress = 1000;
 constexpr int kSettingsUnavailableMessage = 3100;
 constexpr int kWindowHelp = 1, kFormulaHelp = 3, kConversionHelp = 6, kVariablesHelp = 7;
+// Enter closed the formula box's list: calculate once the key is through and the box shows the
+// picked entry.
+constexpr UINT kCalculateAfterList = WM_APP + 2;
 
 forms::FormStyle MainStyle(HICON icon) {
   forms::FormStyle s;
@@ -41,7 +44,10 @@ forms::FormStyle MainStyle(HICON icon) {
 }  // namespace
 
 Calculator::Calculator(Tly& engine, HICON icon, SettingsOpener open_settings)
-    : Form(MainStyle(icon)), engine_(engine), open_settings_(std::move(open_settings)) {}
+    : Form(MainStyle(icon)),
+      engine_(engine),
+      core_(engine, *this),
+      open_settings_(std::move(open_settings)) {}
 
 Calculator::~Calculator() = default;
 
@@ -132,6 +138,10 @@ void Calculator::CreateControls() {
   Combo1->on_change = [this] { UpdateEnabledState(); };
   Combo1->on_click = [this] { UpdateEnabledState(); };
   Combo1->keys.on_key_press = [](wchar_t c) { return FormulaKeyAllowed(c); };
+  // The list takes Enter for itself, so the default button never sees it.
+  Combo1->on_close_up = [this] {
+    if (GetKeyState(VK_RETURN) < 0) PostMessageW(hwnd(), kCalculateAfterList, 0, 0);
+  };
   Command1->on_click = [this] { CalculateCommand(); };
   Text1->on_click = [this] { Combo1->SetFocus(); };
   Picture1->on_mouse_move = [this](int x) { OnTrayNotification(*this, x); };
@@ -152,7 +162,10 @@ void Calculator::CreateConversionPanel() {
   Combo4 = std::make_unique<forms::ComboBox>(f, TwipRect{1200, 1200, 2295, 300},
                                              forms::ComboBox::Style::kList);
   Combo4->SetToolTip(L"計算結果の単位");
-  Combo2->on_click = [this] { CategorySelected(); };
+  Combo2->on_click = [this] {
+    CategorySelected();
+    if (loaded_) SaveSettings(kPanelsPart);  // the load selects the saved quantity itself
+  };
 }
 
 void Calculator::CreateVariablesPanel() {
@@ -168,7 +181,7 @@ void Calculator::CreateVariablesPanel() {
     forms::TextBox* raw = box.get();
     box->on_got_focus = [raw] { raw->SelectAll(); };
     box->keys.on_key_press = [](wchar_t c) {
-      if (VariableKeyAllowed(c)) return true;
+      if (VariableKeyAllowed(c, forms::LocaleDecimalSeparator())) return true;
       forms::Beep(MB_OK);
       return false;
     };
@@ -210,16 +223,25 @@ void Calculator::OnLoad() {
   MoveToSavedPosition(saved);
   // The client area is exactly the designed height, whatever the menu bar takes.
   SetHeight(Height() - ClientHeight() + kClientHeight);
+  RestoreMenusAndRegisters(saved);
+  ShowSavedPanels();
+  RestoreModes(saved);
+  FinishControls();
+  FillQuantities(saved.unit);
+  loaded_ = true;
+}
 
+void Calculator::RestoreMenusAndRegisters(const StartupSettings& s) {
   mnuEditCopy[0]->SetEnabled(false);
   mnuEditCopy[1]->SetEnabled(false);
   mnuEditPaste->SetEnabled(forms::ClipboardHasText());
-  mnuViewConvert->SetChecked(saved.unit_convert);
-  mnuViewVariable->SetChecked(saved.variable_list);
-  for (int i = 0; i < 26; ++i)
-    engine_.SetRegister(i + 1, saved.registers[static_cast<std::size_t>(i)]);
-  for (const std::u16string& entry : saved.history) Combo1->AddItem(ToWide(entry));
+  mnuViewConvert->SetChecked(s.unit_convert);
+  mnuViewVariable->SetChecked(s.variable_list);
+  for (int i = 0; i < 26; ++i) engine_.SetRegister(i + 1, s.registers[static_cast<std::size_t>(i)]);
+  core_.RestoreHistory(s.history);
+}
 
+void Calculator::ShowSavedPanels() {
   Frame1->SetVisible(mnuViewConvert->Checked());
   if (!mnuViewConvert->Checked()) {
     SetHeight(Height() - Frame1->Height() - kPanelGap);
@@ -227,11 +249,15 @@ void Calculator::OnLoad() {
   }
   Frame2->SetVisible(mnuViewVariable->Checked());
   if (!mnuViewVariable->Checked()) SetHeight(Height() - Frame2->Height() - kPanelGap);
+}
 
-  ShowInTaskTray = saved.task_tray;
-  if (saved.minimized) SetState(forms::WindowState::kMinimized);
-  CloseButtonMinimized = saved.close_button;
+void Calculator::RestoreModes(const StartupSettings& s) {
+  ShowInTaskTray = s.task_tray;
+  if (s.minimized) SetState(forms::WindowState::kMinimized);
+  CloseButtonMinimized = s.close_button;
+}
 
+void Calculator::FinishControls() {
   Command1->SetEnabled(false);
   SetCaption(L"Tallyra");
   UpdateSystemMenu(*this);
@@ -247,11 +273,13 @@ void Calculator::OnLoad() {
   for (std::size_t i = 1; i < lines.size(); i += 2) {
     lines[i].y1 = lines[i].y2 = lines[i - 1].y1 + forms::TwipsPerPixelY();
   }
+}
 
+void Calculator::FillQuantities(int selected) {
   for (const std::u16string& name : ReadStringList(
            kFirstQuantityString, [](int id) { return ToU16(forms::ResourceString(id)); }))
     Combo2->AddItem(ToWide(name));
-  Combo2->SetListIndex(saved.unit);
+  Combo2->SetListIndex(selected);
 }
 
 void Calculator::OnResize() {
@@ -269,9 +297,11 @@ void Calculator::OnQueryUnload(bool& cancel, forms::UnloadReason reason) {
 void Calculator::OnUnload() {
   CloseHelp(hwnd(), HelpFile);
   if (ShowInTaskTray) DeleteTrayIcon(*this);
-  std::unique_ptr<SettingsStore> store = OpenSettings();
-  if (store == nullptr) return;
-  ShutdownSettings s;
+  SaveSettings(kAllParts);
+}
+
+WindowSettings Calculator::CurrentSettings() const {
+  WindowSettings s;
   // The restored rectangle: a minimised or hidden window saves where it would come back.
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
@@ -287,14 +317,29 @@ void Calculator::OnUnload() {
   s.task_tray = ShowInTaskTray;
   s.close_button = CloseButtonMinimized;
   for (int i = 0; i < 26; ++i) s.registers[static_cast<std::size_t>(i)] = engine_.Register(i + 1);
-  const int count = std::min(Combo1->ListCount(), kMaxSavedHistory);
-  for (int i = 0; i < count; ++i) s.history.push_back(ToU16(Combo1->List(i)));
-  WriteShutdownSettings(*store, s);
+  const auto& history = core_.history();
+  s.history.assign(history.begin(), history.begin() + std::min<std::ptrdiff_t>(std::ssize(history),
+                                                                               kMaxSavedHistory));
+  return s;
+}
+
+// A Registry object for each save, released at once: nothing of the session waits for the exit.
+void Calculator::SaveSettings(unsigned parts) {
+  if (std::unique_ptr<SettingsStore> store = OpenSettings())
+    WriteWindowSettings(*store, CurrentSettings(), parts);
 }
 
 void Calculator::OnHelp(int context) { OpenHelp(hwnd(), HelpFile, context); }
 
 std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM, LPARAM) {
+  if (message == WM_EXITSIZEMOVE) {
+    SaveSettings(kPositionPart);
+    return std::nullopt;
+  }
+  if (message == kCalculateAfterList) {
+    if (Command1->Enabled()) CalculateCommand();
+    return 0;
+  }
   // Explorer started again: its new notification area knows no icons yet.
   if (message == taskbar_created_ && taskbar_created_ != 0) {
     if (ShowInTaskTray) AddTrayIcon(*this);
@@ -308,6 +353,8 @@ std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM, LPARAM) {
 void Calculator::ShowOptions() {
   OptionForm options(*this);
   options.ShowModal();
+  // Turning saving on takes the history and the registers along now.
+  SaveSettings(kAllParts);
 }
 
 void Calculator::ShowAbout() {
@@ -332,7 +379,15 @@ void Calculator::ShowTaskMenu(POINT at) {
 
 // ---- the Calculate command and the formula box ----
 
-void Calculator::CalculateCommand() { RunCalculateCommand(engine_, *this); }
+void Calculator::CalculateCommand() {
+  if (!CommitVariableBeingEdited()) return;
+  const std::optional<Conversion> conversion =
+      mnuViewConvert->Checked()
+          ? std::optional(Conversion{Combo2->ListIndex(), Combo3->ListIndex(), Combo4->ListIndex()})
+          : std::nullopt;
+  if (core_.Calculate(ToU16(Combo1->Text()), conversion, forms::LocaleDecimalSeparator()))
+    SaveSettings(kRegistersPart | kHistoryPart);
+}
 
 void Calculator::UpdateEnabledState() {
   const bool has_formula = !Combo1->Text().empty();
@@ -340,32 +395,31 @@ void Calculator::UpdateEnabledState() {
   mnuEditCopy[0]->SetEnabled(has_formula);
 }
 
-std::u16string Calculator::FormulaText() { return ToU16(Combo1->Text()); }
-void Calculator::SetFormulaText(std::u16string_view text) { Combo1->SetText(ToWide(text)); }
-int Calculator::HistoryCount() { return Combo1->ListCount(); }
-std::u16string Calculator::HistoryItem(int index) { return ToU16(Combo1->List(index)); }
-
-void Calculator::InsertHistoryItem(int index, std::u16string_view text) {
-  Combo1->AddItem(ToWide(text), index);
+void Calculator::SetHistory(const std::vector<std::u16string>& entries) {
+  // Items come and go one by one: resetting the list would clear the box's text too.
+  for (int i = Combo1->ListCount(); i > 0; --i) Combo1->RemoveItem(i - 1);
+  for (const std::u16string& entry : entries) Combo1->AddItem(ToWide(entry));
 }
 
-void Calculator::RemoveHistoryItem(int index) { Combo1->RemoveItem(index); }
-
-std::optional<Conversion> Calculator::ActiveConversion() {
-  if (!mnuViewConvert->Checked()) return std::nullopt;
-  return Conversion{Combo2->ListIndex(), Combo3->ListIndex(), Combo4->ListIndex()};
+void Calculator::SetFormula(std::u16string_view formula) {
+  Combo1->SetText(ToWide(formula));
+  const auto end = static_cast<LPARAM>(formula.size());
+  SendMessageW(Combo1->hwnd(), CB_SETEDITSEL, 0, MAKELPARAM(end, end));
 }
 
-void Calculator::SetResultText(std::u16string_view text) { Text1->SetText(ToWide(text)); }
-void Calculator::FocusFormula() { Combo1->SetFocus(); }
-void Calculator::SetCopyResultEnabled(bool enabled) { mnuEditCopy[1]->SetEnabled(enabled); }
-void Calculator::Beep(unsigned type) { forms::Beep(type); }
-
-std::u16string Calculator::ErrorText(int number) {
-  return ToU16(forms::ResourceString(ErrorMessageId(number)));
+void Calculator::ShowResult(std::u16string_view text) {
+  Text1->SetText(ToWide(text));
+  Combo1->SetFocus();
+  mnuEditCopy[1]->SetEnabled(true);
+  RefreshVariableRows();
 }
 
-char Calculator::DecimalSeparator() { return forms::LocaleDecimalSeparator(); }
+void Calculator::ShowError(std::u16string_view message) {
+  forms::Beep(MB_ICONEXCLAMATION);
+  Text1->SetText(ToWide(message));
+  Combo1->SetFocus();
+  mnuEditCopy[1]->SetEnabled(false);
+}
 
 // ---- the conversion panel ----
 
@@ -399,6 +453,7 @@ void Calculator::ToggleConversionPanel() {
     SetHeight(Height() - Frame1->Height() - kPanelGap);
     if (mnuViewVariable->Checked()) Frame2->SetTop(Frame1->Top());
   }
+  SaveSettings(kPanelsPart);
 }
 
 // ---- the variables panel ----
@@ -412,21 +467,44 @@ void Calculator::RefreshVariableRows() {
         FormatResult(engine_.Register(number - code::kAnsRegisterNumber), separator);
     Text2[static_cast<std::size_t>(i)]->SetText(std::wstring(text.begin(), text.end()));
   }
+  rejected_row_ = -1;
 }
 
 void Calculator::ValidateVariable(int row, bool& cancel) {
   const auto value = forms::ParseLocaleNumber(Text2[static_cast<std::size_t>(row)]->Text());
   if (!value) {
     cancel = true;
+    rejected_row_ = row;
     forms::Beep(MB_OK);
     return;
   }
-  engine_.SetRegister(VScroll1->Value() + row - code::kAnsRegisterNumber, *value);
+  if (rejected_row_ == row) rejected_row_ = -1;
+  const int index = VScroll1->Value() + row - code::kAnsRegisterNumber;
+  if (engine_.Register(index) == *value) return;
+  engine_.SetRegister(index, *value);
+  SaveSettings(kRegistersPart);
+}
+
+// Calculate takes a value box being edited as if the focus left it; false when the box keeps
+// the focus because its text is not a number.
+bool Calculator::CommitVariableBeingEdited() {
+  const HWND focus = GetFocus();
+  for (int row = 0; row < 5; ++row) {
+    if (Text2[static_cast<std::size_t>(row)]->hwnd() != focus) continue;
+    bool cancel = false;
+    ValidateVariable(row, cancel);
+    if (cancel) return false;
+    // Leaving the box validates it again, to the same value.
+    Combo1->SetFocus();
+  }
+  // A click on the button took the focus from a box that is taking it back.
+  return rejected_row_ < 0;
 }
 
 void Calculator::ResetVariables() {
   for (int i = 1; i < kRegisterCount; ++i) engine_.SetRegister(i, 0);
   RefreshVariableRows();
+  SaveSettings(kRegistersPart);
 }
 
 void Calculator::ToggleVariablesPanel() {
@@ -436,6 +514,7 @@ void Calculator::ToggleVariablesPanel() {
   Frame2->SetTop(mnuViewConvert->Checked() ? Frame1->Top() + Frame1->Height() + kPanelGap
                                            : Frame1->Top());
   SetHeight(Height() + (shown ? 1 : -1) * (Frame2->Height() + kPanelGap));
+  SaveSettings(kPanelsPart);
 }
 
 }  // namespace tly

@@ -21,7 +21,7 @@ namespace tly {
 // library cannot be used.
 using SettingsOpener = std::function<std::unique_ptr<SettingsStore>()>;
 
-class Calculator : public forms::Form, private CalculateControls {
+class Calculator : public forms::Form, private CalculatorDisplay {
  public:
   Calculator(Tly& engine, HICON icon, SettingsOpener open_settings);
   ~Calculator() override;
@@ -99,28 +99,31 @@ class Calculator : public forms::Form, private CalculateControls {
   void CreateConversionPanel();
   void CreateVariablesPanel();
   void ValidateVariable(int row, bool& cancel);
+  bool CommitVariableBeingEdited();
   std::unique_ptr<SettingsStore> OpenSettings();
-  void MoveToSavedPosition(const StartupSettings& s);
+  WindowSettings CurrentSettings() const;
+  void SaveSettings(unsigned parts);
 
-  // CalculateControls
-  std::u16string FormulaText() override;
-  void SetFormulaText(std::u16string_view text) override;
-  int HistoryCount() override;
-  std::u16string HistoryItem(int index) override;
-  void InsertHistoryItem(int index, std::u16string_view text) override;
-  void RemoveHistoryItem(int index) override;
-  std::optional<Conversion> ActiveConversion() override;
-  void SetResultText(std::u16string_view text) override;
-  void FocusFormula() override;
-  void SetCopyResultEnabled(bool enabled) override;
-  void RefreshVariables() override { RefreshVariableRows(); }
-  void Beep(unsigned type) override;
-  std::u16string ErrorText(int number) override;
-  char DecimalSeparator() override;
+  // The steps of loading, in their order.
+  void MoveToSavedPosition(const StartupSettings& s);
+  void RestoreMenusAndRegisters(const StartupSettings& s);
+  void ShowSavedPanels();
+  void RestoreModes(const StartupSettings& s);
+  void FinishControls();
+  void FillQuantities(int selected);
+
+  // CalculatorDisplay
+  void SetHistory(const std::vector<std::u16string>& entries) override;
+  void SetFormula(std::u16string_view formula) override;
+  void ShowResult(std::u16string_view text) override;
+  void ShowError(std::u16string_view message) override;
 
   Tly& engine_;
+  CalculatorCore core_;
   SettingsOpener open_settings_;
   bool told_settings_unavailable_ = false;
+  bool loaded_ = false;
+  int rejected_row_ = -1;  // the value box whose text is not a number, while it keeps the focus
   UINT taskbar_created_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "calculate_command.h"
 
+#include <algorithm>
+
 #include "calculation.h"
 #include "number_text.h"
 #include "numbered_error.h"
@@ -9,43 +11,70 @@ namespace {
 
 std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()}; }
 
-}  // namespace
-
-void RunCalculateCommand(Tly& engine, CalculateControls& controls) {
-  const std::u16string formula = controls.FormulaText();
-
-  // The newest formula is at the top of the history, listed once.
-  controls.InsertHistoryItem(0, formula);
-  const int count = controls.HistoryCount();
-  for (int i = 1; i < count; ++i) {
-    if (controls.HistoryItem(i) == formula) {
-      controls.RemoveHistoryItem(i);
-      controls.SetFormulaText(formula);
-      break;
+// The string table is UTF-8 and well formed; its texts lie inside the Basic Multilingual Plane
+// but for the odd symbol, which becomes a surrogate pair.
+std::u16string FromUtf8(std::string_view text) {
+  std::u16string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int k = 1; k <= extra && i + static_cast<std::size_t>(k) < text.size(); ++k)
+      c = (c << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+    i += static_cast<std::size_t>(extra) + 1;
+    if (c < 0x10000) {
+      out.push_back(static_cast<char16_t>(c));
+    } else {
+      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
     }
   }
+  return out;
+}
 
+}  // namespace
+
+void CalculatorCore::RestoreHistory(std::vector<std::u16string> entries) {
+  history_ = std::move(entries);
+  display_.SetHistory(history_);
+}
+
+bool CalculatorCore::Record(std::u16string_view formula) {
+  history_.insert(history_.begin(), std::u16string(formula));
+  // Only the first older copy goes: a formula typed once is listed once, at the top.
+  auto older = std::find(history_.begin() + 1, history_.end(), formula);
+  if (older == history_.end()) return false;
+  history_.erase(older);
+  return true;
+}
+
+bool CalculatorCore::Calculate(std::u16string_view formula,
+                               const std::optional<Conversion>& conversion,
+                               char decimal_separator) {
+  const bool repeated = Record(formula);
+  display_.SetHistory(history_);
+  if (repeated) display_.SetFormula(formula);
   try {
-    const double r = Calculate(engine, formula, controls.ActiveConversion());
-    controls.SetResultText(Ascii(FormatResult(r, controls.DecimalSeparator())));
-    controls.FocusFormula();
-    controls.SetCopyResultEnabled(true);
-    controls.RefreshVariables();
+    const double r = tly::Calculate(engine_, formula, conversion);
+    display_.ShowResult(Ascii(FormatResult(r, decimal_separator)));
+    return true;
   } catch (const NumberedError& e) {
-    controls.Beep(kExclamationBeep);
-    controls.SetResultText(controls.ErrorText(e.number()));
-    controls.FocusFormula();
-    controls.SetCopyResultEnabled(false);
+    display_.ShowError(ErrorMessageText(e.number()));
+    return false;
   }
 }
 
+std::u16string ErrorMessageText(int number) { return FromUtf8(ErrorMessage(number)); }
+
 bool FormulaKeyAllowed(char16_t c) {
-  return c == 3 || c == 8 || c == 22 || c == 24 || c == 26 || (c >= 32 && c <= 126);
+  return c == 3 || c == 8 || c == 13 || c == 22 || c == 24 || c == 26 || c == 27 ||
+         (c >= 32 && c <= 126);
 }
 
-bool VariableKeyAllowed(char16_t c) {
+bool VariableKeyAllowed(char16_t c, char decimal_separator) {
   return c == 8 || c == 3 || c == 22 || c == 24 || c == 26 || c == u'+' || c == u'-' || c == u'.' ||
-         (c >= u'0' && c <= u'9') || c == u'E' || c == u'e';
+         c == static_cast<char16_t>(decimal_separator) || (c >= u'0' && c <= u'9') || c == u'E' ||
+         c == u'e';
 }
 
 char16_t RegisterLetter(int number) { return static_cast<char16_t>((number & 63) | 64); }

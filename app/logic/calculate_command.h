@@ -1,6 +1,6 @@
-// The Calculate command and the small rules around the formula box and the variables panel,
-// written against the controls they touch, so that they run the same on the window and on a
-// plain model of it.
+// The Calculate command and the small rules around the formula box and the variables panel.
+// The command owns the formula history and the texts it shows, and pushes them to a display,
+// so that it runs the same on the window and on a plain model of it.
 #pragma once
 
 #include <functional>
@@ -14,40 +14,58 @@
 
 namespace tly {
 
-// What the Calculate command reads and writes of the main window.
-class CalculateControls {
+// What the Calculate command shows. It only ever tells; it never asks.
+class CalculatorDisplay {
  public:
-  virtual ~CalculateControls() = default;
-  virtual std::u16string FormulaText() = 0;
-  virtual void SetFormulaText(std::u16string_view text) = 0;
-  virtual int HistoryCount() = 0;
-  virtual std::u16string HistoryItem(int index) = 0;
-  virtual void InsertHistoryItem(int index, std::u16string_view text) = 0;
-  virtual void RemoveHistoryItem(int index) = 0;
-  // The selected quantity and units when conversion is switched on.
-  virtual std::optional<Conversion> ActiveConversion() = 0;
-  virtual void SetResultText(std::u16string_view text) = 0;
-  virtual void FocusFormula() = 0;
-  virtual void SetCopyResultEnabled(bool enabled) = 0;
-  virtual void RefreshVariables() = 0;
-  virtual void Beep(unsigned type) = 0;
-  // The message of error `number` as the program's string table holds it.
-  virtual std::u16string ErrorText(int number) = 0;
-  virtual char DecimalSeparator() = 0;
+  virtual ~CalculatorDisplay() = default;
+  // The history under the formula box, most recent first; the box's own text stays.
+  virtual void SetHistory(const std::vector<std::u16string>& entries) = 0;
+  // The formula box's text, written again, with the caret at its end.
+  virtual void SetFormula(std::u16string_view formula) = 0;
+  // A result: shown, with copy-result enabled, the variables panel refreshed and the focus in
+  // the formula box.
+  virtual void ShowResult(std::u16string_view text) = 0;
+  // An error message: shown with the exclamation beep, copy-result disabled, the focus in the
+  // formula box; the variables panel keeps what it shows.
+  virtual void ShowError(std::u16string_view message) = 0;
 };
 
-inline constexpr unsigned kExclamationBeep = 0x30;  // MB_ICONEXCLAMATION
+// The calculator without its window: the engine, the formula history and the command.
+class CalculatorCore {
+ public:
+  CalculatorCore(Tly& engine, CalculatorDisplay& display) : engine_(engine), display_(display) {}
 
-// Records the formula in the history, computes it and shows the result or the error message.
-void RunCalculateCommand(Tly& engine, CalculateControls& controls);
+  // The history as it was saved, most recent first.
+  void RestoreHistory(std::vector<std::u16string> entries);
+  const std::vector<std::u16string>& history() const { return history_; }
 
-// The characters the formula box accepts as typed: Ctrl+C, Backspace, Ctrl+V, Ctrl+X, Ctrl+Z
-// and printable ASCII.
+  // Records `formula` at the top of the history, computes it (converted when `conversion` is
+  // given) and shows the result, written with `decimal_separator`, or the error message.
+  // True when there was a result.
+  bool Calculate(std::u16string_view formula, const std::optional<Conversion>& conversion,
+                 char decimal_separator);
+
+ private:
+  // Puts `formula` on top; true when an older copy of it was taken out.
+  bool Record(std::u16string_view formula);
+
+  Tly& engine_;
+  CalculatorDisplay& display_;
+  std::vector<std::u16string> history_;
+};
+
+// The message the result box shows for error `number`.
+std::u16string ErrorMessageText(int number);
+
+// The characters the formula box accepts as typed: Ctrl+C, Backspace, Ctrl+V, Ctrl+X, Ctrl+Z,
+// printable ASCII, and Enter and Esc, which a one-line box never inserts but which close its
+// drop-down list.
 bool FormulaKeyAllowed(char16_t c);
 
 // The characters a value box of the variables panel accepts: Backspace, Ctrl+C, Ctrl+V,
-// Ctrl+X, Ctrl+Z, signs, the point, digits and the exponent letter.
-bool VariableKeyAllowed(char16_t c);
+// Ctrl+X, Ctrl+Z, signs, the point, the locale's decimal separator, digits and the exponent
+// letter.
+bool VariableKeyAllowed(char16_t c, char decimal_separator);
 
 // The letter that labels register `number` (257 "A" ... 282 "Z").
 char16_t RegisterLetter(int number);

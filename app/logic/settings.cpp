@@ -1,9 +1,11 @@
 #include "settings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 
+#include "number_text.h"
 #include "numbered_error.h"
 
 namespace tly {
@@ -41,6 +43,31 @@ void DeleteIfThere(SettingsStore& s, std::u16string_view section, std::u16string
   }
 }
 
+// A number, or a text that is one whole: " 3 " and "3.0" are 3.
+std::optional<double> AsNumber(const SettingValue& v) {
+  if (v.IsNumber()) return std::isfinite(v.number) ? std::optional(v.number) : std::nullopt;
+  if (v.type != SettingValue::Type::kString) return std::nullopt;
+  std::string digits;
+  for (char16_t c : v.text) {
+    if (c > 127) return std::nullopt;
+    if (c != u' ') digits.push_back(static_cast<char>(c));
+  }
+  double number = 0;
+  const char* end = digits.data() + digits.size();
+  auto [stop, error] = std::from_chars(digits.data(), end, number);
+  if (digits.empty() || error != std::errc() || stop != end || !std::isfinite(number))
+    return std::nullopt;
+  return number;
+}
+
+// A history entry as text; a number stands for its own digits.
+std::optional<std::u16string> EntryText(const SettingValue& v) {
+  if (v.type == SettingValue::Type::kString) return v.text;
+  if (!v.IsNumber() || !std::isfinite(v.number)) return std::nullopt;
+  const std::string digits = FormatResult(v.number);
+  return std::u16string(digits.begin(), digits.end());
+}
+
 }  // namespace
 
 bool ReadBoolean(SettingsStore& s, std::u16string_view section, std::u16string_view name,
@@ -67,11 +94,6 @@ double ReadDouble(SettingsStore& s, std::u16string_view section, std::u16string_
   return v.number;
 }
 
-std::u16string ReadString(SettingsStore& s, std::u16string_view section, std::u16string_view name) {
-  SettingValue v = Read(s, section, name, SettingValue::String(u""));
-  return v.type == SettingValue::Type::kString ? std::move(v.text) : std::u16string();
-}
-
 std::u16string HistoryKey(int index) {
   std::u16string digits;
   for (int n = index; n > 0 || digits.empty(); n /= 10)
@@ -84,6 +106,29 @@ std::u16string RegisterKey(int number) {
   return std::u16string(1, static_cast<char16_t>(number - 192));
 }
 
+std::vector<std::u16string> ReadHistory(SettingsStore& store) {
+  std::vector<std::u16string> history;
+  const std::optional<double> count =
+      AsNumber(Read(store, kFormation, u"ListCount", SettingValue::Empty()));
+  if (count && *count >= 0 && std::floor(*count) == *count) {
+    // An entry the count names but the registry lacks reads as an empty one.
+    const int n = static_cast<int>(std::min<double>(*count, kMaxSavedHistory));
+    for (int i = 0; i < n; ++i) {
+      history.push_back(EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::String(u"")))
+                            .value_or(u""));
+    }
+    return history;
+  }
+  // A damaged count: what was saved runs from "00" to the first entry missing.
+  for (int i = 0; i < kMaxSavedHistory; ++i) {
+    std::optional<std::u16string> entry =
+        EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::Empty()));
+    if (!entry) break;
+    history.push_back(std::move(*entry));
+  }
+  return history;
+}
+
 StartupSettings ReadStartupSettings(SettingsStore& store) {
   StartupSettings s;
   s.left = ReadLong(store, kAppKey, u"Left", INT32_MIN, INT32_MAX);
@@ -93,12 +138,7 @@ StartupSettings ReadStartupSettings(SettingsStore& store) {
   for (int n = 257; n <= 282; ++n)
     s.registers[static_cast<std::size_t>(n - 257)] =
         ReadDouble(store, kVariables, RegisterKey(n), 0);
-  if (ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
-    // The program saves at most 100 entries; a larger or negative count is not its own.
-    const int count = ReadLong(store, kFormation, u"ListCount", 0, kMaxSavedHistory).value_or(0);
-    for (int i = 0; i < count; ++i)
-      s.history.push_back(ReadString(store, kFormation, HistoryKey(i)));
-  }
+  if (ReadBoolean(store, kAppKey, u"SaveFormation", false)) s.history = ReadHistory(store);
   s.task_tray = ReadBoolean(store, kAppKey, u"TaskTray", false);
   s.minimized = ReadBoolean(store, kAppKey, u"Minimized", false);
   s.close_button = ReadBoolean(store, kAppKey, u"CloseButton", false);
@@ -106,25 +146,32 @@ StartupSettings ReadStartupSettings(SettingsStore& store) {
   return s;
 }
 
-void WriteShutdownSettings(SettingsStore& store, const ShutdownSettings& s) {
-  WriteEach(store, kAppKey, u"Left", SettingValue::Long(s.left));
-  WriteEach(store, kAppKey, u"Top", SettingValue::Long(s.top));
-  WriteEach(store, kAppKey, u"UnitConvert", SettingValue::Boolean(s.unit_convert));
-  WriteEach(store, kAppKey, u"VariableList", SettingValue::Boolean(s.variable_list));
-  WriteEach(store, kAppKey, u"Unit", SettingValue::Integer(static_cast<std::int16_t>(s.unit)));
-  WriteEach(store, kAppKey, u"TaskTray", SettingValue::Boolean(s.task_tray));
-  WriteEach(store, kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
-  if (ReadBoolean(store, kAppKey, u"SaveVariable", false)) {
+void WriteWindowSettings(SettingsStore& store, const WindowSettings& s, unsigned parts) {
+  if (parts & kPositionPart) {
+    WriteEach(store, kAppKey, u"Left", SettingValue::Long(s.left));
+    WriteEach(store, kAppKey, u"Top", SettingValue::Long(s.top));
+  }
+  if (parts & kPanelsPart) {
+    WriteEach(store, kAppKey, u"UnitConvert", SettingValue::Boolean(s.unit_convert));
+    WriteEach(store, kAppKey, u"VariableList", SettingValue::Boolean(s.variable_list));
+    WriteEach(store, kAppKey, u"Unit", SettingValue::Integer(static_cast<std::int16_t>(s.unit)));
+  }
+  if (parts & kModesPart) {
+    WriteEach(store, kAppKey, u"TaskTray", SettingValue::Boolean(s.task_tray));
+    WriteEach(store, kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
+  }
+  if ((parts & kRegistersPart) && ReadBoolean(store, kAppKey, u"SaveVariable", false)) {
     for (int n = 257; n <= 282; ++n)
       WriteEach(store, kVariables, RegisterKey(n),
                 SettingValue::Double(s.registers[static_cast<std::size_t>(n - 257)]));
   }
-  if (ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
+  if ((parts & kHistoryPart) && ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
+    // The entries go first, so that the count never names one that is not written yet.
     const int n = std::min(static_cast<int>(s.history.size()), kMaxSavedHistory);
-    WriteEach(store, kFormation, u"ListCount", SettingValue::Integer(static_cast<std::int16_t>(n)));
     for (int i = 0; i < n; ++i)
       WriteEach(store, kFormation, HistoryKey(i),
                 SettingValue::String(s.history[static_cast<std::size_t>(i)]));
+    WriteEach(store, kFormation, u"ListCount", SettingValue::Integer(static_cast<std::int16_t>(n)));
   }
 }
 

@@ -59,7 +59,11 @@ std::optional<std::int32_t> ReadLong(SettingsStore& s, std::u16string_view secti
                                      std::u16string_view name, std::int32_t min, std::int32_t max);
 double ReadDouble(SettingsStore& s, std::u16string_view section, std::u16string_view name,
                   double default_value);
-std::u16string ReadString(SettingsStore& s, std::u16string_view section, std::u16string_view name);
+
+// The saved formula history. A count above 100 reads the first 100 entries; a count that is
+// missing, negative or not a whole number reads the consecutive entries that exist. A count
+// stored as text and entries stored as numbers read as what they convert to.
+std::vector<std::u16string> ReadHistory(SettingsStore& s);
 
 // The name of saved history entry `index`: at least two digits ("00" ... "99").
 std::u16string HistoryKey(int index);
@@ -81,8 +85,9 @@ struct StartupSettings {
 
 StartupSettings ReadStartupSettings(SettingsStore& store);
 
-// What the main window writes when it unloads.
-struct ShutdownSettings {
+// What the main window writes: all of it when it unloads, and a part of it after each change,
+// so that a crash or a kill loses nothing the user finished.
+struct WindowSettings {
   std::int32_t left = 0, top = 0;  // twips of the restored window
   bool unit_convert = false;
   bool variable_list = false;
@@ -93,7 +98,18 @@ struct ShutdownSettings {
   std::vector<std::u16string> history;  // most recent first; at most 100 are saved
 };
 
-void WriteShutdownSettings(SettingsStore& store, const ShutdownSettings& settings);
+// The parts of WindowSettings, written in this order.
+enum SettingsPart : unsigned {
+  kPositionPart = 1,   // Left, Top
+  kPanelsPart = 2,     // UnitConvert, VariableList, Unit
+  kModesPart = 4,      // TaskTray, CloseButton
+  kRegistersPart = 8,  // the letter registers, when SaveVariable is on
+  kHistoryPart = 16,   // the formula history, when SaveFormation is on
+  kAllParts = 31
+};
+
+// Writes the chosen parts; each value is kept if it can be, past a failing one.
+void WriteWindowSettings(SettingsStore& store, const WindowSettings& settings, unsigned parts);
 
 // The Options dialog.
 struct OptionSettings {

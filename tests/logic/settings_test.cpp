@@ -12,150 +12,122 @@ namespace {
 using testing::MemorySettings;
 using V = SettingValue;
 
-TEST(SettingsTable, FirstRunGivesTheDefaults) {
-  MemorySettings store;
-  StartupSettings s = ReadStartupSettings(store);
-  EXPECT_FALSE(s.left);
-  EXPECT_FALSE(s.top);
-  EXPECT_FALSE(s.unit_convert || s.variable_list || s.task_tray || s.minimized || s.close_button);
-  EXPECT_EQ(s.unit, 1);
-  EXPECT_TRUE(s.history.empty());
-  EXPECT_TRUE(std::all_of(s.registers.begin(), s.registers.end(), [](double r) { return r == 0; }));
-}
-
-TEST(SettingsTable, ReadsInTheLoadOrder) {
-  MemorySettings store;
-  store.App(u"", u"SaveFormation") = V::Long(-1);
-  store.App(u"Formation", u"ListCount") = V::Long(1);
-  ReadStartupSettings(store);
-  std::vector<std::u16string> expected = {u"get /Left", u"get /Top", u"get /UnitConvert",
-                                          u"get /VariableList"};
-  for (char16_t c = u'A'; c <= u'Z'; ++c) {
-    std::u16string line = u"get Variable/";
-    line += c;
-    expected.push_back(line);
-  }
-  for (auto s : {u"get /SaveFormation", u"get Formation/ListCount", u"get Formation/00",
-                 u"get /TaskTray", u"get /Minimized", u"get /CloseButton", u"get /Unit"})
-    expected.push_back(s);
-  EXPECT_EQ(store.log, expected);
-}
-
 TEST(SettingsTable, RoundTripThroughUnloadAndLoad) {
   MemorySettings store;
   store.App(u"", u"SaveVariable") = V::Boolean(true);
   store.App(u"", u"SaveFormation") = V::Boolean(true);
-  ShutdownSettings out;
-  out.left = 1500;
-  out.top = -300;
-  out.unit_convert = true;
-  out.unit = 3;
-  out.task_tray = true;
-  out.close_button = true;
+  store.App(u"Formation", u"05") = V::String(u"old");
+  WindowSettings out{.left = 1500,
+                     .top = -300,
+                     .unit_convert = true,
+                     .unit = 3,
+                     .task_tray = true,
+                     .close_button = true,
+                     .history = {u"x+1", u"sin(1)", u"1+2"}};
   out.registers[23] = 0.1;  // x
-  out.history = {u"x+1", u"sin(1)", u"1+2"};
-  WriteShutdownSettings(store, out);
+  WriteWindowSettings(store, out, kAllParts);
   // Types as written: 32-bit integers, booleans, a 16-bit integer, doubles, strings.
   EXPECT_EQ(store.App(u"", u"Left"), V::Long(1500));
   EXPECT_EQ(store.App(u"", u"UnitConvert"), V::Long(-1));
   EXPECT_EQ(store.App(u"Variable", u"X"), V::Double(0.1));
   EXPECT_EQ(store.App(u"Formation", u"ListCount"), V::Long(3));
-  EXPECT_EQ(store.App(u"Formation", u"02"), V::String(u"1+2"));
+  EXPECT_EQ(store.App(u"Formation", u"05"), V::String(u"old"));  // unload deletes no entry
 
   StartupSettings in = ReadStartupSettings(store);
   EXPECT_EQ(in.left, 1500);
   EXPECT_EQ(in.top, -300);
-  EXPECT_TRUE(in.unit_convert);
-  EXPECT_FALSE(in.variable_list);
+  EXPECT_TRUE(in.unit_convert && !in.variable_list && in.task_tray && in.close_button);
   EXPECT_EQ(in.unit, 3);
-  EXPECT_TRUE(in.task_tray && in.close_button);
   EXPECT_EQ(in.registers[23], 0.1);
   EXPECT_EQ(in.history, out.history);
 }
 
-TEST(SettingsTable, UnloadSavesRegistersAndHistoryOnlyWhenAsked) {
+TEST(SettingsTable, RegistersAndHistoryAreSavedOnlyWhenAskedAndAtMost100) {
   MemorySettings store;
-  ShutdownSettings out;
+  WindowSettings out;
   out.registers[0] = 5;
-  out.history = {u"1"};
-  WriteShutdownSettings(store, out);
-  EXPECT_FALSE(store.HasApp(u"Variable", u"A"));
-  EXPECT_FALSE(store.HasApp(u"Formation", u"ListCount"));
+  for (int i = 0; i < 150; ++i) out.history.push_back(std::u16string(u"f").append(HistoryKey(i)));
+  WriteWindowSettings(store, out, kAllParts);
+  EXPECT_FALSE(store.HasApp(u"Variable", u"A") || store.HasApp(u"Formation", u"ListCount"));
   // Registers are read at load whatever the saving option says.
   store.App(u"Variable", u"B") = V::Double(7);
   EXPECT_EQ(ReadStartupSettings(store).registers[1], 7);
-}
 
-TEST(SettingsTable, AHistoryOf150SavesItsFirst100) {
-  MemorySettings store;
   store.App(u"", u"SaveFormation") = V::Boolean(true);
-  ShutdownSettings out;
-  for (int i = 0; i < 150; ++i) out.history.push_back(std::u16string(u"f").append(HistoryKey(i)));
-  WriteShutdownSettings(store, out);
+  WriteWindowSettings(store, out, kHistoryPart);
   EXPECT_EQ(store.App(u"Formation", u"ListCount"), V::Long(100));
   EXPECT_EQ(store.App(u"Formation", u"99"), V::String(u"f99"));
   EXPECT_FALSE(store.HasApp(u"Formation", u"100"));
   EXPECT_EQ(ReadStartupSettings(store).history.size(), 100u);
 }
 
-TEST(SettingsTable, UnloadLeavesOlderEntriesBeyondTheCount) {
+TEST(SettingsTable, EachChangeWritesItsPartOnlyAndEntriesBeforeTheCount) {
   MemorySettings store;
+  store.App(u"", u"SaveVariable") = V::Boolean(true);
   store.App(u"", u"SaveFormation") = V::Boolean(true);
-  store.App(u"Formation", u"05") = V::String(u"old");
-  ShutdownSettings out;
-  out.history = {u"new"};
-  WriteShutdownSettings(store, out);
-  EXPECT_EQ(store.App(u"Formation", u"05"), V::String(u"old"));
-  EXPECT_EQ(ReadStartupSettings(store).history, std::vector<std::u16string>{u"new"});
+  WindowSettings out{.left = 30, .history = {u"2", u"1"}};
+  WriteWindowSettings(store, out, kRegistersPart | kHistoryPart);
+  EXPECT_FALSE(store.HasApp(u"", u"Left") || store.HasApp(u"", u"UnitConvert") ||
+               store.HasApp(u"", u"TaskTray"));
+  EXPECT_TRUE(store.HasApp(u"Variable", u"Z"));
+  // No count ever names an entry that is not written yet.
+  EXPECT_EQ(store.written.back(), u"Formation/ListCount");
+  WriteWindowSettings(store, out, kPositionPart);
+  EXPECT_EQ(store.App(u"", u"Left"), V::Long(30));
+  EXPECT_FALSE(store.HasApp(u"", u"Unit"));
 }
 
-TEST(SettingsTable, ACountLargerThanTheEntriesAddsEmptyOnes) {
+TEST(SettingsTable, ADamagedListCountNeverCostsTheHistory) {
   MemorySettings store;
   store.App(u"", u"SaveFormation") = V::Boolean(true);
-  store.App(u"Formation", u"ListCount") = V::Long(3);
   store.App(u"Formation", u"00") = V::String(u"a");
-  store.App(u"Formation", u"02") = V::String(u"c");
-  EXPECT_EQ(ReadStartupSettings(store).history, (std::vector<std::u16string>{u"a", u"", u"c"}));
+  store.App(u"Formation", u"01") = V::Long(5);  // an entry stored as a number
+  store.App(u"Formation", u"02") = V::Double(2.5);
+  store.App(u"Formation", u"04") = V::String(u"e");  // after a gap
+  using H = std::vector<std::u16string>;
+  const H consecutive = {u"a", u"5", u"2.5"};
+  const struct {
+    V count;
+    H history;
+  } cases[] = {
+      {V::Long(2), {u"a", u"5"}},
+      {V::Long(5), {u"a", u"5", u"2.5", u"", u"e"}},  // a missing entry reads as ""
+      {V::Long(0), {}},
+      {V::String(u" 3"), consecutive},
+      {V::Empty(), consecutive},  // missing
+      {V::Long(-5), consecutive},
+      {V::String(u"three"), consecutive},
+      {V::Double(1.5), consecutive},
+  };
+  for (const auto& c : cases) {
+    store.values.erase({kHkeyCurrentUser, MemorySettings::AppPath(u"Formation"), u"ListCount"});
+    if (c.count.type != V::Type::kEmpty) store.App(u"Formation", u"ListCount") = c.count;
+    EXPECT_EQ(ReadStartupSettings(store).history, c.history) << c.count.number;
+  }
+  for (int count : {101, 32767}) {
+    store.App(u"Formation", u"ListCount") = V::Long(count);
+    H history = ReadStartupSettings(store).history;
+    ASSERT_EQ(history.size(), 100u);
+    EXPECT_EQ(history[4], u"e");
+  }
 }
 
-TEST(SettingsTable, CorruptedValuesFallBackToTheirDefaults) {
+TEST(SettingsTable, CorruptedValuesGiveTheDefaults) {
   MemorySettings store;
   store.App(u"", u"Unit") = V::Long(99);
   store.App(u"", u"Left") = V::String(u"left");
   store.App(u"", u"Top") = V::Double(12.5);
   store.App(u"", u"UnitConvert") = V::String(u"yes");
   store.App(u"", u"TaskTray") = V::Empty();  // a value of a type the library does not read
-  store.App(u"", u"SaveFormation") = V::Boolean(true);
   store.App(u"Variable", u"A") = V::String(u"1.5");
   store.App(u"Variable", u"B") = V::Double(std::numeric_limits<double>::quiet_NaN());
   store.App(u"Variable", u"C") = V::Double(std::numeric_limits<double>::infinity());
   store.App(u"Variable", u"D") = V::Long(42);
-  store.App(u"Formation", u"00") = V::Long(5);
-  for (int count : {-5, 40000, 101}) {
-    store.App(u"Formation", u"ListCount") = V::Long(count);
-    StartupSettings s = ReadStartupSettings(store);
-    EXPECT_TRUE(s.history.empty()) << count;
-    EXPECT_EQ(s.unit, 1);
-    EXPECT_FALSE(s.left);
-    EXPECT_FALSE(s.top);
-    EXPECT_FALSE(s.unit_convert);
-    EXPECT_FALSE(s.task_tray);
-    EXPECT_EQ(s.registers[0], 0);
-    EXPECT_EQ(s.registers[1], 0);
-    EXPECT_EQ(s.registers[2], 0);
-    EXPECT_EQ(s.registers[3], 42);
-  }
-  store.App(u"Formation", u"ListCount") = V::Long(1);
-  EXPECT_EQ(ReadStartupSettings(store).history, std::vector<std::u16string>{u""});
-}
-
-TEST(SettingsTable, KeyNames) {
-  EXPECT_EQ(HistoryKey(0), u"00");
-  EXPECT_EQ(HistoryKey(7), u"07");
-  EXPECT_EQ(HistoryKey(99), u"99");
-  EXPECT_EQ(HistoryKey(123), u"123");
-  EXPECT_EQ(RegisterKey(257), u"A");
-  EXPECT_EQ(RegisterKey(282), u"Z");
+  StartupSettings s = ReadStartupSettings(store);
+  EXPECT_EQ(s.unit, 1);
+  EXPECT_FALSE(s.left || s.top || s.unit_convert || s.task_tray);
+  EXPECT_EQ(s.registers[0] + s.registers[1] + s.registers[2], 0);
+  EXPECT_EQ(s.registers[3], 42);
 }
 
 // ---- the Options dialog's OK ----
@@ -184,25 +156,26 @@ TEST(OptionsOk, TrayModeAndItsDependentBoxes) {
   FakeEffects fx;
   OptionChoices c{.tray = true, .start_minimized = true, .close_minimizes = true};
   ApplyOptions(c, fx, store, kRun, kPath);
-  EXPECT_TRUE(fx.tray);
-  EXPECT_TRUE(fx.close_minimized);
+  EXPECT_TRUE(fx.tray && fx.close_minimized);
   EXPECT_EQ(fx.adds, 1);
   EXPECT_EQ(fx.menus, 1);
   EXPECT_EQ(store.App(u"", u"Minimized"), V::Long(-1));
   // Without tray mode the dependent boxes count as off, whatever their marks.
   c.tray = false;
   ApplyOptions(c, fx, store, kRun, kPath);
-  EXPECT_FALSE(fx.tray);
-  EXPECT_FALSE(fx.close_minimized);
+  EXPECT_FALSE(fx.tray || fx.close_minimized);
   EXPECT_EQ(fx.deletes, 1);
   EXPECT_EQ(store.App(u"", u"Minimized"), V::Long(0));
 }
 
-TEST(OptionsOk, StartupEntryGoesToTheMachineFirst) {
+TEST(OptionsOk, StartupEntryGoesToTheMachineFirstAndKeepsAnOlderUserEntry) {
   MemorySettings store;
+  store.values[RunEntry(kHkeyCurrentUser)] = V::String(u"old");
+  store.App(u"", u"hKeyStartUp") = V::Long(static_cast<std::int32_t>(kHkeyCurrentUser));
   FakeEffects fx;
   ApplyOptions({.tray = true, .startup = true}, fx, store, kRun, kPath);
   EXPECT_EQ(store.values[RunEntry(kHkeyLocalMachine)], V::String(kPath));
+  EXPECT_EQ(store.values[RunEntry(kHkeyCurrentUser)], V::String(u"old"));
   EXPECT_EQ(store.App(u"", u"hKeyStartUp"), V::Long(static_cast<std::int32_t>(kHkeyLocalMachine)));
   EXPECT_EQ(fx.failures, 0);
 }
@@ -229,51 +202,26 @@ TEST(OptionsOk, StartupEntryThatCannotBeWrittenIsReported) {
   // The other options are still applied, to the program's own key.
   EXPECT_EQ(store.App(u"", u"hKeyStartUp"), V::Long(0));
   EXPECT_EQ(store.App(u"", u"SaveFormation"), V::Long(-1));
-}
-
-TEST(OptionsOk, ReRegisteringTriesTheMachineAgainAndKeepsAnOlderUserEntry) {
-  MemorySettings store;
-  store.values[RunEntry(kHkeyCurrentUser)] = V::String(u"old");
-  store.App(u"", u"hKeyStartUp") = V::Long(static_cast<std::int32_t>(kHkeyCurrentUser));
-  FakeEffects fx;
-  ApplyOptions({.tray = true, .startup = true}, fx, store, kRun, kPath);
-  EXPECT_EQ(store.values[RunEntry(kHkeyLocalMachine)], V::String(kPath));
-  EXPECT_EQ(store.values[RunEntry(kHkeyCurrentUser)], V::String(u"old"));
+  EXPECT_TRUE(ReadOptionSettings(store).save_history);
 }
 
 TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
   MemorySettings store;
   store.App(u"", u"SaveVariable") = V::Boolean(true);
   store.App(u"", u"SaveFormation") = V::Boolean(true);
-  store.App(u"Variable", u"A") = V::Double(1);
-  store.App(u"Variable", u"Z") = V::Double(2);
+  const std::pair<const char16_t*, const char16_t*> saved[] = {
+      {u"Variable", u"A"}, {u"Variable", u"Z"}, {u"Formation", u"00"}, {u"Formation", u"01"}};
+  for (auto [section, name] : saved) store.App(section, name) = V::String(u"1");
   store.App(u"Formation", u"ListCount") = V::Long(2);
-  store.App(u"Formation", u"00") = V::String(u"1");
-  store.App(u"Formation", u"01") = V::String(u"2");
   FakeEffects fx;
   ApplyOptions({}, fx, store, kRun, kPath);  // both switched off; missing ones are skipped
-  EXPECT_FALSE(store.HasApp(u"Variable", u"A"));
-  EXPECT_FALSE(store.HasApp(u"Variable", u"Z"));
-  EXPECT_FALSE(store.HasApp(u"Formation", u"00"));
-  EXPECT_FALSE(store.HasApp(u"Formation", u"01"));
+  for (auto [section, name] : saved) EXPECT_FALSE(store.HasApp(section, name));
   EXPECT_FALSE(store.HasApp(u"Formation", u"ListCount"));
   EXPECT_EQ(store.App(u"", u"SaveVariable"), V::Long(0));
   // Switching off when it was already off deletes nothing.
   store.App(u"Variable", u"A") = V::Double(1);
   ApplyOptions({}, fx, store, kRun, kPath);
   EXPECT_TRUE(store.HasApp(u"Variable", u"A"));
-}
-
-TEST(OptionsOk, ReadsTheDialogsBoxesFromTheSettings) {
-  MemorySettings store;
-  store.App(u"", u"Minimized") = V::Boolean(true);
-  store.App(u"", u"hKeyStartUp") = V::Long(static_cast<std::int32_t>(kHkeyCurrentUser));
-  store.App(u"", u"SaveFormation") = V::Boolean(true);
-  OptionSettings o = ReadOptionSettings(store);
-  EXPECT_TRUE(o.minimized);
-  EXPECT_EQ(o.startup_root, kHkeyCurrentUser);
-  EXPECT_FALSE(o.save_variables);
-  EXPECT_TRUE(o.save_history);
 }
 
 }  // namespace

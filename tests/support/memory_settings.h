@@ -1,6 +1,6 @@
 // A settings store in memory with the registry's types: integers and booleans come back as
-// 32-bit Longs, as the settings library reads them. It records every call and can be told to
-// fail writes below a root.
+// 32-bit Longs, as the settings library reads them. It keeps the names written, in order, and
+// can be told to fail writes below a root.
 #pragma once
 
 #include <map>
@@ -25,21 +25,14 @@ class MemorySettings : public SettingsStore {
   void SetRootKey(std::uint32_t root) override {
     if (!default_section_) root_ = root;
   }
-  void Log(std::u16string_view verb, std::u16string_view section, std::u16string_view name) {
-    std::u16string line(verb);
-    line.append(u" ").append(section).append(u"/").append(name);
-    log.push_back(std::move(line));
-  }
-
   SettingValue Get(std::u16string_view section, std::u16string_view name,
                    const SettingValue& default_value) override {
-    Log(u"get", section, name);
     auto it = values.find(KeyOf(section, name));
     return it == values.end() ? default_value : it->second;
   }
   void Set(std::u16string_view section, std::u16string_view name,
            const SettingValue& value) override {
-    Log(u"set", section, name);
+    written.push_back(std::u16string(section).append(u"/").append(name));
     Key key = KeyOf(section, name);
     // Writes fail below a refused root, except to the program's own key.
     if (failing_roots.count(std::get<0>(key)) && std::get<1>(key) != AppPath(u""))
@@ -47,7 +40,6 @@ class MemorySettings : public SettingsStore {
     values[key] = Stored(value);
   }
   void Delete(std::u16string_view section, std::u16string_view name) override {
-    Log(u"delete", section, name);
     if (values.erase(KeyOf(section, name)) == 0) Raise(err::kRegistry);
   }
 
@@ -66,7 +58,7 @@ class MemorySettings : public SettingsStore {
 
   std::map<Key, SettingValue> values;
   std::set<std::uint32_t> failing_roots;  // writes outside the program's key fail there
-  std::vector<std::u16string> log;
+  std::vector<std::u16string> written;    // "section/name"
 
  private:
   Key KeyOf(std::u16string_view section, std::u16string_view name) const {

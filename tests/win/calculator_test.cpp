@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "calculator.h"
@@ -236,6 +237,22 @@ TEST_F(CalculatorWindow, PanelTogglesResizeTheWindowExactly) {
   EXPECT_FALSE(calc->mnuViewVariable->Checked());
 }
 
+TEST_F(CalculatorWindow, EachChangeIsSavedAtOnce) {
+  using V = SettingValue;
+  settings.App(u"", u"SaveFormation") = V::Boolean(true);
+  Calculate(L"1+2");
+  EXPECT_EQ(settings.App(u"Formation", u"00"), V::String(u"1+2"));
+  EXPECT_EQ(settings.App(u"Formation", u"ListCount"), V::Long(1));
+  calc->ToggleConversionPanel();
+  EXPECT_EQ(settings.App(u"", u"UnitConvert"), V::Long(-1));
+  calc->Combo2->SetListIndex(5);
+  EXPECT_EQ(settings.App(u"", u"Unit"), V::Long(5));
+  // The end of a move, by mouse or keyboard.
+  SetWindowPos(calc->hwnd(), nullptr, 90, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SendMessageW(calc->hwnd(), WM_EXITSIZEMOVE, 0, 0);
+  EXPECT_EQ(settings.App(u"", u"Left"), V::Long(std::lround(90 * forms::TwipsPerPixelX())));
+}
+
 TEST_F(CalculatorWindow, ConversionPanelConvertsEveryResult) {
   calc->ToggleConversionPanel();
   calc->Combo3->SetListIndex(0);  // km
@@ -292,6 +309,13 @@ TEST_F(CalculatorWindow, ValueBoxesValidateWhenTheFocusLeaves) {
   b.SetFocus();
   Pump();
   EXPECT_TRUE(a.HasFocus());
+  // A click on Calculate meanwhile calculates nothing.
+  calc->Combo1->SetText(L"7");
+  calc->Command1->SetFocus();
+  calc->Command1->Click();
+  Pump();
+  EXPECT_TRUE(a.HasFocus());
+  EXPECT_EQ(Result(), L"");
   a.SetText(L"1e3");
   b.SetFocus();
   Pump();

@@ -1,6 +1,7 @@
 // A small outside observer of the running program, for the end-to-end tests and the start-up
 // benchmark:
 //   tallyra-probe text                 prints the formula and result boxes of the main window
+//   tallyra-probe values               prints the value boxes of the variables panel, one a line
 //   tallyra-probe wait [seconds]       waits until the main window exists
 //   tallyra-probe close                asks the main window to close
 //   tallyra-probe dismiss [seconds]    waits for a message box titled Tallyra, prints its text
@@ -43,6 +44,7 @@ std::string Utf8(const std::wstring& text) {
 
 struct Boxes {
   HWND formula = nullptr, result = nullptr;
+  std::vector<HWND> values;  // in the variables panel
 };
 
 BOOL CALLBACK Collect(HWND hwnd, LPARAM data) {
@@ -56,6 +58,8 @@ BOOL CALLBACK Collect(HWND hwnd, LPARAM data) {
     if (boxes->formula == nullptr) boxes->formula = hwnd;  // the first combo box is Combo1
   } else if ((GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) != 0) {
     boxes->result = hwnd;
+  } else {
+    boxes->values.push_back(hwnd);
   }
   return TRUE;
 }
@@ -67,6 +71,15 @@ int PrintText() {
   EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&boxes));
   std::printf("formula=%s\nresult=%s\n", Utf8(Text(boxes.formula)).c_str(),
               Utf8(Text(boxes.result)).c_str());
+  return 0;
+}
+
+int PrintValues() {
+  HWND main = FindMainWindow();
+  if (main == nullptr) return 1;
+  Boxes boxes;
+  EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&boxes));
+  for (HWND box : boxes.values) std::printf("%s\n", Utf8(Text(box)).c_str());
   return 0;
 }
 
@@ -147,6 +160,7 @@ int Startup(int runs, int argc, wchar_t** argv) {
 int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"text") return PrintText();
+  if (command == L"values") return PrintValues();
   if (command == L"wait") return Wait(argc > 2 ? _wtof(argv[2]) : 20);
   if (command == L"close") {
     HWND main = FindMainWindow();
@@ -170,7 +184,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"startup" && argc > 3) return Startup(_wtoi(argv[2]), argc - 3, argv + 3);
   std::fprintf(stderr,
-               "usage: tallyra-probe text | wait [s] | close | dismiss [s] | foreground | "
+               "usage: tallyra-probe text | values | wait [s] | close | dismiss [s] | foreground | "
                "startup N PROGRAM...\n");
   return 2;
 }
