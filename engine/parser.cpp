@@ -128,70 +128,57 @@ void Tly::ParseFactor() {
 // only a comma directly inside the parentheses after the function name
 void Tly::ParseOperand() {
   const int depth = paren_depth_;
-  const int f = token_code_;
-  if (f == code::kNumber || f == code::kRegister || f == code::kOpen) return ParsePrimary();
+  const int t = token_code_;
+  if (t == code::kNumber || t == code::kRegister || t == code::kOpen) return ParsePrimary();
+
+  const int f = t;
   NextToken();
   ParsePrimary();
-  if (code::IsVariadic(f)) return ParseVariadicArguments(f, depth);
-  if (f == code::kIf) return ParseIfBranches(depth);
-  if (f == code::kLoop) return ParseLoopArguments(depth);
-  ParseFixedArguments(f, depth);
-}
 
-// { "," primary }: as many as follow; series takes at least three after its first
-void Tly::ParseVariadicArguments(int f, int depth) {
-  int further = 0;
-  while (CommaAtCallLevel(depth)) {
+  if (code::IsVariadic(f)) {
+    int further = 0;
+    while (CommaAtCallLevel(depth)) {
+      ParsePrimary();
+      ++further;
+    }
+    if (f == code::kSeries && further < 3) Raise(err::kSyntax);
+    EmitSlot(f, further);
+  } else if (f == code::kIf) {
+    const int test = output_index_;
+    WriteSlot(code::kIf, 0);
+    if (!CommaAtCallLevel(depth)) Raise(err::kSyntax);
     ParsePrimary();
-    ++further;
-  }
-  if (f == code::kSeries && further < 3) Raise(err::kSyntax);
-  EmitSlot(f, further);
-}
-
-// "," then-primary [ "," else-primary ]: the test slot jumps past the then-branch, whose end
-// jumps past the else-branch; a missing else-branch is the number 0
-void Tly::ParseIfBranches(int depth) {
-  const int test = output_index_;
-  WriteSlot(code::kIf, 0);
-  if (!CommaAtCallLevel(depth)) Raise(err::kSyntax);
-  ParsePrimary();
-  slots_[static_cast<std::size_t>(test)].value = output_index_;
-  const int then_end = output_index_;
-  WriteSlot(code::kEndBranch, 0);
-  if (CommaAtCallLevel(depth)) {
+    slots_[static_cast<std::size_t>(test)].value = output_index_;
+    const int then_end = output_index_;
+    WriteSlot(code::kEndBranch, 0);
+    if (CommaAtCallLevel(depth)) {
+      ParsePrimary();
+    } else {
+      EmitSlot(code::kNumber, 0);
+    }
+    slots_[static_cast<std::size_t>(then_end)].value = output_index_;
+    EmitSlot(code::kEndBranch, output_index_);
+  } else if (f == code::kLoop) {
+    for (int i = 0; i < 2; ++i) {
+      if (!CommaAtCallLevel(depth)) Raise(err::kSyntax);
+      ParsePrimary();
+    }
+    if (!CommaAtCallLevel(depth)) Raise(err::kSyntax);
+    const int head = output_index_;
+    WriteSlot(code::kLoop, 0);
     ParsePrimary();
+    slots_[static_cast<std::size_t>(head)].value = output_index_;
+    EmitSlot(code::kLoopBack, head - 1);
   } else {
-    EmitSlot(code::kNumber, 0);
+    // Operator and punctuation tokens in this position take no further arguments.
+    const int further =
+        (f >= code::kFirstFunction && f <= code::kLastFunction) ? code::OperandCount(f) - 1 : 0;
+    for (int i = 0; i < further; ++i) {
+      if (!CommaAtCallLevel(depth)) Raise(err::kSyntax);
+      ParsePrimary();
+    }
+    EmitSlot(f, further);
   }
-  slots_[static_cast<std::size_t>(then_end)].value = output_index_;
-  EmitSlot(code::kEndBranch, output_index_);
-}
-
-// "," end "," step "," body: the loop head skips the body when done, the body's end jumps back
-void Tly::ParseLoopArguments(int depth) {
-  for (int i = 0; i < 2; ++i) {
-    if (!CommaAtCallLevel(depth)) Raise(err::kSyntax);
-    ParsePrimary();
-  }
-  if (!CommaAtCallLevel(depth)) Raise(err::kSyntax);
-  const int head = output_index_;
-  WriteSlot(code::kLoop, 0);
-  ParsePrimary();
-  slots_[static_cast<std::size_t>(head)].value = output_index_;
-  EmitSlot(code::kLoopBack, head - 1);
-}
-
-// { "," primary }: exactly the function's operand count less the first
-void Tly::ParseFixedArguments(int f, int depth) {
-  // Operator and punctuation tokens in this position take no further arguments.
-  const int further =
-      (f >= code::kFirstFunction && f <= code::kLastFunction) ? code::OperandCount(f) - 1 : 0;
-  for (int i = 0; i < further; ++i) {
-    if (!CommaAtCallLevel(depth)) Raise(err::kSyntax);
-    ParsePrimary();
-  }
-  EmitSlot(f, further);
 }
 
 // primary := number | register | ( "(" | "," ) expression [ ")" ]

@@ -82,10 +82,6 @@ class Tly {
   void ParseTerm();
   void ParseFactor();
   void ParseOperand();
-  void ParseVariadicArguments(int f, int depth);
-  void ParseIfBranches(int depth);
-  void ParseLoopArguments(int depth);
-  void ParseFixedArguments(int f, int depth);
   void ParsePrimary();
   void EmitSlot(int code, int count);
   void WriteSlot(int code, double value);
