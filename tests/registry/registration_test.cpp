@@ -1,10 +1,10 @@
 // Registration with regsvr32, for the machine and for the current user: what it writes, that
-// the class can then be created, and that unregistration leaves none of it behind. Also
-// DllCanUnloadNow with and without live objects and server locks. Runs in the DLL's folder.
+// the class can then be created, and that unregistration takes away exactly what points at
+// this DLL, leaving no empty key. Also DllCanUnloadNow. Runs in the DLL's folder.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
-#include <vector>
 
 #include "com_owners.h"
 #include "kolo_reg_client.h"
@@ -13,19 +13,20 @@
 namespace kolo {
 namespace {
 
+const std::wstring kClasses = L"Software\\Classes\\";
 const wchar_t kClsid[] = L"CLSID\\{E150A199-2F1A-11D4-9BA5-0000E8D5AE4C}";
 const wchar_t kInterface[] = L"Interface\\{4AAD1E12-3232-11D4-9BA5-0000E8D5AE4C}";
 const wchar_t kTypeLib[] = L"TypeLib\\{E150A197-2F1A-11D4-9BA5-0000E8D5AE4C}";
 const wchar_t kProgId[] = L"Kolo_Reg.Registry";
 
-std::wstring DllPath() {
+std::wstring FullPath(const wchar_t* file) {
   wchar_t path[MAX_PATH];
-  GetFullPathNameW(L"Kolo_Reg.dll", MAX_PATH, path, nullptr);
+  GetFullPathNameW(file, MAX_PATH, path, nullptr);
   return path;
 }
 
-DWORD RunRegsvr32(const std::wstring& options) {
-  std::wstring command = L"regsvr32.exe /s " + options + L" \"" + DllPath() + L"\"";
+DWORD RunRegsvr32(const std::wstring& options, const std::wstring& dll) {
+  std::wstring command = L"regsvr32.exe /s " + options + L" \"" + dll + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -40,7 +41,7 @@ DWORD RunRegsvr32(const std::wstring& options) {
   return status;
 }
 
-std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* name) {
+std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* name = nullptr) {
   wchar_t text[MAX_PATH] = {};
   DWORD size = sizeof text;
   if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
@@ -48,65 +49,93 @@ std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* name
   return text;
 }
 
-bool Exists(HKEY classes_root, const std::wstring& classes, const std::wstring& path) {
+// A key and everything below it, as "path" and "path|name=data" lines.
+void Collect(HKEY root, const std::wstring& path, std::set<std::wstring>& out) {
   UniqueHkey key;
-  return RegOpenKeyExW(classes_root, (classes + L"\\" + path).c_str(), 0, KEY_READ, key.put()) ==
-         ERROR_SUCCESS;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+  out.insert(path);
+  wchar_t name[256], data[MAX_PATH + 1];
+  for (DWORD i = 0, length = 256, size = sizeof data - 2;
+       RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                     &size) == ERROR_SUCCESS;
+       ++i, length = 256, size = sizeof data - 2) {
+    data[size / 2] = L'\0';
+    out.insert(path + L"|" + name + L"=" + data);
+  }
+  for (DWORD i = 0, length = 256; RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr,
+                                                nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, length = 256)
+    Collect(root, path + L"\\" + name, out);
 }
 
-struct Place {
-  const char* what;
-  HKEY root;   // where this registration writes
-  HKEY other;  // where it must not write
-  const wchar_t* install;
-  const wchar_t* uninstall;
-};
-
-const Place kPlaces[] = {
-    {"machine", HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, L"", L"/u"},
-    {"user", HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, L"/n /i:user", L"/u /n /i:user"},
-};
-
-const std::wstring kClasses = L"Software\\Classes";
-
-void ExpectNothingRegistered(const char* when) {
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-    for (const wchar_t* key : {kClsid, kInterface, kTypeLib, kProgId})
-      EXPECT_FALSE(Exists(root, kClasses, key))
-          << when << ": " << std::string(key, key + wcslen(key));
+// What registration touches: all of the user's classes (few), of the machine's only ours.
+std::set<std::wstring> Snapshot() {
+  std::set<std::wstring> out;
+  Collect(HKEY_CURRENT_USER, L"Software\\Classes", out);
+  for (const wchar_t* key : {kClsid, kInterface, kTypeLib, kProgId})
+    Collect(HKEY_LOCAL_MACHINE, kClasses + key, out);
+  return out;
 }
 
-TEST(Registration, WritesTheClassInterfaceAndTypeLibraryAndRemovesThemAgain) {
-  ExpectNothingRegistered("before");
-  for (const Place& place : kPlaces) {
-    ASSERT_EQ(RunRegsvr32(place.install), 0u) << place.what;
-    std::wstring clsid = kClasses + L"\\" + kClsid;
-    EXPECT_EQ(ReadString(place.root, clsid + L"\\InprocServer32", nullptr), DllPath());
-    EXPECT_EQ(ReadString(place.root, clsid + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-    EXPECT_EQ(ReadString(place.root, clsid + L"\\ProgID", nullptr), kProgId);
-    EXPECT_EQ(ReadString(place.root, kClasses + L"\\" + kProgId + L"\\CLSID", nullptr),
-              L"{E150A199-2F1A-11D4-9BA5-0000E8D5AE4C}");
-    EXPECT_EQ(
-        ReadString(place.root, kClasses + L"\\" + kInterface + L"\\ProxyStubClsid32", nullptr),
-        L"{00020424-0000-0000-C000-000000000046}");  // the type library marshaller
-    EXPECT_EQ(ReadString(place.root, kClasses + L"\\" + kTypeLib + L"\\4.1\\409\\win64", nullptr),
-              DllPath());
-    for (const wchar_t* key : {kClsid, kInterface, kTypeLib, kProgId})
-      EXPECT_FALSE(Exists(place.other, kClasses, key)) << place.what;
+std::string Show(const std::set<std::wstring>& lines) {
+  std::string out;
+  for (const std::wstring& line : lines) out += std::string(line.begin(), line.end()) + "\n";
+  return out;
+}
 
-    // The program can create the class now. (Wine's COM looks up classes only in the
-    // machine's registration, so the per-user one is checked by its keys alone.)
+TEST(Registration, WritesTheClassInterfaceAndTypeLibraryAndTakesThemAwayAgain) {
+  struct Place {
+    HKEY root;
+    const wchar_t* install;
+    const wchar_t* uninstall;
+  };
+  const std::wstring dll = FullPath(L"Kolo_Reg.dll");
+  const std::set<std::wstring> before = Snapshot();
+  for (const Place& place : {Place{HKEY_LOCAL_MACHINE, L"", L"/u"},
+                             Place{HKEY_CURRENT_USER, L"/n /i:user", L"/u /n /i:user"}}) {
+    ASSERT_EQ(RunRegsvr32(place.install, dll), 0u);
+    const std::wstring clsid = kClasses + kClsid, typelib = kClasses + kTypeLib;
+    const std::pair<std::wstring, const wchar_t*> written[] = {
+        {ReadString(place.root, clsid + L"\\InprocServer32"), dll.c_str()},
+        {ReadString(place.root, clsid + L"\\InprocServer32", L"ThreadingModel"), L"Apartment"},
+        {ReadString(place.root, clsid + L"\\ProgID"), kProgId},
+        {ReadString(place.root, kClasses + kProgId + L"\\CLSID"),
+         L"{E150A199-2F1A-11D4-9BA5-0000E8D5AE4C}"},
+        {ReadString(place.root, kClasses + kInterface + L"\\ProxyStubClsid32"),
+         L"{00020424-0000-0000-C000-000000000046}"},  // the type library marshaller
+        {ReadString(place.root, typelib + L"\\4.1\\409\\win64"), dll.c_str()},
+        {ReadString(place.root, typelib + L"\\4.1\\0\\win64"), dll.c_str()},  // neutral locale
+    };
+    for (const auto& [read, expected] : written) EXPECT_EQ(read, expected);
+    // Wine's COM looks classes up only in the machine's registration.
     if (place.root == HKEY_LOCAL_MACHINE) {
       ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-      EXPECT_TRUE(tly::RegistryClient::Create().has_value()) << place.what;
+      EXPECT_TRUE(tly::RegistryClient::Create().has_value());
       CoUninitialize();
     }
-
-    ASSERT_EQ(RunRegsvr32(place.uninstall), 0u) << place.what;
-    ExpectNothingRegistered(place.what);
-    // Unregistering what is not registered is no error.
-    EXPECT_EQ(RunRegsvr32(place.uninstall), 0u) << place.what;
+    ASSERT_EQ(RunRegsvr32(place.uninstall, dll), 0u);
+    EXPECT_EQ(Show(Snapshot()), Show(before));
+    EXPECT_EQ(RunRegsvr32(place.uninstall, dll), 0u);  // nothing left to take away is no error
   }
+}
+
+// Another copy of the DLL is unregistered while the installed one is registered.
+TEST(Registration, UnregisteringACopyLeavesTheInstalledRegistrationAlone) {
+  const std::wstring dll = FullPath(L"Kolo_Reg.dll"), folder = FullPath(L"copy");
+  const std::wstring copy = folder + L"\\Kolo_Reg.dll";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(dll.c_str(), copy.c_str(), FALSE));
+  const std::set<std::wstring> before = Snapshot();
+  for (const wchar_t* scope : {L"", L"/n /i:user"}) {
+    ASSERT_EQ(RunRegsvr32(scope, dll), 0u);
+    const std::set<std::wstring> registered = Snapshot();
+    EXPECT_EQ(RunRegsvr32(std::wstring(L"/u ") + scope, copy), 0u);
+    EXPECT_EQ(Show(Snapshot()), Show(registered));
+    ASSERT_EQ(RunRegsvr32(std::wstring(L"/u ") + scope, dll), 0u);
+    EXPECT_EQ(Show(Snapshot()), Show(before));
+  }
+  DeleteFileW(copy.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 TEST(Registration, CreationFailsDistinctlyWhenTheClassIsNotRegistered) {
@@ -118,7 +147,7 @@ TEST(Registration, CreationFailsDistinctlyWhenTheClassIsNotRegistered) {
 }
 
 TEST(Unloading, OnlyWithoutLiveObjectsAndLocks) {
-  HMODULE dll = LoadLibraryW(DllPath().c_str());
+  HMODULE dll = LoadLibraryW(FullPath(L"Kolo_Reg.dll").c_str());
   ASSERT_NE(dll, nullptr);
   using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
   using CanUnloadNow = HRESULT(WINAPI*)();
@@ -136,18 +165,15 @@ TEST(Unloading, OnlyWithoutLiveObjectsAndLocks) {
   ASSERT_EQ(get_class_object(__uuidof(Registry), __uuidof(IClassFactory), factory.put_void()),
             S_OK);
   EXPECT_EQ(can_unload(), S_FALSE);  // a factory is live
-
-  ComPtr<_Registry> first, second;
-  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_Registry), first.put_void()), S_OK);
-  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_Registry), second.put_void()), S_OK);
+  ComPtr<_Registry> object;
+  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_Registry), object.put_void()), S_OK);
   ComPtr<IUnknown> outer;
-  EXPECT_EQ(factory->CreateInstance(first.get(), __uuidof(IUnknown), outer.put_void()),
+  EXPECT_EQ(factory->CreateInstance(object.get(), __uuidof(IUnknown), outer.put_void()),
             CLASS_E_NOAGGREGATION);
   factory->LockServer(TRUE);
   factory.reset();
-  first.reset();
   EXPECT_EQ(can_unload(), S_FALSE);  // an object and a lock
-  second.reset();
+  object.reset();
   EXPECT_EQ(can_unload(), S_FALSE);  // the lock
   ASSERT_EQ(get_class_object(__uuidof(Registry), __uuidof(IClassFactory), factory.put_void()),
             S_OK);

@@ -2,20 +2,17 @@
 // must give: a C++ caller and a C caller bind the same table.
 #define CINTERFACE
 #include <cstddef>
-#include <cstring>
+#include <map>
+#include <string>
 
 #include "kolo_reg_interface.h"
 
 namespace kolo::testing {
 
-std::size_t HeaderOffset(const char* member) {
-  struct Entry {
-    const char* name;
-    std::size_t offset;
-  };
+std::size_t HeaderOffset(const std::string& member) {
 #define KOLO_OFFSET(m) \
   { #m, offsetof(_RegistryVtbl, m) }
-  static const Entry entries[] = {
+  static const std::map<std::string, std::size_t> offsets = {
       KOLO_OFFSET(get_CompanyName),    KOLO_OFFSET(put_CompanyName),
       KOLO_OFFSET(get_AppName),        KOLO_OFFSET(put_AppName),
       KOLO_OFFSET(put_DefaultSection), KOLO_OFFSET(get_DefaultSection),
@@ -25,9 +22,8 @@ std::size_t HeaderOffset(const char* member) {
       {"size", sizeof(_RegistryVtbl)},
   };
 #undef KOLO_OFFSET
-  for (const Entry& e : entries)
-    if (std::strcmp(e.name, member) == 0) return e.offset;
-  return 0;
+  auto found = offsets.find(member);
+  return found == offsets.end() ? 0 : found->second;
 }
 
 }  // namespace kolo::testing
