@@ -1,5 +1,5 @@
 // What the Kolo_Reg tests share: a Registry object created by CLSID in this thread's apartment
-// and called through _Registry, raw access to the registry, and a scratch key below
+// and called through _Registry, the registry as it is stored, and a scratch key below
 // HKCU\Software that is removed afterwards. Its name carries the process id, so the runs in two
 // code pages never meet.
 #pragma once
@@ -31,74 +31,39 @@ inline UniqueVariant Text(std::wstring_view text) {
   return v;
 }
 inline UniqueVariant Bytes(const std::vector<BYTE>& bytes) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-  if (!bytes.empty()) std::memcpy(array->pvData, bytes.data(), bytes.size());
   UniqueVariant v;
   V_VT(v.put()) = VT_ARRAY | VT_UI1;
-  V_ARRAY(v.addressof()) = array;
+  V_ARRAY(v.addressof()) = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+  if (!bytes.empty()) std::memcpy(V_ARRAY(v.addressof())->pvData, bytes.data(), bytes.size());
   return v;
 }
-// A variant as its type and value: "I4:5", "BSTR:abc", "R8:9A9999999999B93F" (the bytes),
-// "UI1[]:010203", "EMPTY:".
-inline std::string Show(const VARIANT& v) {
-  auto hex = [](const void* data, std::size_t size) {
-    std::string out;
-    char digits[3];
-    for (std::size_t i = 0; i < size; ++i) {
-      std::snprintf(digits, sizeof digits, "%02X", static_cast<const BYTE*>(data)[i]);
-      out += digits;
-    }
-    return out;
-  };
+// A variant as type and value: "I4:5", "BSTR:abc", "R8:9A9999999999B93F" (its bytes in hex),
+// "UI1[]:010203"; any other type as "VT<number>:" (Empty is "VT0:").
+inline std::wstring Show(const VARIANT& v) {
+  std::wstring out;
+  const void* data = &V_R8(&v);
+  std::size_t size = 0;
   switch (V_VT(&v)) {
-    case VT_EMPTY: return "EMPTY:";
-    case VT_I4: return "I4:" + std::to_string(V_I4(&v));
-    case VT_BOOL: return "BOOL:" + std::to_string(V_BOOL(&v));
-    case VT_R4: return "R4:" + hex(&V_R4(&v), 4);
-    case VT_R8: return "R8:" + hex(&V_R8(&v), 8);
+    case VT_BSTR: return L"BSTR:" + std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
+    case VT_I4: return L"I4:" + std::to_wstring(V_I4(&v));
+    case VT_BOOL: return L"BOOL:" + std::to_wstring(V_BOOL(&v));
+    case VT_R4: out = L"R4:", size = 4; break;
+    case VT_R8: out = L"R8:", size = 8; break;
     case VT_ARRAY | VT_UI1:
-      return "UI1[]:" + hex(V_ARRAY(&v)->pvData, V_ARRAY(&v)->rgsabound[0].cElements);
-    case VT_BSTR: {
-      BSTR text = V_BSTR(&v);
-      int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(SysStringLen(text)),
-                                     nullptr, 0, nullptr, nullptr);
-      std::string out(static_cast<std::size_t>(size), '\0');
-      WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(SysStringLen(text)), out.data(), size,
-                          nullptr, nullptr);
-      return "BSTR:" + out;
-    }
-    default: return "VT" + std::to_string(V_VT(&v));
+      out = L"UI1[]:", data = V_ARRAY(&v)->pvData, size = V_ARRAY(&v)->rgsabound[0].cElements;
+      break;
+    default: return L"VT" + std::to_wstring(V_VT(&v)) + L":";
   }
-}
-
-// A value as the registry holds it.
-struct Raw {
-  LONG status = ERROR_FILE_NOT_FOUND;
-  DWORD type = REG_NONE;
-  std::vector<BYTE> bytes;
-};
-inline Raw ReadRaw(HKEY root, const std::wstring& path, const std::wstring& name) {
-  Raw raw;
-  UniqueHkey key;
-  DWORD size = 0;
-  raw.status = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put());
-  if (raw.status == ERROR_SUCCESS)
-    raw.status = RegQueryValueExW(key.get(), name.c_str(), nullptr, &raw.type, nullptr, &size);
-  raw.bytes.resize(size);
-  if (raw.status == ERROR_SUCCESS)
-    raw.status =
-        RegQueryValueExW(key.get(), name.c_str(), nullptr, &raw.type, raw.bytes.data(), &size);
-  return raw;
+  for (std::size_t i = 0; i < size; ++i) {
+    wchar_t digits[3];
+    swprintf(digits, 3, L"%02X", static_cast<const BYTE*>(data)[i]);
+    out += digits;
+  }
+  return out;
 }
 inline bool KeyExists(HKEY root, const std::wstring& path) {
   UniqueHkey key;
   return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-}
-template <typename T>
-std::vector<BYTE> BytesOf(T value) {
-  std::vector<BYTE> out(sizeof value);
-  std::memcpy(out.data(), &value, sizeof value);
-  return out;
 }
 
 class RegistryTest : public ::testing::Test {
@@ -127,10 +92,17 @@ class RegistryTest : public ::testing::Test {
   std::wstring AppKey(const std::wstring& section = L"") const {
     return L"Software\\" + company_ + L"\\B" + (section.empty() ? L"" : L"\\" + section);
   }
-  Raw Stored(const std::wstring& section, const std::wstring& name) const {
-    return ReadRaw(HKEY_CURRENT_USER, AppKey(section), name);
+  // A value of a section as the registry holds it: "type:bytes in hex".
+  std::wstring Stored(const std::wstring& section, const std::wstring& name) const {
+    UniqueHkey key;
+    DWORD type = 0, size = 0;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, AppKey(section).c_str(), 0, KEY_READ, key.put()) ||
+        RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size))
+      return L"missing";
+    std::vector<BYTE> bytes(size);
+    RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, bytes.data(), &size);
+    return std::to_wstring(type) + L":" + Show(Bytes(bytes).get()).substr(6);
   }
-
   static UniqueBstr Bstr(const std::wstring& text) {
     return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
   }
@@ -142,12 +114,12 @@ class RegistryTest : public ::testing::Test {
     return registry_->GetValue(s.addressof(), k.addressof(), fallback, out.put());
   }
   // GetValue with DefaultValue left out, the way late-bound clients leave it out.
-  UniqueVariant Get(const std::wstring& section, const std::wstring& key) {
+  std::wstring Get(const std::wstring& section, const std::wstring& key) {
     UniqueVariant omitted, out;
     V_VT(omitted.put()) = VT_ERROR;
     V_ERROR(omitted.addressof()) = DISP_E_PARAMNOTFOUND;
-    EXPECT_EQ(Get(section, key, omitted.addressof(), out), S_OK);
-    return out;
+    HRESULT hr = Get(section, key, omitted.addressof(), out);
+    return hr == S_OK ? Show(out.get()) : L"failed";
   }
   HRESULT Set(const std::wstring& section, const std::wstring& key, const VARIANT& value) {
     UniqueBstr s = Bstr(section), k = Bstr(key);
@@ -159,25 +131,22 @@ class RegistryTest : public ::testing::Test {
     UniqueBstr s = Bstr(section), k = Bstr(key);
     return registry_->DeleteValue(s.addressof(), k.addressof());
   }
-  HRESULT GetAll(const std::wstring& section, UniqueVariant& out) {
+  // GetAllValues as "name=value" lines in the array's order, or its failure.
+  std::vector<std::wstring> GetAll(const std::wstring& section, HRESULT expected = S_OK) {
     UniqueBstr s = Bstr(section);
-    return registry_->GetAllValues(s.addressof(), out.put());
-  }
-  // GetAllValues as "name=value" lines (values as Show gives them), in the array's order.
-  std::vector<std::string> Listing(const VARIANT& list) {
-    std::vector<std::string> out;
-    SAFEARRAY* array = V_ARRAY(&list);
-    LONG last = -1;
-    SafeArrayGetUBound(array, 1, &last);
-    for (LONG i = 0; i <= last; ++i) {
+    UniqueVariant list;
+    EXPECT_EQ(registry_->GetAllValues(s.addressof(), list.put()), expected);
+    std::vector<std::wstring> lines;
+    if (list.vt() != (VT_ARRAY | VT_VARIANT)) return lines;
+    for (LONG i = 0; i < static_cast<LONG>(V_ARRAY(&list.get())->rgsabound[1].cElements); ++i) {
       LONG index[2] = {i, 0};
       UniqueVariant name, value;
-      SafeArrayGetElement(array, index, name.put());
+      SafeArrayGetElement(V_ARRAY(&list.get()), index, name.put());
       index[1] = 1;
-      SafeArrayGetElement(array, index, value.put());
-      out.push_back(Show(name.get()).substr(5) + "=" + Show(value.get()));
+      SafeArrayGetElement(V_ARRAY(&list.get()), index, value.put());
+      lines.push_back(Show(name.get()).substr(5) + L"=" + Show(value.get()));
     }
-    return out;
+    return lines;
   }
 
   DWORD apartment_;
