@@ -3,6 +3,7 @@
 // this DLL, leaving no empty key. Also DllCanUnloadNow. Runs in the DLL's folder.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -25,42 +26,29 @@ std::wstring FullPath(const wchar_t* file) {
   return path;
 }
 
-DWORD RunRegsvr32(const std::wstring& options, const std::wstring& dll) {
-  std::wstring command = L"regsvr32.exe /s " + options + L" \"" + dll + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return static_cast<DWORD>(-1);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 1;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return status;
+int Regsvr32(const std::wstring& options, const std::wstring& dll) {
+  return _wsystem((L"regsvr32.exe /s " + options + L" \"" + dll + L"\"").c_str());
 }
 
-std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* name = nullptr) {
-  wchar_t text[MAX_PATH] = {};
-  DWORD size = sizeof text;
-  if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-    return L"<missing>";
+// Registry names are compared without regard to case (Wine writes "Typelib").
+std::wstring Upper(std::wstring text) {
+  CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
   return text;
 }
 
-// A key and everything below it, as "path" and "path|name=data" lines.
+// A key and everything below it, as "root:path" and "root:path|name=data" lines, in capitals.
 void Collect(HKEY root, const std::wstring& path, std::set<std::wstring>& out) {
   UniqueHkey key;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-  out.insert(path);
+  const std::wstring line = (root == HKEY_CURRENT_USER ? L"HKCU:" : L"HKLM:") + path;
+  out.insert(Upper(line));
   wchar_t name[256], data[MAX_PATH + 1];
   for (DWORD i = 0, length = 256, size = sizeof data - 2;
        RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
                      &size) == ERROR_SUCCESS;
        ++i, length = 256, size = sizeof data - 2) {
     data[size / 2] = L'\0';
-    out.insert(path + L"|" + name + L"=" + data);
+    out.insert(Upper(line + L"|" + name + L"=" + data));
   }
   for (DWORD i = 0, length = 256; RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr,
                                                 nullptr, nullptr) == ERROR_SUCCESS;
@@ -84,40 +72,34 @@ std::string Show(const std::set<std::wstring>& lines) {
 }
 
 TEST(Registration, WritesTheClassInterfaceAndTypeLibraryAndTakesThemAwayAgain) {
-  struct Place {
-    HKEY root;
-    const wchar_t* install;
-    const wchar_t* uninstall;
-  };
   const std::wstring dll = FullPath(L"Kolo_Reg.dll");
   const std::set<std::wstring> before = Snapshot();
-  for (const Place& place : {Place{HKEY_LOCAL_MACHINE, L"", L"/u"},
-                             Place{HKEY_CURRENT_USER, L"/n /i:user", L"/u /n /i:user"}}) {
-    ASSERT_EQ(RunRegsvr32(place.install, dll), 0u);
-    const std::wstring clsid = kClasses + kClsid, typelib = kClasses + kTypeLib;
-    const std::pair<std::wstring, const wchar_t*> written[] = {
-        {ReadString(place.root, clsid + L"\\InprocServer32"), dll.c_str()},
-        {ReadString(place.root, clsid + L"\\InprocServer32", L"ThreadingModel"), L"Apartment"},
-        {ReadString(place.root, clsid + L"\\ProgID"), kProgId},
-        {ReadString(place.root, kClasses + kProgId + L"\\CLSID"),
-         L"{E150A199-2F1A-11D4-9BA5-0000E8D5AE4C}"},
-        {ReadString(place.root, kClasses + kInterface + L"\\ProxyStubClsid32"),
-         L"{00020424-0000-0000-C000-000000000046}"},  // the type library marshaller
-        {ReadString(place.root, typelib + L"\\4.1\\409\\win64"), dll.c_str()},
-        {ReadString(place.root, typelib + L"\\4.1\\0\\win64"), dll.c_str()},  // neutral locale
-    };
-    for (const auto& [read, expected] : written) EXPECT_EQ(read, expected);
+  for (std::wstring scope : {L"HKLM:", L"HKCU:"}) {
+    const std::wstring options = scope == L"HKLM:" ? L"" : L"/n /i:user";
+    ASSERT_EQ(Regsvr32(options, dll), 0);
+    const std::set<std::wstring> registered = Snapshot();
+    scope += kClasses;
+    for (const std::wstring& line :
+         {scope + kClsid + L"\\InprocServer32|=" + dll,
+          scope + kClsid + L"\\InprocServer32|ThreadingModel=Apartment",
+          scope + kClsid + L"\\ProgID|=" + kProgId,
+          scope + kProgId + L"\\CLSID|={E150A199-2F1A-11D4-9BA5-0000E8D5AE4C}",
+          // the type library marshaller, which finds the library also for the neutral locale
+          scope + kInterface + L"\\ProxyStubClsid32|={00020424-0000-0000-C000-000000000046}",
+          scope + kTypeLib + L"\\4.1\\409\\win64|=" + dll,
+          scope + kTypeLib + L"\\4.1\\0\\win64|=" + dll})
+      EXPECT_EQ(registered.count(Upper(line)), 1u) << Show({line});
+    for (const std::wstring& line : registered)  // nothing in the other root
+      EXPECT_TRUE(before.count(line) || line.substr(0, 5) == scope.substr(0, 5)) << Show({line});
     // Wine's COM looks classes up only in the machine's registration.
-    if (place.root == HKEY_LOCAL_MACHINE) {
-      ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-      EXPECT_TRUE(tly::RegistryClient::Create().has_value());
-      CoUninitialize();
-    }
-    ASSERT_EQ(RunRegsvr32(place.uninstall, dll), 0u);
-    EXPECT_EQ(Show(Snapshot()), Show(before));
-    EXPECT_EQ(RunRegsvr32(place.uninstall, dll), 0u);  // nothing left to take away is no error
-    HRESULT reason = S_OK;
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    if (scope[2] == 'L') {
+      EXPECT_TRUE(tly::RegistryClient::Create().has_value());
+    }
+    EXPECT_EQ(Regsvr32(L"/u " + options, dll), 0);
+    EXPECT_EQ(Show(Snapshot()), Show(before));
+    EXPECT_EQ(Regsvr32(L"/u " + options, dll), 0);  // nothing left to take away is no error
+    HRESULT reason = S_OK;
     EXPECT_FALSE(tly::RegistryClient::Create(&reason).has_value());
     EXPECT_EQ(reason, REGDB_E_CLASSNOTREG);
     CoUninitialize();
@@ -131,12 +113,12 @@ TEST(Registration, UnregisteringACopyLeavesTheInstalledRegistrationAlone) {
   CreateDirectoryW(folder.c_str(), nullptr);
   ASSERT_TRUE(CopyFileW(dll.c_str(), copy.c_str(), FALSE));
   const std::set<std::wstring> before = Snapshot();
-  for (const wchar_t* scope : {L"", L"/n /i:user"}) {
-    ASSERT_EQ(RunRegsvr32(scope, dll), 0u);
+  for (const std::wstring options : {L"", L"/n /i:user"}) {
+    ASSERT_EQ(Regsvr32(options, dll), 0);
     const std::set<std::wstring> registered = Snapshot();
-    EXPECT_EQ(RunRegsvr32(std::wstring(L"/u ") + scope, copy), 0u);
+    EXPECT_EQ(Regsvr32(L"/u " + options, copy), 0);
     EXPECT_EQ(Show(Snapshot()), Show(registered));
-    ASSERT_EQ(RunRegsvr32(std::wstring(L"/u ") + scope, dll), 0u);
+    ASSERT_EQ(Regsvr32(L"/u " + options, dll), 0);
     EXPECT_EQ(Show(Snapshot()), Show(before));
   }
   DeleteFileW(copy.c_str());
