@@ -92,11 +92,12 @@ bool Write(HKEY classes, const Entry& entry) {
 // Whether the entry is in the registry as this DLL writes it (paths compared as Windows
 // compares them, without regard to case).
 bool Holds(HKEY classes, const Entry& entry) {
-  wchar_t data[MAX_PATH + 1] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  return RegGetValueW(classes, entry.key.c_str(), entry.name.c_str(), RRF_RT_REG_SZ, nullptr, data,
-                      &size) == ERROR_SUCCESS &&
-         CompareStringOrdinal(data, -1, entry.data.c_str(), -1, TRUE) == CSTR_EQUAL;
+  // One character more than the entry's own text, so that a longer one is seen to differ.
+  std::wstring data(entry.data.size() + 2, L'\0');
+  DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+  return RegGetValueW(classes, entry.key.c_str(), entry.name.c_str(), RRF_RT_REG_SZ, nullptr,
+                      data.data(), &size) == ERROR_SUCCESS &&
+         CompareStringOrdinal(data.c_str(), -1, entry.data.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 // Deletes the key at `path` below the root, then its parents up to the Software key, as long
