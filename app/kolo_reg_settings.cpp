@@ -72,9 +72,7 @@ class KoloRegSettings : public SettingsStore {
   explicit KoloRegSettings(RegistryClient client) : client_(std::move(client)) {}
 
   void SetDefaultSection(bool on) override { client_.SetDefaultSection(on); }
-  void SetRootKey(std::uint32_t root) override {
-    client_.SetRootKey(static_cast<RegistryRoot>(root));
-  }
+  void SetRootKey(std::uint32_t root) override { client_.SetRootKey(root); }
   SettingValue Get(std::u16string_view section, std::u16string_view name,
                    const SettingValue& default_value) override {
     SettingVariant fallback(default_value);

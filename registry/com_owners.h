@@ -1,6 +1,6 @@
 // Move-only owners for the Win32 and COM resources of the settings library and its callers:
-// registry keys, BSTRs, VARIANTs, SAFEARRAYs and interface pointers. Each releases what it
-// holds exactly once; none can be copied, so no resource is ever released twice.
+// registry keys, events, BSTRs, VARIANTs, SAFEARRAYs and interface pointers. Each releases what
+// it holds exactly once; none can be copied, so no resource is ever released twice.
 #pragma once
 
 #include <windows.h>
@@ -10,55 +10,19 @@
 
 #include <utility>
 
+#include "unique_handle.h"
+
 namespace kolo {
 
-// The shape every owner shares: a value, an "empty" value, and the call that releases it.
-template <typename T, T kEmpty, typename Releaser>
-class UniqueHandle {
- public:
-  UniqueHandle() noexcept = default;
-  explicit UniqueHandle(T value) noexcept : value_(value) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { reset(); }
+inline void CloseKey(HKEY key) { RegCloseKey(key); }
+inline void FreeBstr(BSTR text) { SysFreeString(text); }
+inline void DestroySafeArray(SAFEARRAY* array) { SafeArrayDestroy(array); }
+inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
 
-  T get() const noexcept { return value_; }
-  explicit operator bool() const noexcept { return value_ != kEmpty; }
-  T release() noexcept { return std::exchange(value_, kEmpty); }
-  void reset(T value = kEmpty) noexcept {
-    T old = std::exchange(value_, value);
-    if (old != kEmpty) Releaser{}(old);
-  }
-  // For functions that hand out a new resource through a pointer argument.
-  T* put() noexcept {
-    reset();
-    return &value_;
-  }
-  // For in/out arguments: the callee may replace what is held, and the owner takes the result.
-  T* addressof() noexcept { return &value_; }
-
- private:
-  T value_ = kEmpty;
-};
-
-struct CloseKey {
-  void operator()(HKEY key) const noexcept { RegCloseKey(key); }
-};
-struct FreeBstr {
-  void operator()(BSTR text) const noexcept { SysFreeString(text); }
-};
-struct DestroySafeArray {
-  void operator()(SAFEARRAY* array) const noexcept { SafeArrayDestroy(array); }
-};
-
-using UniqueHkey = UniqueHandle<HKEY, nullptr, CloseKey>;
-using UniqueBstr = UniqueHandle<BSTR, nullptr, FreeBstr>;
-using UniqueSafeArray = UniqueHandle<SAFEARRAY*, nullptr, DestroySafeArray>;
+using UniqueHkey = tly::UniqueHandle<HKEY, CloseKey>;
+using UniqueBstr = tly::UniqueHandle<BSTR, FreeBstr>;
+using UniqueSafeArray = tly::UniqueHandle<SAFEARRAY*, DestroySafeArray>;
+using UniqueKernelHandle = tly::UniqueHandle<HANDLE, CloseKernelHandle>;
 
 // A VARIANT that is cleared when it goes.
 class UniqueVariant {

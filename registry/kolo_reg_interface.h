@@ -24,6 +24,15 @@
 #undef HKEY_CURRENT_CONFIG
 #undef HKEY_DYN_DATA
 #include "kolo_reg_idl.h"
+
+namespace kolo {
+// The predefined roots, defined once in the IDL, under names that the macros leave usable.
+inline constexpr RootKeyConstans kClassesRoot = HKEY_CLASSES_ROOT;
+inline constexpr RootKeyConstans kCurrentUser = HKEY_CURRENT_USER;
+inline constexpr RootKeyConstans kLocalMachine = HKEY_LOCAL_MACHINE;
+inline constexpr RootKeyConstans kDynData = HKEY_DYN_DATA;  // the last of them
+}  // namespace kolo
+
 #pragma pop_macro("HKEY_DYN_DATA")
 #pragma pop_macro("HKEY_CURRENT_CONFIG")
 #pragma pop_macro("HKEY_PERFORMANCE_DATA")

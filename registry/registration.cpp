@@ -20,6 +20,7 @@ namespace kolo {
 namespace {
 
 constexpr wchar_t kProgId[] = L"Kolo_Reg.Registry";
+constexpr wchar_t kClasses[] = L"Software\\Classes";
 
 // One value that registration writes below the Classes key.
 struct Entry {
@@ -34,10 +35,11 @@ std::wstring GuidText(REFGUID guid) {
   return text;
 }
 
-// Everything registration writes besides the type library, in the order it is written;
-// unregistration takes it away in the opposite order. RegisterTypeLib writes the type library
-// and the interface (marshalled by the type library, being dual) and UnRegisterTypeLib
-// removes them.
+HKEY Root(Scope scope) { return scope == Scope::kMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+// The class's entries, in the order they are written; unregistration takes them away in the
+// opposite order. RegisterTypeLib writes the type library and the interface (marshalled by the
+// type library, being dual), and UnRegisterTypeLib removes them.
 std::vector<Entry> ClassEntries(const std::wstring& module_path, REFGUID library) {
   const std::wstring clsid = GuidText(__uuidof(Registry));
   const std::wstring key = L"CLSID\\" + clsid;
@@ -53,14 +55,27 @@ std::vector<Entry> ClassEntries(const std::wstring& module_path, REFGUID library
   };
 }
 
+// Where RegisterTypeLib puts the library's path: TypeLib\{guid}\major.minor\locale\platform.
+std::wstring LibraryPathKey(const TLIBATTR& library, LCID locale) {
+  wchar_t version[40];
+  wsprintfW(version, L"\\%x.%x\\%lx\\%ls", library.wMajorVerNum, library.wMinorVerNum, locale,
+            library.syskind == SYS_WIN64 ? L"win64" : L"win32");
+  return L"TypeLib\\" + GuidText(library.guid) + version;
+}
+
+// The type library's path once more for the neutral locale, in which the marshaller of a
+// multithreaded client looks the library up (LoadRegTypeLib with locale 0).
+Entry NeutralLocaleEntry(const std::wstring& module_path, const TLIBATTR& library) {
+  return {LibraryPathKey(library, LOCALE_NEUTRAL), L"", module_path};
+}
+
 UniqueHkey OpenClasses(Scope scope, bool create) {
-  HKEY root = scope == Scope::kMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   UniqueHkey classes;
   if (create)
-    RegCreateKeyExW(root, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+    RegCreateKeyExW(Root(scope), kClasses, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                     nullptr, classes.put(), nullptr);
   else
-    RegOpenKeyExW(root, L"Software\\Classes", 0, KEY_ALL_ACCESS, classes.put());
+    RegOpenKeyExW(Root(scope), kClasses, 0, KEY_ALL_ACCESS, classes.put());
   return classes;
 }
 
@@ -74,20 +89,43 @@ bool Write(HKEY classes, const Entry& entry) {
                         reinterpret_cast<const BYTE*>(entry.data.c_str()), bytes) == ERROR_SUCCESS;
 }
 
-// Deletes the entry's value, then its key once nothing is left in it, so whatever someone else
-// put there stays.
-void Remove(HKEY classes, const Entry& entry) {
-  UniqueHkey key;
-  if (RegOpenKeyExW(classes, entry.key.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
-    return;
-  RegDeleteValueW(key.get(), entry.name.c_str());
-  DWORD subkeys = 0;
-  DWORD values = 0;
-  bool empty = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                                &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-               subkeys == 0 && values == 0;
-  key.reset();
-  if (empty) RegDeleteKeyW(classes, entry.key.c_str());
+// Whether the entry is in the registry as this DLL writes it (paths compared as Windows
+// compares them, without regard to case).
+bool Holds(HKEY classes, const Entry& entry) {
+  // One character more than the entry's own text, so that a longer one is seen to differ.
+  std::wstring data(entry.data.size() + 2, L'\0');
+  DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+  return RegGetValueW(classes, entry.key.c_str(), entry.name.c_str(), RRF_RT_REG_SZ, nullptr,
+                      data.data(), &size) == ERROR_SUCCESS &&
+         CompareStringOrdinal(data.c_str(), -1, entry.data.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Deletes the key at `path` below the root, then its parents up to the Software key, as long
+// as each holds neither values nor subkeys.
+void PruneEmptyKeys(HKEY root, std::wstring path) {
+  for (std::size_t cut; (cut = path.rfind(L'\\')) != std::wstring::npos; path.resize(cut)) {
+    UniqueHkey key;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
+        RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        subkeys != 0 || values != 0)
+      return;
+    key.reset();
+    RegDeleteKeyW(root, path.c_str());
+  }
+}
+
+// Deletes the entry's value if it is this DLL's, then the keys that this leaves empty; whatever
+// someone else put there stays.
+void Remove(Scope scope, HKEY classes, const Entry& entry) {
+  if (Holds(classes, entry)) {
+    UniqueHkey key;
+    if (RegOpenKeyExW(classes, entry.key.c_str(), 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
+      RegDeleteValueW(key.get(), entry.name.c_str());
+  }
+  PruneEmptyKeys(Root(scope), std::wstring(kClasses) + L"\\" + entry.key);
 }
 
 // While the type library is registered for the current user, HKEY_CLASSES_ROOT stands for
@@ -124,14 +162,6 @@ HRESULT LoadOwnLibrary(const std::wstring& path, Library& library) {
   return S_OK;
 }
 
-bool LibraryRegistered(HKEY classes, const TLIBATTR& library) {
-  wchar_t version[16];
-  wsprintfW(version, L"%x.%x", library.wMajorVerNum, library.wMinorVerNum);
-  std::wstring key = L"TypeLib\\" + GuidText(library.guid) + L"\\" + version;
-  UniqueHkey opened;
-  return RegOpenKeyExW(classes, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
-}
-
 HRESULT RegisterLibrary(Scope scope, HKEY classes, Library& library, std::wstring& path) {
   UserClassesRoot root(scope, classes);
   return scope == Scope::kMachine
@@ -161,7 +191,8 @@ HRESULT Register(Scope scope) noexcept {
         return SELFREG_E_CLASS;
       }
     }
-    if (FAILED(RegisterLibrary(scope, classes.get(), library, path))) {
+    if (FAILED(RegisterLibrary(scope, classes.get(), library, path)) ||
+        !Write(classes.get(), NeutralLocaleEntry(path, library.attributes))) {
       Unregister(scope);
       return SELFREG_E_TYPELIB;
     }
@@ -171,6 +202,8 @@ HRESULT Register(Scope scope) noexcept {
   }
 }
 
+// Takes away only what points at this very file: unregistering a copy of the DLL from another
+// folder leaves the registration of the copy that is installed.
 HRESULT Unregister(Scope scope) noexcept {
   try {
     std::wstring path = module::Path();
@@ -178,13 +211,19 @@ HRESULT Unregister(Scope scope) noexcept {
     if (path.empty() || FAILED(LoadOwnLibrary(path, library))) return SELFREG_E_TYPELIB;
     UniqueHkey classes = OpenClasses(scope, false);
     if (!classes) return S_OK;
+    const TLIBATTR& attributes = library.attributes;
     HRESULT result = S_OK;
-    if (LibraryRegistered(classes.get(), library.attributes) &&
-        FAILED(UnregisterLibrary(scope, classes.get(), library.attributes)))
-      result = SELFREG_E_TYPELIB;
-    std::vector<Entry> entries = ClassEntries(path, library.attributes.guid);
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-      Remove(classes.get(), *entry);
+    if (Holds(classes.get(), {LibraryPathKey(attributes, attributes.lcid), L"", path})) {
+      Remove(scope, classes.get(), NeutralLocaleEntry(path, attributes));
+      if (FAILED(UnregisterLibrary(scope, classes.get(), attributes))) result = SELFREG_E_TYPELIB;
+      PruneEmptyKeys(Root(scope), std::wstring(kClasses) + L"\\TypeLib");
+      PruneEmptyKeys(Root(scope), std::wstring(kClasses) + L"\\Interface");
+    }
+    std::vector<Entry> entries = ClassEntries(path, attributes.guid);
+    if (Holds(classes.get(), entries[1])) {  // InprocServer32: this file
+      for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+        Remove(scope, classes.get(), *entry);
+    }
     return result;
   } catch (...) {
     return E_OUTOFMEMORY;

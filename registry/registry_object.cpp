@@ -2,6 +2,7 @@
 
 #include <new>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "module.h"
@@ -47,16 +48,24 @@ HRESULT CopyOut(const std::wstring& text, BSTR* out) noexcept {
   return S_OK;
 }
 
-// An optional argument that was left out arrives as VT_ERROR / DISP_E_PARAMNOTFOUND.
+// An optional argument left out the standard way: the error value DISP_E_PARAMNOTFOUND, given
+// directly or by reference (VT_BYREF | VT_ERROR, or a VT_BYREF | VT_VARIANT that holds it).
 bool Omitted(const VARIANT* value) {
-  return !value || (V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND);
+  if (value && V_VT(value) == (VT_BYREF | VT_VARIANT)) value = V_VARIANTREF(value);
+  if (!value) return true;
+  if (V_VT(value) == (VT_BYREF | VT_ERROR))
+    return V_ERRORREF(value) && *V_ERRORREF(value) == DISP_E_PARAMNOTFOUND;
+  return V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND;
 }
 
 // The arguments of a method call as ITypeInfo::Invoke needs them. Two kinds are prepared here:
 // - a script's variable passed for a by-reference string (VT_BYREF | VT_VARIANT where the
 //   parameter is BSTR*), which Wine's Invoke refuses: it is passed as the string it holds;
-// - trailing arguments left out, filled from their defaults: Wine's Invoke passes a left-out
-//   by-reference string (DeleteValue's KeyName) as the string instead of a pointer to it.
+// - optional arguments left out, at the end or as DISP_E_PARAMNOTFOUND, which take their
+//   defaults here: Invoke would pass a left-out by-reference string (DeleteValue's KeyName) as
+//   the string, or as the error value, instead of a pointer to a string.
+// The other arguments are passed as they came. Invoke may replace such an argument with what
+// an in/out parameter returned; Return hands those back to the caller, who owns them.
 class PreparedArguments {
  public:
   PreparedArguments(ITypeInfo* info, DISPID member, WORD flags, DISPPARAMS* params)
@@ -66,67 +75,85 @@ class PreparedArguments {
     if (FAILED(info->GetTypeAttr(&attr))) return;
     WORD functions = attr->cFuncs;
     info->ReleaseTypeAttr(attr);
-    for (UINT i = 0; i < functions; ++i) {
+    for (UINT i = 0; i < functions && params_ == params; ++i) {
       FUNCDESC* desc = nullptr;
       if (FAILED(info->GetFuncDesc(i, &desc))) continue;
       if (desc->memid == member && desc->invkind == INVOKE_FUNC) Prepare(*desc);
       info->ReleaseFuncDesc(desc);
     }
   }
+  PreparedArguments(const PreparedArguments&) = delete;
+  PreparedArguments& operator=(const PreparedArguments&) = delete;
+  ~PreparedArguments() { Return(); }
+
   DISPPARAMS* params() { return params_; }
 
  private:
-  static bool IsStringReference(const ELEMDESC& param) {
-    return param.tdesc.vt == VT_PTR && param.tdesc.lptdesc->vt == VT_BSTR;
-  }
-
   void Prepare(const FUNCDESC& desc) {
     UINT given = params_->cArgs;
     UINT all = static_cast<UINT>(desc.cParams);
     if (given > all) return;
-    for (UINT k = given; k < all; ++k)
-      if (!(desc.lprgelemdescParam[k].paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT)) return;
     storage_ = std::vector<UniqueVariant>(all);
     arguments_.resize(all);
-    // rgvarg holds the arguments last first.
-    for (UINT k = 0; k < given; ++k) {
-      VARIANT& argument = arguments_[all - 1 - k];
-      argument = params_->rgvarg[given - 1 - k];
-      if (!IsStringReference(desc.lprgelemdescParam[k]) ||
-          V_VT(&argument) != (VT_BYREF | VT_VARIANT))
-        continue;
-      VARIANT* held = V_VARIANTREF(&argument);
-      if (V_VT(held) != VT_BSTR) {
-        if (FAILED(VariantChangeType(storage_[k].put(), held, 0, VT_BSTR))) continue;
-        held = storage_[k].addressof();
-      }
-      V_VT(&argument) = VT_BYREF | VT_BSTR;
-      V_BSTRREF(&argument) = &V_BSTR(held);
-    }
-    for (UINT k = given; k < all; ++k) {
+    for (UINT k = 0; k < all; ++k) {
       const ELEMDESC& param = desc.lprgelemdescParam[k];
-      VARIANT* value = storage_[k].put();
-      if (FAILED(VariantCopy(value, &param.paramdesc.pparamdescex->varDefaultValue))) Fail();
+      bool has_default = (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0;
+      // rgvarg holds the arguments last first.
       VARIANT& argument = arguments_[all - 1 - k];
-      VariantInit(&argument);
-      if (param.tdesc.vt != VT_PTR) {
-        argument = *value;
-      } else if (param.tdesc.lptdesc->vt == VT_VARIANT) {
-        V_VT(&argument) = VT_BYREF | VT_VARIANT;
-        V_VARIANTREF(&argument) = value;
+      VARIANT* passed = k < given ? &params_->rgvarg[given - 1 - k] : nullptr;
+      if (passed && !(has_default && Omitted(passed))) {
+        argument = *passed;
+        if (!PassString(param, argument, storage_[k])) as_passed_.emplace_back(&argument, passed);
+      } else if (has_default) {
+        PassDefault(param, argument, storage_[k]);
       } else {
-        V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | V_VT(value));
-        V_BYREF(&argument) = &V_BSTR(value);  // the start of the value, whatever its type
+        as_passed_.clear();
+        return;  // a required argument is missing, which Invoke reports
       }
     }
     prepared_ = DISPPARAMS{arguments_.data(), nullptr, all, 0};
     params_ = &prepared_;
   }
 
+  void Return() noexcept {
+    for (auto [argument, passed] : as_passed_) *passed = *argument;
+  }
+
+  // True when the argument now points into the caller's variable.
+  static bool PassString(const ELEMDESC& param, VARIANT& argument, UniqueVariant& storage) {
+    bool string_reference = param.tdesc.vt == VT_PTR && param.tdesc.lptdesc->vt == VT_BSTR;
+    if (!string_reference || V_VT(&argument) != (VT_BYREF | VT_VARIANT)) return false;
+    VARIANT* held = V_VARIANTREF(&argument);
+    if (!held) return false;
+    if (V_VT(held) != VT_BSTR) {
+      if (FAILED(VariantChangeType(storage.put(), held, 0, VT_BSTR))) return false;
+      held = storage.addressof();
+    }
+    V_VT(&argument) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&argument) = &V_BSTR(held);
+    return true;
+  }
+
+  static void PassDefault(const ELEMDESC& param, VARIANT& argument, UniqueVariant& storage) {
+    VARIANT* value = storage.put();
+    if (FAILED(VariantCopy(value, &param.paramdesc.pparamdescex->varDefaultValue))) Fail();
+    VariantInit(&argument);
+    if (param.tdesc.vt != VT_PTR) {
+      argument = *value;
+    } else if (param.tdesc.lptdesc->vt == VT_VARIANT) {
+      V_VT(&argument) = VT_BYREF | VT_VARIANT;
+      V_VARIANTREF(&argument) = value;
+    } else {
+      V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | V_VT(value));
+      V_BYREF(&argument) = &V_BSTR(value);  // the start of the value, whatever its type
+    }
+  }
+
   DISPPARAMS* params_;
   DISPPARAMS prepared_{};
   std::vector<VARIANT> arguments_;  // shallow: they point at the caller's values or ours
   std::vector<UniqueVariant> storage_;
+  std::vector<std::pair<VARIANT*, VARIANT*>> as_passed_;  // (ours, the caller's)
 };
 
 }  // namespace
@@ -240,13 +267,13 @@ HRESULT RegistryObject::get_DefaultSection(VARIANT_BOOL* value) {
 }
 
 HRESULT RegistryObject::put_RootKey(RootKeyConstans value) {
-  settings_.set_root_key(static_cast<std::uint32_t>(value));
+  settings_.set_root_key(value);
   return S_OK;
 }
 
 HRESULT RegistryObject::get_RootKey(RootKeyConstans* value) {
   if (!value) return E_POINTER;
-  *value = static_cast<RootKeyConstans>(settings_.root_key());
+  *value = settings_.root_key();
   return S_OK;
 }
 

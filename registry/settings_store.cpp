@@ -2,19 +2,26 @@
 
 #include <cstring>
 #include <limits>
-#include <optional>
-
-#include "ansi_text.h"
 
 namespace kolo {
 namespace {
 
+// How often GetAllValues lists a key again whose values changed while it was being listed.
+constexpr int kListAttempts = 64;
+
 // A predefined root as its handle: the 32-bit constant sign-extended, as Windows defines them.
 // Any other number would be taken for a handle of this process, so it is refused.
-HKEY RootHandle(std::uint32_t root) {
-  if (root < kFirstRoot || root > kLastRoot) Fail();
+HKEY RootHandle(RootKeyConstans root) {
+  if (root < kClassesRoot || root > kDynData) Fail();
   return reinterpret_cast<HKEY>(
       static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(root))));
+}
+
+// A key path or value name for the registry. A NUL inside it would end it early, so that it
+// named another key or value than the caller's; such a name is refused.
+std::wstring Name(std::wstring_view text) {
+  if (text.find(L'\0') != std::wstring_view::npos) Fail();
+  return std::wstring(text);
 }
 
 void CloseChecked(UniqueHkey& key) {
@@ -38,18 +45,18 @@ UniqueVariant MakeString(std::wstring_view text) {
   return out;
 }
 
-UniqueVariant ReadOrDefault(HKEY key, const std::string& name, const VARIANT& fallback) {
+UniqueVariant ReadOrDefault(HKEY key, const std::wstring& name, const VARIANT& fallback) {
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
     return Copy(fallback);
   if (type != REG_SZ && type != REG_BINARY && type != REG_DWORD) return UniqueVariant();
-  RawValue raw = ReadRaw(
+  std::optional<RawValue> raw = ReadRaw(
       [&](DWORD* read_type, BYTE* buffer, DWORD* read_size) {
-        return RegQueryValueExA(key, name.c_str(), nullptr, read_type, buffer, read_size);
+        return RegQueryValueExW(key, name.c_str(), nullptr, read_type, buffer, read_size);
       },
       size);
-  return ToVariant(raw);
+  return raw ? ToVariant(*raw) : Copy(fallback);
 }
 
 RawValue Dword(LONG number) {
@@ -78,16 +85,19 @@ RawValue ByteArray(SAFEARRAY* array) {
   return out;
 }
 
+// The text and one NUL, as UTF-16: what the A functions store for text of the code page, and
+// every other text unchanged.
 RawValue StringForm(const VARIANT& value) {
   UniqueVariant text;
   if (FAILED(VariantChangeTypeEx(text.put(), const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT,
                                  VARIANT_ALPHABOOL, VT_BSTR)))
     Fail();
   BSTR bstr = V_BSTR(&text.get());
-  std::string ansi = TextToAnsi(std::wstring_view(bstr, SysStringLen(bstr)));
-  ansi.push_back('\0');
-  if (ansi.size() > std::numeric_limits<DWORD>::max()) Fail();
-  return RawValue{REG_SZ, std::vector<BYTE>(ansi.begin(), ansi.end())};
+  std::size_t bytes = (SysStringLen(bstr) + std::size_t{1}) * sizeof(wchar_t);
+  if (bytes > std::numeric_limits<DWORD>::max()) Fail();
+  RawValue out{REG_SZ, std::vector<BYTE>(bytes)};
+  std::memcpy(out.data.data(), bstr, bytes - sizeof(wchar_t));
+  return out;
 }
 
 UniqueVariant ByteArrayVariant(const std::vector<BYTE>& bytes) {
@@ -106,6 +116,43 @@ UniqueVariant ByteArrayVariant(const std::vector<BYTE>& bytes) {
   return out;
 }
 
+// One value of a listing: its name and its data, read by the same call.
+struct Listed {
+  std::wstring name;
+  RawValue value;
+};
+
+// The key's values in enumeration order, or nullopt when they changed while being listed (a
+// value that went or grew, or `changed` signalled), so that the listing is taken again.
+std::optional<std::vector<Listed>> ListOnce(HKEY key, HANDLE changed) {
+  // Where the key cannot be watched (a root of another kind), its listing is taken as it comes.
+  bool watched = RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE) ==
+                 ERROR_SUCCESS;
+  DWORD count = 0;
+  DWORD longest_name = 0;
+  DWORD longest_data = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                       &longest_name, &longest_data, nullptr, nullptr) != ERROR_SUCCESS)
+    Fail();
+  std::vector<Listed> list;
+  list.reserve(count);
+  std::vector<wchar_t> name(std::size_t{longest_name} + 1);
+  std::vector<BYTE> data(std::max<DWORD>(longest_data, 1));
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD name_length = static_cast<DWORD>(name.size());
+    DWORD data_size = static_cast<DWORD>(data.size());
+    DWORD type = REG_NONE;
+    LONG status =
+        RegEnumValueW(key, i, name.data(), &name_length, nullptr, &type, data.data(), &data_size);
+    if (status == ERROR_MORE_DATA || status == ERROR_NO_MORE_ITEMS) return std::nullopt;
+    if (status != ERROR_SUCCESS) Fail();
+    list.push_back({std::wstring(name.data(), name_length),
+                    RawValue{type, std::vector<BYTE>(data.begin(), data.begin() + data_size)}});
+  }
+  if (watched && WaitForSingleObject(changed, 0) != WAIT_TIMEOUT) return std::nullopt;
+  return list;
+}
+
 }  // namespace
 
 KeyPath ResolvePath(const Settings& settings, std::wstring_view section) {
@@ -113,18 +160,21 @@ KeyPath ResolvePath(const Settings& settings, std::wstring_view section) {
     if (settings.company_name.empty() || settings.app_name.empty()) Fail();
     std::wstring path = L"Software\\" + settings.company_name + L"\\" + settings.app_name;
     if (!section.empty()) path.append(L"\\").append(section);
-    return KeyPath{HKEY_CURRENT_USER, NameToAnsi(path)};
+    return KeyPath{HKEY_CURRENT_USER, Name(path)};
   }
   if (section.empty()) Fail();
-  return KeyPath{RootHandle(settings.root_key()), NameToAnsi(section)};
+  return KeyPath{RootHandle(settings.root_key()), Name(section)};
 }
 
 UniqueVariant ToVariant(const RawValue& value) {
   const std::vector<BYTE>& bytes = value.data;
   switch (value.type) {
-    case REG_SZ:
-      return MakeString(
-          AnsiToText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+    case REG_SZ: {
+      // Up to the first NUL, or all of it when there is none; an odd last byte is no character.
+      std::wstring_view text(reinterpret_cast<const wchar_t*>(bytes.data()),
+                             bytes.size() / sizeof(wchar_t));
+      return MakeString(text.substr(0, text.find(L'\0')));
+    }
     case REG_DWORD: {
       // Read as a 32-bit integer: a shorter value fills its low bytes, a longer one cannot be.
       if (bytes.size() > sizeof(LONG)) Fail();
@@ -172,10 +222,10 @@ RawValue FromVariant(const VARIANT& value, bool as_string) {
 UniqueVariant GetValue(const Settings& settings, std::wstring_view section,
                        std::wstring_view key_name, const VARIANT& fallback) {
   KeyPath where = ResolvePath(settings, section);
-  std::string name = NameToAnsi(key_name);
+  std::wstring name = Name(key_name);
   // Reading needs no right to write: a key the caller may only read is still read.
   UniqueHkey key;
-  if (RegOpenKeyExA(where.root, where.path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(where.root, where.path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
     return Copy(fallback);
   UniqueVariant value = ReadOrDefault(key.get(), name, fallback);
   CloseChecked(key);
@@ -185,15 +235,15 @@ UniqueVariant GetValue(const Settings& settings, std::wstring_view section,
 void SetValue(const Settings& settings, std::wstring_view section, std::wstring_view key_name,
               const VARIANT& data) {
   KeyPath where = ResolvePath(settings, section);
-  std::string name = NameToAnsi(key_name);
+  std::wstring name = Name(key_name);
   // Converted before the key is made, so a value that cannot be written leaves no empty key.
   RawValue raw = FromVariant(data, key_name.empty());
-  char no_class[] = "";
+  wchar_t no_class[] = L"";
   UniqueHkey key;
-  if (RegCreateKeyExA(where.root, where.path.c_str(), 0, no_class, REG_OPTION_NON_VOLATILE,
+  if (RegCreateKeyExW(where.root, where.path.c_str(), 0, no_class, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
     Fail();
-  LONG written = RegSetValueExA(key.get(), name.c_str(), 0, raw.type, raw.data.data(),
+  LONG written = RegSetValueExW(key.get(), name.c_str(), 0, raw.type, raw.data.data(),
                                 static_cast<DWORD>(raw.data.size()));
   CloseChecked(key);
   if (written != ERROR_SUCCESS) Fail();
@@ -204,20 +254,20 @@ void DeleteValue(const Settings& settings, std::wstring_view section, std::wstri
   UniqueHkey key;
   LONG deleted;
   if (key_name.empty()) {
-    std::size_t cut = where.path.rfind('\\');
-    std::string parent = cut == std::string::npos ? std::string() : where.path.substr(0, cut);
-    std::string leaf = cut == std::string::npos ? where.path : where.path.substr(cut + 1);
-    // A path ending in "\" names no key of its own; RegDeleteKeyA would take the parent.
+    std::size_t cut = where.path.rfind(L'\\');
+    std::wstring parent = cut == std::wstring::npos ? std::wstring() : where.path.substr(0, cut);
+    std::wstring leaf = cut == std::wstring::npos ? where.path : where.path.substr(cut + 1);
+    // A path ending in "\" names no key of its own; RegDeleteKeyW would take the parent.
     if (leaf.empty()) Fail();
-    if (RegOpenKeyExA(where.root, parent.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(where.root, parent.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
       Fail();
-    deleted = RegDeleteKeyA(key.get(), leaf.c_str());
+    deleted = RegDeleteKeyW(key.get(), leaf.c_str());
   } else {
-    std::string name = NameToAnsi(key_name);
-    if (RegOpenKeyExA(where.root, where.path.c_str(), 0, KEY_ALL_ACCESS, key.put()) !=
+    std::wstring name = Name(key_name);
+    if (RegOpenKeyExW(where.root, where.path.c_str(), 0, KEY_ALL_ACCESS, key.put()) !=
         ERROR_SUCCESS)
       Fail();
-    deleted = RegDeleteValueA(key.get(), name.c_str());
+    deleted = RegDeleteValueW(key.get(), name.c_str());
   }
   CloseChecked(key);
   if (deleted != ERROR_SUCCESS) Fail();
@@ -226,45 +276,36 @@ void DeleteValue(const Settings& settings, std::wstring_view section, std::wstri
 UniqueVariant GetAllValues(const Settings& settings, std::wstring_view section) {
   KeyPath where = ResolvePath(settings, section);
   UniqueHkey key;
-  if (RegOpenKeyExA(where.root, where.path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(where.root, where.path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
     Fail();
-  DWORD count = 0;
-  DWORD longest = 0;
-  if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                       &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
-      count == 0 || count > static_cast<DWORD>(std::numeric_limits<LONG>::max()))
-    Fail();
-
-  SAFEARRAYBOUND bounds[2] = {{count, 0}, {2, 0}};
-  UniqueSafeArray list(SafeArrayCreate(VT_VARIANT, 2, bounds));
-  if (!list) Fail();
-  UniqueVariant empty_string = MakeString(L"");
-  // The longest name is counted in characters; in a multi-byte code page its ANSI form can be
-  // longer, so the buffer grows when the name does not fit.
-  std::vector<char> name(static_cast<std::size_t>(longest) + 1);
-  for (DWORD i = 0; i < count; ++i) {
-    DWORD length = static_cast<DWORD>(name.size());
-    LONG status;
-    while ((status = RegEnumValueA(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr,
-                                   nullptr)) == ERROR_MORE_DATA &&
-           name.size() < 0x40000) {
-      name.resize(name.size() * 2);
-      length = static_cast<DWORD>(name.size());
-    }
-    if (status != ERROR_SUCCESS) Fail();
-    std::string ansi(name.data(), length);
-    UniqueVariant entry = MakeString(AnsiToText(ansi));
-    UniqueVariant value = ReadOrDefault(key.get(), ansi, empty_string.get());
-    LONG index[2] = {static_cast<LONG>(i), 0};
-    if (FAILED(SafeArrayPutElement(list.get(), index, const_cast<VARIANT*>(&entry.get())))) Fail();
-    index[1] = 1;
-    if (FAILED(SafeArrayPutElement(list.get(), index, const_cast<VARIANT*>(&value.get())))) Fail();
+  UniqueKernelHandle changed(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!changed) Fail();
+  std::optional<std::vector<Listed>> list;
+  for (int attempt = 0; attempt < kListAttempts && !list; ++attempt) {
+    ResetEvent(changed.get());
+    list = ListOnce(key.get(), changed.get());
   }
   CloseChecked(key);
+  if (!list || list->empty() ||
+      list->size() > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
+    Fail();
+
+  SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(list->size()), 0}, {2, 0}};
+  UniqueSafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
+  if (!array) Fail();
+  LONG row = 0;
+  for (const Listed& entry : *list) {
+    UniqueVariant name = MakeString(entry.name);
+    UniqueVariant value = ToVariant(entry.value);
+    LONG index[2] = {row++, 0};
+    if (FAILED(SafeArrayPutElement(array.get(), index, const_cast<VARIANT*>(&name.get())))) Fail();
+    index[1] = 1;
+    if (FAILED(SafeArrayPutElement(array.get(), index, const_cast<VARIANT*>(&value.get())))) Fail();
+  }
   UniqueVariant out;
   VARIANT* v = out.put();
   V_VT(v) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(v) = list.release();
+  V_ARRAY(v) = array.release();
   return out;
 }
 

@@ -1,28 +1,24 @@
 // What a Registry object does, apart from COM: its state, the key path, the value mapping, and
 // the four registry operations. Every failure throws RegistryFailure; the interface turns it
-// into error 335.
+// into error 335. Names and text go to the registry as UTF-16, through the W functions.
 #pragma once
 
 #include <windows.h>
 
 #include <oleauto.h>
 
-#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "com_owners.h"
+#include "kolo_reg_interface.h"
 
 namespace kolo {
 
 struct RegistryFailure {};
 [[noreturn]] inline void Fail() { throw RegistryFailure{}; }
-
-// The predefined roots as RootKeyConstans gives them (HKEY_CLASSES_ROOT ... HKEY_DYN_DATA).
-inline constexpr std::uint32_t kFirstRoot = 0x80000000u;
-inline constexpr std::uint32_t kCurrentUser = 0x80000001u;
-inline constexpr std::uint32_t kLastRoot = 0x80000006u;
 
 // The state of one Registry object.
 class Settings {
@@ -30,26 +26,26 @@ class Settings {
   std::wstring company_name;
   std::wstring app_name;
 
-  std::uint32_t root_key() const { return root_key_; }
+  RootKeyConstans root_key() const { return root_key_; }
   bool default_section() const { return default_section_; }
   // Below the program's own key the root is always HKEY_CURRENT_USER.
   void set_default_section(bool on) {
     default_section_ = on;
     if (on) root_key_ = kCurrentUser;
   }
-  void set_root_key(std::uint32_t root) {
+  void set_root_key(RootKeyConstans root) {
     if (!default_section_) root_key_ = root;
   }
 
  private:
-  std::uint32_t root_key_ = kCurrentUser;
+  RootKeyConstans root_key_ = kCurrentUser;
   bool default_section_ = true;
 };
 
-// Where a section lives: a predefined root and an ANSI path below it.
+// Where a section lives: a predefined root and a path below it.
 struct KeyPath {
   HKEY root;
-  std::string path;
+  std::wstring path;
 };
 
 // The path check every method starts with, then the path itself.
@@ -61,16 +57,18 @@ struct RawValue {
   std::vector<BYTE> data;
 };
 
-// Reads a value whose size was just queried. Another writer may change it in between; the read
-// then reports the new size and is tried again, so the buffer always fits what is read.
-// `query(type, buffer, size)` is RegQueryValueExA for one value of one open key.
+// Reads a value whose size was just queried. Another writer may change it in between: a value
+// that grew reports its new size and is read again, so the buffer always fits what is read; a
+// value that was deleted meanwhile gives nullopt, as if it had never been there.
+// `query(type, buffer, size)` is RegQueryValueExW for one value of one open key.
 template <typename Query>
-RawValue ReadRaw(Query&& query, DWORD size) {
+std::optional<RawValue> ReadRaw(Query&& query, DWORD size) {
   for (int attempt = 0; attempt < 8; ++attempt) {
     RawValue value;
     value.data.resize(size == 0 ? 1 : size);
     DWORD read = static_cast<DWORD>(value.data.size());
     LONG status = query(&value.type, value.data.data(), &read);
+    if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
     if (status == ERROR_MORE_DATA) {
       size = read;
       continue;
@@ -93,7 +91,8 @@ UniqueVariant GetValue(const Settings& settings, std::wstring_view section,
 void SetValue(const Settings& settings, std::wstring_view section, std::wstring_view key_name,
               const VARIANT& data);
 void DeleteValue(const Settings& settings, std::wstring_view section, std::wstring_view key_name);
-// A 2-D array of variants (0 to n - 1, 0 to 1): value names and values.
+// A 2-D array of variants (0 to n - 1, 0 to 1): value names and values, all as the key held
+// them at one moment.
 UniqueVariant GetAllValues(const Settings& settings, std::wstring_view section);
 
 }  // namespace kolo

@@ -1,10 +1,11 @@
 // Registration with regsvr32, for the machine and for the current user: what it writes, that
-// the class can then be created, and that unregistration leaves none of it behind. Also
-// DllCanUnloadNow with and without live objects and server locks. Runs in the DLL's folder.
+// the class can then be created, and that unregistration takes away exactly what points at
+// this DLL, leaving no empty key. Also DllCanUnloadNow. Runs in the DLL's folder.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <set>
 #include <string>
-#include <vector>
 
 #include "com_owners.h"
 #include "kolo_reg_client.h"
@@ -13,148 +14,142 @@
 namespace kolo {
 namespace {
 
+const std::wstring kClasses = L"Software\\Classes\\";
 const wchar_t kClsid[] = L"CLSID\\{E150A199-2F1A-11D4-9BA5-0000E8D5AE4C}";
 const wchar_t kInterface[] = L"Interface\\{4AAD1E12-3232-11D4-9BA5-0000E8D5AE4C}";
 const wchar_t kTypeLib[] = L"TypeLib\\{E150A197-2F1A-11D4-9BA5-0000E8D5AE4C}";
 const wchar_t kProgId[] = L"Kolo_Reg.Registry";
 
-std::wstring DllPath() {
+std::wstring FullPath(const wchar_t* file) {
   wchar_t path[MAX_PATH];
-  GetFullPathNameW(L"Kolo_Reg.dll", MAX_PATH, path, nullptr);
+  GetFullPathNameW(file, MAX_PATH, path, nullptr);
   return path;
 }
 
-DWORD RunRegsvr32(const std::wstring& options) {
-  std::wstring command = L"regsvr32.exe /s " + options + L" \"" + DllPath() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return static_cast<DWORD>(-1);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 1;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return status;
+int Regsvr32(const std::wstring& options, const std::wstring& dll) {
+  return _wsystem((L"regsvr32.exe /s " + options + L" \"" + dll + L"\"").c_str());
 }
 
-std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* name) {
-  wchar_t text[MAX_PATH] = {};
-  DWORD size = sizeof text;
-  if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-    return L"<missing>";
+// Registry names are compared without regard to case (Wine writes "Typelib").
+std::wstring Upper(std::wstring text) {
+  CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
   return text;
 }
 
-bool Exists(HKEY classes_root, const std::wstring& classes, const std::wstring& path) {
+// A key and everything below it, as "root:path" and "root:path|name=data" lines, in capitals.
+void Collect(HKEY root, const std::wstring& path, std::set<std::wstring>& out) {
   UniqueHkey key;
-  return RegOpenKeyExW(classes_root, (classes + L"\\" + path).c_str(), 0, KEY_READ, key.put()) ==
-         ERROR_SUCCESS;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+  const std::wstring line = (root == HKEY_CURRENT_USER ? L"HKCU:" : L"HKLM:") + path;
+  out.insert(Upper(line));
+  wchar_t name[256], data[MAX_PATH + 1];
+  for (DWORD i = 0, length = 256, size = sizeof data - 2;
+       RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                     &size) == ERROR_SUCCESS;
+       ++i, length = 256, size = sizeof data - 2) {
+    data[size / 2] = L'\0';
+    out.insert(Upper(line + L"|" + name + L"=" + data));
+  }
+  for (DWORD i = 0, length = 256; RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr,
+                                                nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, length = 256)
+    Collect(root, path + L"\\" + name, out);
 }
 
-struct Place {
-  const char* what;
-  HKEY root;   // where this registration writes
-  HKEY other;  // where it must not write
-  const wchar_t* install;
-  const wchar_t* uninstall;
-};
-
-const Place kPlaces[] = {
-    {"machine", HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, L"", L"/u"},
-    {"user", HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, L"/n /i:user", L"/u /n /i:user"},
-};
-
-const std::wstring kClasses = L"Software\\Classes";
-
-void ExpectNothingRegistered(const char* when) {
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-    for (const wchar_t* key : {kClsid, kInterface, kTypeLib, kProgId})
-      EXPECT_FALSE(Exists(root, kClasses, key))
-          << when << ": " << std::string(key, key + wcslen(key));
+// What registration touches: all of the user's classes (few), of the machine's only ours.
+std::set<std::wstring> Snapshot() {
+  std::set<std::wstring> out;
+  Collect(HKEY_CURRENT_USER, L"Software\\Classes", out);
+  for (const wchar_t* key : {kClsid, kInterface, kTypeLib, kProgId})
+    Collect(HKEY_LOCAL_MACHINE, kClasses + key, out);
+  return out;
 }
 
-TEST(Registration, WritesTheClassInterfaceAndTypeLibraryAndRemovesThemAgain) {
-  ExpectNothingRegistered("before");
-  for (const Place& place : kPlaces) {
-    ASSERT_EQ(RunRegsvr32(place.install), 0u) << place.what;
-    std::wstring clsid = kClasses + L"\\" + kClsid;
-    EXPECT_EQ(ReadString(place.root, clsid + L"\\InprocServer32", nullptr), DllPath());
-    EXPECT_EQ(ReadString(place.root, clsid + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-    EXPECT_EQ(ReadString(place.root, clsid + L"\\ProgID", nullptr), kProgId);
-    EXPECT_EQ(ReadString(place.root, kClasses + L"\\" + kProgId + L"\\CLSID", nullptr),
-              L"{E150A199-2F1A-11D4-9BA5-0000E8D5AE4C}");
-    EXPECT_EQ(
-        ReadString(place.root, kClasses + L"\\" + kInterface + L"\\ProxyStubClsid32", nullptr),
-        L"{00020424-0000-0000-C000-000000000046}");  // the type library marshaller
-    EXPECT_EQ(ReadString(place.root, kClasses + L"\\" + kTypeLib + L"\\4.1\\409\\win64", nullptr),
-              DllPath());
-    for (const wchar_t* key : {kClsid, kInterface, kTypeLib, kProgId})
-      EXPECT_FALSE(Exists(place.other, kClasses, key)) << place.what;
+std::string Show(const std::set<std::wstring>& lines) {
+  std::string out;
+  for (const std::wstring& line : lines) out += std::string(line.begin(), line.end()) + "\n";
+  return out;
+}
 
-    // The program can create the class now. (Wine's COM looks up classes only in the
-    // machine's registration, so the per-user one is checked by its keys alone.)
-    if (place.root == HKEY_LOCAL_MACHINE) {
-      ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-      EXPECT_TRUE(tly::RegistryClient::Create().has_value()) << place.what;
-      CoUninitialize();
+TEST(Registration, WritesTheClassInterfaceAndTypeLibraryAndTakesThemAwayAgain) {
+  const std::wstring dll = FullPath(L"Kolo_Reg.dll");
+  const std::set<std::wstring> before = Snapshot();
+  for (std::wstring scope : {L"HKLM:", L"HKCU:"}) {
+    const std::wstring options = scope == L"HKLM:" ? L"" : L"/n /i:user";
+    ASSERT_EQ(Regsvr32(options, dll), 0);
+    const std::set<std::wstring> registered = Snapshot();
+    scope += kClasses;
+    for (const std::wstring& line :
+         {scope + kClsid + L"\\InprocServer32|=" + dll,
+          scope + kClsid + L"\\InprocServer32|ThreadingModel=Apartment",
+          scope + kClsid + L"\\ProgID|=" + kProgId,
+          scope + kProgId + L"\\CLSID|={E150A199-2F1A-11D4-9BA5-0000E8D5AE4C}",
+          // the type library marshaller, which finds the library also for the neutral locale
+          scope + kInterface + L"\\ProxyStubClsid32|={00020424-0000-0000-C000-000000000046}",
+          scope + kTypeLib + L"\\4.1\\409\\win64|=" + dll,
+          scope + kTypeLib + L"\\4.1\\0\\win64|=" + dll})
+      EXPECT_EQ(registered.count(Upper(line)), 1u) << Show({line});
+    for (const std::wstring& line : registered)  // nothing in the other root
+      EXPECT_TRUE(before.count(line) || line.substr(0, 5) == scope.substr(0, 5)) << Show({line});
+    // Wine's COM looks classes up only in the machine's registration.
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    if (scope[2] == 'L') {
+      EXPECT_TRUE(tly::RegistryClient::Create().has_value());
     }
-
-    ASSERT_EQ(RunRegsvr32(place.uninstall), 0u) << place.what;
-    ExpectNothingRegistered(place.what);
-    // Unregistering what is not registered is no error.
-    EXPECT_EQ(RunRegsvr32(place.uninstall), 0u) << place.what;
+    EXPECT_EQ(Regsvr32(L"/u " + options, dll), 0);
+    EXPECT_EQ(Show(Snapshot()), Show(before));
+    EXPECT_EQ(Regsvr32(L"/u " + options, dll), 0);  // nothing left to take away is no error
+    HRESULT reason = S_OK;
+    EXPECT_FALSE(tly::RegistryClient::Create(&reason).has_value());
+    EXPECT_EQ(reason, REGDB_E_CLASSNOTREG);
+    CoUninitialize();
   }
 }
 
-TEST(Registration, CreationFailsDistinctlyWhenTheClassIsNotRegistered) {
-  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  HRESULT reason = S_OK;
-  EXPECT_FALSE(tly::RegistryClient::Create(&reason).has_value());
-  EXPECT_EQ(reason, REGDB_E_CLASSNOTREG);
-  CoUninitialize();
+// Another copy of the DLL is unregistered while the installed one is registered.
+TEST(Registration, UnregisteringACopyLeavesTheInstalledRegistrationAlone) {
+  const std::wstring dll = FullPath(L"Kolo_Reg.dll"), folder = FullPath(L"copy");
+  const std::wstring copy = folder + L"\\Kolo_Reg.dll";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(dll.c_str(), copy.c_str(), FALSE));
+  const std::set<std::wstring> before = Snapshot();
+  for (const std::wstring options : {L"", L"/n /i:user"}) {
+    ASSERT_EQ(Regsvr32(options, dll), 0);
+    const std::set<std::wstring> registered = Snapshot();
+    EXPECT_EQ(Regsvr32(L"/u " + options, copy), 0);
+    EXPECT_EQ(Show(Snapshot()), Show(registered));
+    ASSERT_EQ(Regsvr32(L"/u " + options, dll), 0);
+    EXPECT_EQ(Show(Snapshot()), Show(before));
+  }
+  DeleteFileW(copy.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 TEST(Unloading, OnlyWithoutLiveObjectsAndLocks) {
-  HMODULE dll = LoadLibraryW(DllPath().c_str());
+  HMODULE dll = LoadLibraryW(FullPath(L"Kolo_Reg.dll").c_str());
   ASSERT_NE(dll, nullptr);
-  using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-  using CanUnloadNow = HRESULT(WINAPI*)();
-  auto get_class_object = reinterpret_cast<GetClassObject>(
+  auto get_class_object = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
       reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
-  auto can_unload = reinterpret_cast<CanUnloadNow>(
+  auto can_unload = reinterpret_cast<HRESULT(WINAPI*)()>(
       reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
-  ASSERT_TRUE(get_class_object && can_unload);
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-
-  EXPECT_EQ(can_unload(), S_OK);
   ComPtr<IClassFactory> factory;
+  ComPtr<_Registry> object;
   EXPECT_EQ(get_class_object(__uuidof(IUnknown), __uuidof(IClassFactory), factory.put_void()),
             CLASS_E_CLASSNOTAVAILABLE);
   ASSERT_EQ(get_class_object(__uuidof(Registry), __uuidof(IClassFactory), factory.put_void()),
             S_OK);
   EXPECT_EQ(can_unload(), S_FALSE);  // a factory is live
-
-  ComPtr<_Registry> first, second;
-  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_Registry), first.put_void()), S_OK);
-  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_Registry), second.put_void()), S_OK);
-  ComPtr<IUnknown> outer;
-  EXPECT_EQ(factory->CreateInstance(first.get(), __uuidof(IUnknown), outer.put_void()),
-            CLASS_E_NOAGGREGATION);
+  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_Registry), object.put_void()), S_OK);
   factory->LockServer(TRUE);
   factory.reset();
-  first.reset();
-  EXPECT_EQ(can_unload(), S_FALSE);  // an object and a lock
-  second.reset();
-  EXPECT_EQ(can_unload(), S_FALSE);  // the lock
+  object.reset();
+  EXPECT_EQ(can_unload(), S_FALSE);  // a lock
   ASSERT_EQ(get_class_object(__uuidof(Registry), __uuidof(IClassFactory), factory.put_void()),
             S_OK);
   factory->LockServer(FALSE);
   factory.reset();
   EXPECT_EQ(can_unload(), S_OK);
-
   CoUninitialize();
   FreeLibrary(dll);
 }

@@ -1,10 +1,12 @@
-// What the client tests share: a Registry object created by CLSID, calls through _Registry,
-// raw reads of what the library wrote, and scratch keys that are removed afterwards. The
-// scratch names carry the process id, so the runs in two locales never meet.
+// What the Kolo_Reg tests share: a Registry object created by CLSID in this thread's apartment
+// and called through _Registry, the registry as it is stored, and a scratch key below
+// HKCU\Software that is removed afterwards. Its name carries the process id, so the runs in two
+// code pages never meet.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,10 +17,61 @@ namespace kolo::testing {
 
 inline constexpr HRESULT kError335 = static_cast<HRESULT>(0x800A014FL);
 
+inline UniqueVariant Number(VARTYPE type, double number) {
+  UniqueVariant v;
+  V_VT(v.put()) = VT_R8;
+  V_R8(v.addressof()) = number;
+  VariantChangeType(v.addressof(), v.addressof(), 0, type);
+  return v;
+}
+inline UniqueVariant Text(std::wstring_view text) {
+  UniqueVariant v;
+  V_VT(v.put()) = VT_BSTR;
+  V_BSTR(v.addressof()) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  return v;
+}
+inline UniqueVariant Bytes(const std::vector<BYTE>& bytes) {
+  UniqueVariant v;
+  V_VT(v.put()) = VT_ARRAY | VT_UI1;
+  V_ARRAY(v.addressof()) = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+  if (!bytes.empty()) std::memcpy(V_ARRAY(v.addressof())->pvData, bytes.data(), bytes.size());
+  return v;
+}
+// A variant as type and value: "I4:5", "BSTR:abc", "R8:9A9999999999B93F" (its bytes in hex),
+// "UI1[]:010203"; any other type as "VT<number>:" (Empty is "VT0:").
+inline std::wstring Show(const VARIANT& v) {
+  std::wstring out;
+  const void* data = &V_R8(&v);
+  std::size_t size = 0;
+  switch (V_VT(&v)) {
+    case VT_BSTR: return L"BSTR:" + std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
+    case VT_I4: return L"I4:" + std::to_wstring(V_I4(&v));
+    case VT_BOOL: return L"BOOL:" + std::to_wstring(V_BOOL(&v));
+    case VT_R4: out = L"R4:", size = 4; break;
+    case VT_R8: out = L"R8:", size = 8; break;
+    case VT_ARRAY | VT_UI1:
+      out = L"UI1[]:", data = V_ARRAY(&v)->pvData, size = V_ARRAY(&v)->rgsabound[0].cElements;
+      break;
+    default: return L"VT" + std::to_wstring(V_VT(&v)) + L":";
+  }
+  for (std::size_t i = 0; i < size; ++i) {
+    wchar_t digits[3];
+    swprintf(digits, 3, L"%02X", static_cast<const BYTE*>(data)[i]);
+    out += digits;
+  }
+  return out;
+}
+inline bool KeyExists(HKEY root, const std::wstring& path) {
+  UniqueHkey key;
+  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
 class RegistryTest : public ::testing::Test {
  protected:
+  explicit RegistryTest(DWORD apartment = COINIT_APARTMENTTHREADED) : apartment_(apartment) {}
+
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, apartment_)));
     company_ = L"Tallyra Test " + std::to_wstring(GetCurrentProcessId());
     ASSERT_EQ(CoCreateInstance(__uuidof(Registry), nullptr, CLSCTX_INPROC_SERVER,
                                __uuidof(_Registry), registry_.put_void()),
@@ -28,7 +81,6 @@ class RegistryTest : public ::testing::Test {
   void TearDown() override {
     registry_.reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\" + company_).c_str());
-    RegDeleteTreeW(HKEY_CURRENT_USER, company_.c_str());
     CoUninitialize();
   }
 
@@ -36,27 +88,38 @@ class RegistryTest : public ::testing::Test {
     ASSERT_EQ(registry_->put_CompanyName(Bstr(company).get()), S_OK);
     ASSERT_EQ(registry_->put_AppName(Bstr(app).get()), S_OK);
   }
-  // The application key below HKEY_CURRENT_USER, with a section.
+  // The application key below HKEY_CURRENT_USER, or a section of it.
   std::wstring AppKey(const std::wstring& section = L"") const {
     return L"Software\\" + company_ + L"\\B" + (section.empty() ? L"" : L"\\" + section);
   }
-
+  // A value of a section as the registry holds it: "type:bytes in hex".
+  std::wstring Stored(const std::wstring& section, const std::wstring& name) const {
+    UniqueHkey key;
+    DWORD type = 0, size = 0;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, AppKey(section).c_str(), 0, KEY_READ, key.put()) ||
+        RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size))
+      return L"missing";
+    std::vector<BYTE> bytes(size);
+    RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, bytes.data(), &size);
+    return std::to_wstring(type) + L":" + Show(Bytes(bytes).get()).substr(6);
+  }
   static UniqueBstr Bstr(const std::wstring& text) {
     return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
   }
 
+  // The four methods through the table of functions.
   HRESULT Get(const std::wstring& section, const std::wstring& key, VARIANT* fallback,
               UniqueVariant& out) {
     UniqueBstr s = Bstr(section), k = Bstr(key);
     return registry_->GetValue(s.addressof(), k.addressof(), fallback, out.put());
   }
-  UniqueVariant Get(const std::wstring& section, const std::wstring& key) {
-    UniqueVariant omitted;
+  // GetValue with DefaultValue left out, the way late-bound clients leave it out.
+  std::wstring Get(const std::wstring& section, const std::wstring& key) {
+    UniqueVariant omitted, out;
     V_VT(omitted.put()) = VT_ERROR;
     V_ERROR(omitted.addressof()) = DISP_E_PARAMNOTFOUND;
-    UniqueVariant out;
-    EXPECT_EQ(Get(section, key, omitted.addressof(), out), S_OK) << section << "/" << key;
-    return out;
+    HRESULT hr = Get(section, key, omitted.addressof(), out);
+    return hr == S_OK ? Show(out.get()) : L"failed";
   }
   HRESULT Set(const std::wstring& section, const std::wstring& key, const VARIANT& value) {
     UniqueBstr s = Bstr(section), k = Bstr(key);
@@ -68,88 +131,27 @@ class RegistryTest : public ::testing::Test {
     UniqueBstr s = Bstr(section), k = Bstr(key);
     return registry_->DeleteValue(s.addressof(), k.addressof());
   }
-  HRESULT GetAll(const std::wstring& section, UniqueVariant& out) {
+  // GetAllValues as "name=value" lines in the array's order, or its failure.
+  std::vector<std::wstring> GetAll(const std::wstring& section, HRESULT expected = S_OK) {
     UniqueBstr s = Bstr(section);
-    return registry_->GetAllValues(s.addressof(), out.put());
+    UniqueVariant list;
+    EXPECT_EQ(registry_->GetAllValues(s.addressof(), list.put()), expected);
+    std::vector<std::wstring> lines;
+    if (list.vt() != (VT_ARRAY | VT_VARIANT)) return lines;
+    for (LONG i = 0; i < static_cast<LONG>(V_ARRAY(&list.get())->rgsabound[1].cElements); ++i) {
+      LONG index[2] = {i, 0};
+      UniqueVariant name, value;
+      SafeArrayGetElement(V_ARRAY(&list.get()), index, name.put());
+      index[1] = 1;
+      SafeArrayGetElement(V_ARRAY(&list.get()), index, value.put());
+      lines.push_back(Show(name.get()).substr(5) + L"=" + Show(value.get()));
+    }
+    return lines;
   }
 
-  // A value as RegQueryValueExA reads it.
-  struct Raw {
-    LONG status = ERROR_FILE_NOT_FOUND;
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-  };
-  static Raw ReadRaw(HKEY root, const std::wstring& path, const std::string& ansi_name) {
-    Raw raw;
-    UniqueHkey key;
-    raw.status = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put());
-    if (raw.status != ERROR_SUCCESS) return raw;
-    DWORD size = 0;
-    raw.status = RegQueryValueExA(key.get(), ansi_name.c_str(), nullptr, &raw.type, nullptr, &size);
-    if (raw.status != ERROR_SUCCESS) return raw;
-    raw.bytes.resize(size);
-    raw.status =
-        RegQueryValueExA(key.get(), ansi_name.c_str(), nullptr, &raw.type, raw.bytes.data(), &size);
-    raw.bytes.resize(size);
-    return raw;
-  }
-  static void WriteRaw(const std::wstring& path, const std::string& ansi_name, DWORD type,
-                       const std::vector<BYTE>& bytes) {
-    UniqueHkey key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, key.put(), nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key.get(), ansi_name.c_str(), 0, type, bytes.data(),
-                             static_cast<DWORD>(bytes.size())),
-              ERROR_SUCCESS);
-  }
-  static bool KeyExists(HKEY root, const std::wstring& path) {
-    UniqueHkey key;
-    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-  }
-
+  DWORD apartment_;
   std::wstring company_;
   ComPtr<_Registry> registry_;
 };
-
-inline UniqueVariant MakeVariant(VARTYPE type, double number) {
-  UniqueVariant v;
-  V_VT(v.put()) = VT_R8;
-  V_R8(v.addressof()) = number;
-  VariantChangeType(v.addressof(), v.addressof(), 0, type);
-  return v;
-}
-inline UniqueVariant MakeString(const wchar_t* text) {
-  UniqueVariant v;
-  V_VT(v.put()) = VT_BSTR;
-  V_BSTR(v.addressof()) = SysAllocString(text);
-  return v;
-}
-inline UniqueVariant MakeBytes(const std::vector<BYTE>& bytes) {
-  UniqueVariant v;
-  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-  void* data = nullptr;
-  SafeArrayAccessData(array, &data);
-  if (!bytes.empty()) memcpy(data, bytes.data(), bytes.size());
-  SafeArrayUnaccessData(array);
-  V_VT(v.put()) = VT_ARRAY | VT_UI1;
-  V_ARRAY(v.addressof()) = array;
-  return v;
-}
-inline std::vector<BYTE> BytesOf(const VARIANT& v) {
-  SAFEARRAY* array = V_ARRAY(&v);
-  void* data = nullptr;
-  SafeArrayAccessData(array, &data);
-  std::vector<BYTE> out(static_cast<const BYTE*>(data),
-                        static_cast<const BYTE*>(data) + array->rgsabound[0].cElements);
-  SafeArrayUnaccessData(array);
-  return out;
-}
-template <typename T>
-std::vector<BYTE> BytesOf(T value) {
-  std::vector<BYTE> out(sizeof value);
-  memcpy(out.data(), &value, sizeof value);
-  return out;
-}
 
 }  // namespace kolo::testing

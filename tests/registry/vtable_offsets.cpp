@@ -2,32 +2,27 @@
 // must give: a C++ caller and a C caller bind the same table.
 #define CINTERFACE
 #include <cstddef>
-#include <cstring>
+#include <vector>
 
 #include "kolo_reg_interface.h"
 
 namespace kolo::testing {
 
-std::size_t HeaderOffset(const char* member) {
-  struct Entry {
-    const char* name;
-    std::size_t offset;
-  };
-#define KOLO_OFFSET(m) \
-  { #m, offsetof(_RegistryVtbl, m) }
-  static const Entry entries[] = {
-      KOLO_OFFSET(get_CompanyName),    KOLO_OFFSET(put_CompanyName),
-      KOLO_OFFSET(get_AppName),        KOLO_OFFSET(put_AppName),
-      KOLO_OFFSET(put_DefaultSection), KOLO_OFFSET(get_DefaultSection),
-      KOLO_OFFSET(put_RootKey),        KOLO_OFFSET(get_RootKey),
-      KOLO_OFFSET(GetValue),           KOLO_OFFSET(SetValue),
-      KOLO_OFFSET(DeleteValue),        KOLO_OFFSET(GetAllValues),
-      {"size", sizeof(_RegistryVtbl)},
-  };
-#undef KOLO_OFFSET
-  for (const Entry& e : entries)
-    if (std::strcmp(e.name, member) == 0) return e.offset;
-  return 0;
+// The offsets of _Registry's own functions in their order, then the size of the table.
+std::vector<std::size_t> HeaderOffsets() {
+  return {offsetof(_RegistryVtbl, get_CompanyName),
+          offsetof(_RegistryVtbl, put_CompanyName),
+          offsetof(_RegistryVtbl, get_AppName),
+          offsetof(_RegistryVtbl, put_AppName),
+          offsetof(_RegistryVtbl, put_DefaultSection),
+          offsetof(_RegistryVtbl, get_DefaultSection),
+          offsetof(_RegistryVtbl, put_RootKey),
+          offsetof(_RegistryVtbl, get_RootKey),
+          offsetof(_RegistryVtbl, GetValue),
+          offsetof(_RegistryVtbl, SetValue),
+          offsetof(_RegistryVtbl, DeleteValue),
+          offsetof(_RegistryVtbl, GetAllValues),
+          sizeof(_RegistryVtbl)};
 }
 
 }  // namespace kolo::testing
