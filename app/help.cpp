@@ -22,13 +22,13 @@ std::string Ansi(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring HelpPage(const std::wstring& folder, int context) {
-  std::wstring base = folder + (folder.ends_with(L'\\') ? L"" : L"\\") + L"help\\";
+std::wstring HelpPage(int context) {
   if (context != 0) {
-    std::wstring topic = base + L"context-" + std::to_wstring(context) + L".html";
+    std::wstring topic =
+        forms::InProgramFolder(L"help\\context-" + std::to_wstring(context) + L".html");
     if (FileExists(topic)) return topic;
   }
-  return base + L"index.html";
+  return forms::InProgramFolder(L"help\\index.html");
 }
 
 void OpenHelp(HWND owner, const std::wstring& help_file, int context) {
@@ -37,7 +37,7 @@ void OpenHelp(HWND owner, const std::wstring& help_file, int context) {
              static_cast<ULONG_PTR>(context));
     return;
   }
-  forms::ShellOpen(owner, HelpPage(forms::ProgramFolder(), context));
+  forms::ShellOpen(owner, HelpPage(context));
 }
 
 void CloseHelp(HWND owner, const std::wstring& help_file) {

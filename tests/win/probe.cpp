@@ -7,6 +7,8 @@
 //                                      and presses OK
 //   tallyra-probe foreground           prints the caption of the foreground window
 //   tallyra-probe rect                 prints the main window's rectangle: x y width height
+//   tallyra-probe tray MESSAGE         sends the tray icon's notification of a mouse message
+//                                      (513 left press, 517 right release), as the shell does
 //   tallyra-probe startup N PROGRAM... starts each program N times, timing each start until
 //                                      the program waits for input; prints the medians in ms
 #include <windows.h>
@@ -16,9 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "window_names.h"
+
 namespace {
 
-HWND FindMainWindow() { return FindWindowW(L"TallyraForm", L"Tallyra"); }
+HWND FindMainWindow() { return FindWindowW(tly::kFormClassName, tly::kProductName); }
 
 // The text of a control of another process: GetWindowText would read only captions there.
 std::wstring Text(HWND hwnd) {
@@ -160,6 +164,13 @@ int wmain(int argc, wchar_t** argv) {
     HWND main = FindMainWindow();
     if (main == nullptr || !GetWindowRect(main, &r)) return 1;
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if (command == L"tray" && argc > 2) {
+    // The icon reports to the main window's hidden picture box.
+    HWND picture = FindWindowExW(FindMainWindow(), nullptr, tly::kPictureClassName, nullptr);
+    if (picture == nullptr) return 1;
+    PostMessageW(picture, WM_MOUSEMOVE, 0, MAKELPARAM(_wtoi(argv[2]), 0));
     return 0;
   }
   if (command == L"foreground") {
