@@ -80,7 +80,7 @@ class Form : public Container {
   void SetCaption(std::wstring_view caption);
   HICON Icon() const { return style_.icon; }
 
-  // The controls and menus of the form, for ApplyUIFont and the menu routing.
+  // The controls of the form, in tab order.
   const std::vector<Control*>& Controls() const { return controls_; }
   void RegisterControl(Control* c) { controls_.push_back(c); }
   void UnregisterControl(Control* c);

@@ -25,8 +25,6 @@ inline void Pump() {
   }
 }
 
-inline std::wstring WindowText(HWND hwnd) { return forms::WindowText(hwnd); }
-
 inline int ClientHeightPixels(HWND hwnd) {
   RECT r;
   GetClientRect(hwnd, &r);
