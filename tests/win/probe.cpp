@@ -1,5 +1,4 @@
-// A small outside observer of the running program, for the end-to-end tests and the start-up
-// benchmark:
+// A small outside observer of the running program, for the end-to-end tests:
 //   tallyra-probe text                 prints the formula and result boxes of the main window
 //   tallyra-probe wait [seconds]       waits until the main window exists
 //   tallyra-probe close                asks the main window to close
@@ -9,14 +8,10 @@
 //   tallyra-probe rect                 prints the main window's rectangle: x y width height
 //   tallyra-probe tray MESSAGE         sends the tray icon's notification of a mouse message
 //                                      (513 left press, 517 right release), as the shell does
-//   tallyra-probe startup N PROGRAM... starts each program N times, timing each start until
-//                                      the program waits for input; prints the medians in ms
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "window_names.h"
 
@@ -82,34 +77,6 @@ int Wait(double seconds) {
   return 1;
 }
 
-double StartOnce(const std::wstring& program) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring command = L"\"" + program + L"\"";
-  LARGE_INTEGER frequency, start, ready;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi))
-    return -1;
-  WaitForInputIdle(pi.hProcess, 20000);
-  QueryPerformanceCounter(&ready);
-  // Close the program's windows as the user would and let it end.
-  EnumThreadWindows(
-      pi.dwThreadId,
-      [](HWND hwnd, LPARAM) -> BOOL {
-        PostMessageW(hwnd, WM_CLOSE, 0, 0);
-        return TRUE;
-      },
-      0);
-  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return 1000.0 * static_cast<double>(ready.QuadPart - start.QuadPart) /
-         static_cast<double>(frequency.QuadPart);
-}
-
 BOOL CALLBACK BoxText(HWND hwnd, LPARAM data) {
   wchar_t cls[32] = {};
   GetClassNameW(hwnd, cls, 32);
@@ -132,18 +99,6 @@ int Dismiss(double seconds) {
     Sleep(100);
   }
   return 1;
-}
-
-int Startup(int runs, int argc, wchar_t** argv) {
-  for (int p = 0; p < argc; ++p) {
-    std::vector<double> times;
-    StartOnce(argv[p]);  // warm the file cache once
-    for (int i = 0; i < runs; ++i) times.push_back(StartOnce(argv[p]));
-    std::sort(times.begin(), times.end());
-    std::printf("%s median %.1f ms (min %.1f, max %.1f, %d runs)\n", Utf8(argv[p]).c_str(),
-                times[times.size() / 2], times.front(), times.back(), runs);
-  }
-  return 0;
 }
 
 }  // namespace
@@ -179,9 +134,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%s\n", Utf8(caption).c_str());
     return 0;
   }
-  if (command == L"startup" && argc > 3) return Startup(_wtoi(argv[2]), argc - 3, argv + 3);
   std::fprintf(stderr,
-               "usage: tallyra-probe text | wait [s] | close | dismiss [s] | foreground | "
-               "startup N PROGRAM...\n");
+               "usage: tallyra-probe text | wait [s] | close | dismiss [s] | foreground | rect | "
+               "tray MESSAGE\n");
   return 2;
 }
