@@ -14,7 +14,12 @@ for value in TaskTray Minimized; do
   wine reg add "$key" /v $value /t REG_DWORD /d 0xffffffff /f >/dev/null
 done
 wine "$tallyra" & first=$!
-sleep 4
+# The hidden window exists once the icon's receiver does.
+for _ in $(seq 60); do
+  wine "$probe" tray 0 2>/dev/null && break
+  sleep 0.5
+done
+sleep 1
 # Every window of the virtual desktop lives inside its X window, which takes the keyboard.
 desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
 xdotool windowfocus "$desktop" 2>/dev/null || true

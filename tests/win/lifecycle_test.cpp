@@ -44,7 +44,7 @@ class Lifecycle : public ::testing::Test {
  protected:
   void Start() {
     calc = std::make_unique<Calculator>(engine, LoadIconW(nullptr, IDI_APPLICATION), [this] {
-      return available ? std::make_unique<testing::SharedSettings>(settings) : nullptr;
+      return std::make_unique<testing::SharedSettings>(settings);
     });
     calc->Load();
     calc->Show();
@@ -60,7 +60,6 @@ class Lifecycle : public ::testing::Test {
   V& App(std::u16string_view name) { return settings.App(u"", name); }
 
   testing::MemorySettings settings;
-  bool available = true;
   Tly engine;
   std::unique_ptr<Calculator> calc;
 };
