@@ -6,9 +6,7 @@
 
 #include <memory>
 
-#include "calculator.h"
 #include "forms/services.h"
-#include "memory_settings.h"
 #include "window_test_support.h"
 
 namespace tly {
@@ -19,21 +17,13 @@ using forms::PixelsY;
 using testing::ClientHeightPixels;
 using testing::Pump;
 
-class CalculatorWindow : public ::testing::Test {
+class CalculatorWindow : public testing::WindowTest {
  protected:
   void SetUp() override {
-    calc = std::make_unique<Calculator>(
-        engine, nullptr, [this] { return std::make_unique<testing::SharedSettings>(settings); });
-    calc->Load();
-    calc->Show();
+    Start();
     SetForegroundWindow(calc->hwnd());
     Pump();
   }
-  void TearDown() override {
-    if (calc->IsLoaded()) calc->Unload(forms::kCodeUnload);
-    Pump();
-  }
-
   void Calculate(const wchar_t* formula) {
     calc->Combo1->SetText(formula);
     calc->Command1->Click();
@@ -41,10 +31,6 @@ class CalculatorWindow : public ::testing::Test {
   }
   std::wstring Result() { return calc->Text1->Text(); }
   HWND FormulaEdit() { return calc->Combo1->EditWindow(); }
-
-  testing::MemorySettings settings;
-  Tly engine;
-  std::unique_ptr<Calculator> calc;
 };
 
 TEST_F(CalculatorWindow, StartsWithBothPanelsHiddenAndTheCommandsDisabled) {

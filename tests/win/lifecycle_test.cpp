@@ -10,10 +10,8 @@
 #include <thread>
 
 #include "about_form.h"
-#include "calculator.h"
 #include "forms/services.h"
 #include "help.h"
-#include "memory_settings.h"
 #include "option_form.h"
 #include "single_instance.h"
 #include "window_names.h"
@@ -40,29 +38,7 @@ bool HasSystemCommand(HWND window, UINT command) {
   return GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1);
 }
 
-class Lifecycle : public ::testing::Test {
- protected:
-  void Start() {
-    calc = std::make_unique<Calculator>(engine, LoadIconW(nullptr, IDI_APPLICATION), [this] {
-      return std::make_unique<testing::SharedSettings>(settings);
-    });
-    calc->Load();
-    calc->Show();
-    Pump();
-  }
-  void Exit() {
-    calc->mnuFileEnd->on_click();
-    Pump();
-  }
-  void TearDown() override {
-    if (calc && calc->IsLoaded()) Exit();
-  }
-  V& App(std::u16string_view name) { return settings.App(u"", name); }
-
-  testing::MemorySettings settings;
-  Tly engine;
-  std::unique_ptr<Calculator> calc;
-};
+using Lifecycle = testing::WindowTest;
 
 TEST_F(Lifecycle, SettingsSurviveAnExitAndAStart) {
   App(u"SaveVariable") = V::Boolean(true);
@@ -212,7 +188,7 @@ TEST_F(Lifecycle, SystemMenuFollowsTheCloseButtonMode) {
 
 // ---- the Options dialog ----
 
-class Options : public Lifecycle {
+class Options : public testing::WindowTest {
  protected:
   void Open() {
     dialog = std::make_unique<OptionForm>(*calc);
