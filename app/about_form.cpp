@@ -6,6 +6,7 @@
 
 #include "calculator.h"
 #include "forms/services.h"
+#include "window_names.h"
 
 namespace tly {
 namespace {
@@ -23,8 +24,6 @@ forms::FormStyle DialogStyle() {
   s.escape_closes = true;
   return s;
 }
-
-const wchar_t kMsPGothic[] = L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF";  // ＭＳ Ｐゴシック
 
 }  // namespace
 
@@ -60,8 +59,7 @@ void AboutForm::OnCreate() {
 }
 
 void AboutForm::OnLoad() {
-  SetLeft(main_.Left() + (main_.Width() - Width()) / 2);
-  SetTop(main_.Top() + (main_.Height() - main_.ClientHeight()));
+  PlaceOver(main_);
   Image1->SetPicture(main_.Icon());
   const forms::VersionInfo& v = forms::ProgramVersion();
   Label1->SetCaption(v.product);

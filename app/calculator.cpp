@@ -13,6 +13,7 @@
 #include "text.h"
 #include "tly_api.h"
 #include "unit_factor.h"
+#include "window_names.h"
 
 namespace tly {
 namespace {
@@ -32,7 +33,7 @@ constexpr UINT kCalculateAfterList = WM_APP + 2;
 
 forms::FormStyle MainStyle(HICON icon) {
   forms::FormStyle s;
-  s.caption = L"Tallyra";
+  s.caption = kProductName;
   s.client_width = kClientWidth;
   s.client_height = kClientHeight;
   s.quit_on_destroy = true;
@@ -118,8 +119,9 @@ void Calculator::CreateControls() {
   Combo1->SetToolTip(L"式の入力と履歴");
   Combo1->SetHelpContext(kFormulaHelp);
   Label1[1] = std::make_unique<forms::Label>(*this, TwipRect{240, 645, 855, 255}, L"計算結果");
-  Text1 = std::make_unique<forms::TextBox>(*this, TwipRect{1200, 600, 2415, 270}, true);
-  Text1->SetToolTip(L"計算式の値");
+  // The result box reaches the formula box's right edge; a result wider still shows its end.
+  Text1 = std::make_unique<forms::TextBox>(*this, TwipRect{1200, 600, 2655, 270}, true);
+  Text1->ShowEndOfLongText(L"計算式の値");
   Picture1 = std::make_unique<forms::PictureBox>(*this, TwipRect{240, 1320, 255, 255});
   Command1 = std::make_unique<forms::Button>(*this, TwipRect{2520, 1320, 1335, 330}, L"計算(&G)",
                                              forms::Button::Role::kDefault);
@@ -144,7 +146,7 @@ void Calculator::CreateControls() {
   };
   Command1->on_click = [this] { CalculateCommand(); };
   Text1->on_click = [this] { Combo1->SetFocus(); };
-  Picture1->on_mouse_move = [this](int x) { OnTrayNotification(*this, x); };
+  Picture1->on_mouse_move = [this](int x) { OnTrayNotification(x); };
 }
 
 void Calculator::CreateConversionPanel() {
@@ -197,7 +199,7 @@ std::unique_ptr<SettingsStore> Calculator::OpenSettings() {
   std::unique_ptr<SettingsStore> store = open_settings_ ? open_settings_() : nullptr;
   if (store == nullptr && !told_settings_unavailable_) {
     told_settings_unavailable_ = true;
-    forms::ShowMessage(hwnd(), forms::ResourceString(kSettingsUnavailableMessage), L"Tallyra",
+    forms::ShowMessage(hwnd(), forms::ResourceString(kSettingsUnavailableMessage), kProductName,
                        MB_OK | MB_ICONINFORMATION);
   }
   return store;
@@ -221,10 +223,8 @@ void Calculator::OnLoad() {
   if (std::unique_ptr<SettingsStore> store = OpenSettings()) saved = ReadStartupSettings(*store);
 
   MoveToSavedPosition(saved);
-  // The client area is exactly the designed height, whatever the menu bar takes.
-  SetHeight(Height() - ClientHeight() + kClientHeight);
   RestoreMenusAndRegisters(saved);
-  ShowSavedPanels();
+  LayoutPanels();
   RestoreModes(saved);
   FinishControls();
   FillQuantities(saved.unit);
@@ -241,29 +241,19 @@ void Calculator::RestoreMenusAndRegisters(const StartupSettings& s) {
   core_.RestoreHistory(s.history);
 }
 
-void Calculator::ShowSavedPanels() {
-  Frame1->SetVisible(mnuViewConvert->Checked());
-  if (!mnuViewConvert->Checked()) {
-    SetHeight(Height() - Frame1->Height() - kPanelGap);
-    Frame2->SetTop(Frame1->Top());
-  }
-  Frame2->SetVisible(mnuViewVariable->Checked());
-  if (!mnuViewVariable->Checked()) SetHeight(Height() - Frame2->Height() - kPanelGap);
-}
-
 void Calculator::RestoreModes(const StartupSettings& s) {
-  ShowInTaskTray = s.task_tray;
+  show_in_task_tray_ = s.task_tray;
   if (s.minimized) SetState(forms::WindowState::kMinimized);
-  CloseButtonMinimized = s.close_button;
+  close_button_minimized_ = s.close_button;
 }
 
 void Calculator::FinishControls() {
   Command1->SetEnabled(false);
-  SetCaption(L"Tallyra");
-  UpdateSystemMenu(*this);
+  SetCaption(kProductName);
+  UpdateSystemMenu();
   Picture1->SetVisible(false);
-  if (ShowInTaskTray) AddTrayIcon(*this);
-  HelpFile = forms::InProgramFolder(L"Tallyra.hlp");
+  if (show_in_task_tray_) AddTrayIcon();
+  help_file_ = forms::InProgramFolder(L"Tallyra.hlp");
   ApplyUIFont(*this);
   engine_.SeedRandomFromClock();
   VScroll1->SetRange(kFirstRegisterRow, kLastRegisterRow);
@@ -284,19 +274,19 @@ void Calculator::FillQuantities(int selected) {
 
 void Calculator::OnResize() {
   // In tray mode the window is visible exactly while it is not minimised.
-  if (ShowInTaskTray) SetVisible(State() == forms::WindowState::kNormal);
+  if (show_in_task_tray_) SetVisible(State() == forms::WindowState::kNormal);
 }
 
 void Calculator::OnQueryUnload(bool& cancel, forms::UnloadReason reason) {
-  if (reason == forms::kUserClose && CloseButtonMinimized) {
+  if (reason == forms::kUserClose && close_button_minimized_) {
     SetState(forms::WindowState::kMinimized);
     cancel = true;
   }
 }
 
 void Calculator::OnUnload() {
-  CloseHelp(hwnd(), HelpFile);
-  if (ShowInTaskTray) DeleteTrayIcon(*this);
+  CloseHelp(hwnd(), help_file_);
+  if (show_in_task_tray_) tray_.Delete();
   SaveSettings(kAllParts);
 }
 
@@ -314,8 +304,8 @@ WindowSettings Calculator::CurrentSettings() const {
   s.unit_convert = mnuViewConvert->Checked();
   s.variable_list = mnuViewVariable->Checked();
   s.unit = Combo2->ListIndex();
-  s.task_tray = ShowInTaskTray;
-  s.close_button = CloseButtonMinimized;
+  s.task_tray = show_in_task_tray_;
+  s.close_button = close_button_minimized_;
   for (int i = 0; i < 26; ++i) s.registers[static_cast<std::size_t>(i)] = engine_.Register(i + 1);
   const auto& history = core_.history();
   s.history.assign(history.begin(), history.begin() + std::min<std::ptrdiff_t>(std::ssize(history),
@@ -329,7 +319,7 @@ void Calculator::SaveSettings(unsigned parts) {
     WriteWindowSettings(*store, CurrentSettings(), parts);
 }
 
-void Calculator::OnHelp(int context) { OpenHelp(hwnd(), HelpFile, context); }
+void Calculator::OnHelp(int context) { OpenHelp(hwnd(), help_file_, context); }
 
 std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM, LPARAM) {
   if (message == WM_EXITSIZEMOVE) {
@@ -342,7 +332,7 @@ std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM, LPARAM) {
   }
   // Explorer started again: its new notification area knows no icons yet.
   if (message == taskbar_created_ && taskbar_created_ != 0) {
-    if (ShowInTaskTray) AddTrayIcon(*this);
+    if (show_in_task_tray_) AddTrayIcon();
     return 0;
   }
   return std::nullopt;
@@ -362,16 +352,33 @@ void Calculator::ShowAbout() {
   about.ShowModal();
 }
 
-void Calculator::ShowHelpContents() { OpenHelp(hwnd(), HelpFile, 0); }
+void Calculator::ShowHelpContents() { OpenHelp(hwnd(), help_file_, 0); }
 
 void Calculator::OpenWebPage() { forms::ShellOpen(hwnd(), forms::ResourceString(kWebPageAddress)); }
+
+// ---- the tray icon ----
+
+void Calculator::OnTrayNotification(int x) {
+  if (x == WM_LBUTTONDOWN) RestoreFromTray();
+  if (x == WM_RBUTTONUP) ShowTaskMenu();
+}
 
 void Calculator::RestoreFromTray() {
   SetState(forms::WindowState::kNormal);
   SetVisible(true);
+  BringToForeground(hwnd());
+  // Picked from the tray menu, the window was active already while hidden, with the focus on
+  // itself, so no activation hands the focus to its control; the form does that here.
+  HWND focus = GetFocus();
+  if (focus == nullptr || !IsChild(hwnd(), focus)) RestoreFocus();
 }
 
-void Calculator::ShowTaskMenu(POINT at) {
+void Calculator::ShowTaskMenu() {
+  // A pop-up menu takes the keyboard, and closes when the user clicks elsewhere, only if its
+  // owner is the foreground window, also while the owner is hidden.
+  BringToForeground(hwnd());
+  POINT at;
+  GetCursorPos(&at);
   TrackPopupMenu(mnuTask, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
   // The menu closes properly only when the owner gets a message after it.
   PostMessageW(hwnd(), WM_NULL, 0, 0);
@@ -443,17 +450,22 @@ void Calculator::CategorySelected() {
 }
 
 void Calculator::ToggleConversionPanel() {
-  const bool shown = !mnuViewConvert->Checked();
-  mnuViewConvert->SetChecked(shown);
-  Frame1->SetVisible(shown);
-  if (shown) {
-    SetHeight(Height() + Frame1->Height() + kPanelGap);
-    if (mnuViewVariable->Checked()) Frame2->SetTop(Frame1->Top() + Frame1->Height() + kPanelGap);
-  } else {
-    SetHeight(Height() - Frame1->Height() - kPanelGap);
-    if (mnuViewVariable->Checked()) Frame2->SetTop(Frame1->Top());
-  }
+  mnuViewConvert->SetChecked(!mnuViewConvert->Checked());
+  LayoutPanels();
   SaveSettings(kPanelsPart);
+}
+
+void Calculator::LayoutPanels() {
+  const bool conversion = mnuViewConvert->Checked(), variables = mnuViewVariable->Checked();
+  Frame1->SetVisible(conversion);
+  Frame2->SetVisible(variables);
+  Frame2->SetTop(conversion ? Frame1->Top() + Frame1->Height() + kPanelGap : Frame1->Top());
+  // In pixels, so that each panel takes away exactly what showing it adds.
+  const int gap = forms::PixelsY(kPanelGap);
+  int client = forms::PixelsY(kClientHeight);
+  if (!conversion) client -= forms::PixelsY(Frame1->Height()) + gap;
+  if (!variables) client -= forms::PixelsY(Frame2->Height()) + gap;
+  SetHeight(Height() - ClientHeight() + forms::TwipsY(client));
 }
 
 // ---- the variables panel ----
@@ -508,12 +520,8 @@ void Calculator::ResetVariables() {
 }
 
 void Calculator::ToggleVariablesPanel() {
-  const bool shown = !mnuViewVariable->Checked();
-  mnuViewVariable->SetChecked(shown);
-  Frame2->SetVisible(shown);
-  Frame2->SetTop(mnuViewConvert->Checked() ? Frame1->Top() + Frame1->Height() + kPanelGap
-                                           : Frame1->Top());
-  SetHeight(Height() + (shown ? 1 : -1) * (Frame2->Height() + kPanelGap));
+  mnuViewVariable->SetChecked(!mnuViewVariable->Checked());
+  LayoutPanels();
   SaveSettings(kPanelsPart);
 }
 

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -14,6 +12,7 @@
 #include "forms/form.h"
 #include "settings.h"
 #include "tly.h"
+#include "tly_api.h"
 
 namespace tly {
 
@@ -26,13 +25,19 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   Calculator(Tly& engine, HICON icon, SettingsOpener open_settings);
   ~Calculator() override;
 
-  // The window's modes, read and set by the Options dialog and the window routines.
-  bool ShowInTaskTray = false;
-  bool CloseButtonMinimized = false;
-  // The notification-area record, filled by AddTrayIcon and used by every delete.
-  NOTIFYICONDATAA TrayIconData{};
+  // The window's modes, as the Options dialog reads and sets them. Tray mode: the window has
+  // an icon in the notification area and leaves the task bar when minimised.
+  bool ShowInTaskTray() const { return show_in_task_tray_; }
+  void SetShowInTaskTray(bool on) { show_in_task_tray_ = on; }
+  // The close button (and Close of the system menu, Alt+F4) minimises instead of closing.
+  bool CloseButtonMinimized() const { return close_button_minimized_; }
+  void SetCloseButtonMinimized(bool on) { close_button_minimized_ = on; }
+  TrayIcon& Tray() { return tray_; }
+  void AddTrayIcon() { tray_.Add(hwnd(), Picture1->hwnd()); }
+  // Shapes the minimise box and the system menu for the close-button mode.
+  void UpdateSystemMenu() { tly::UpdateSystemMenu(hwnd(), close_button_minimized_); }
   // The help file the program opens: "Tallyra.hlp" in its folder.
-  std::wstring HelpFile;
+  const std::wstring& HelpFile() const { return help_file_; }
 
   Tly& engine() { return engine_; }
   const SettingsOpener& settings_opener() const { return open_settings_; }
@@ -42,8 +47,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void ShowAbout();         // mnuHelpAbout
   void ShowHelpContents();  // mnuHelpHelp
   void OpenWebPage();       // mnuHelpWebpage
-  void RestoreFromTray();   // mnuTaskReturn
-  void ShowTaskMenu(POINT at);
+  void RestoreFromTray();   // mnuTaskReturn, and a left click on the tray icon
 
   // Commands, as the menus and buttons run them.
   void CalculateCommand();
@@ -98,6 +102,13 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void CreateControls();
   void CreateConversionPanel();
   void CreateVariablesPanel();
+  // Shows the panels whose View items are checked, the variables panel below the conversion
+  // panel or in its place, and fits the window's height to them.
+  void LayoutPanels();
+  // The tray icon's mouse notification, as it reaches the hidden picture box: `x` is the
+  // mouse message of the icon.
+  void OnTrayNotification(int x);
+  void ShowTaskMenu();
   void ValidateVariable(int row, bool& cancel);
   bool CommitVariableBeingEdited();
   std::unique_ptr<SettingsStore> OpenSettings();
@@ -107,7 +118,6 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   // The steps of loading, in their order.
   void MoveToSavedPosition(const StartupSettings& s);
   void RestoreMenusAndRegisters(const StartupSettings& s);
-  void ShowSavedPanels();
   void RestoreModes(const StartupSettings& s);
   void FinishControls();
   void FillQuantities(int selected);
@@ -124,6 +134,10 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   bool told_settings_unavailable_ = false;
   bool loaded_ = false;
   int rejected_row_ = -1;  // the value box whose text is not a number, while it keeps the focus
+  bool show_in_task_tray_ = false;
+  bool close_button_minimized_ = false;
+  TrayIcon tray_;
+  std::wstring help_file_;
   UINT taskbar_created_ = 0;
 };
 

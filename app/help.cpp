@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "forms/services.h"
+#include "text.h"
 
 namespace tly {
 namespace {
@@ -12,36 +13,28 @@ bool FileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::string Ansi(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
-  out.resize(out.size() - 1);
-  return out;
-}
-
 }  // namespace
 
-std::wstring HelpPage(const std::wstring& folder, int context) {
-  std::wstring base = folder + (folder.ends_with(L'\\') ? L"" : L"\\") + L"help\\";
+std::wstring HelpPage(int context) {
   if (context != 0) {
-    std::wstring topic = base + L"context-" + std::to_wstring(context) + L".html";
+    std::wstring topic =
+        forms::InProgramFolder(L"help\\context-" + std::to_wstring(context) + L".html");
     if (FileExists(topic)) return topic;
   }
-  return base + L"index.html";
+  return forms::InProgramFolder(L"help\\index.html");
 }
 
 void OpenHelp(HWND owner, const std::wstring& help_file, int context) {
   if (FileExists(help_file)) {
-    WinHelpA(owner, Ansi(help_file).c_str(), context != 0 ? HELP_CONTEXT : HELP_FINDER,
+    WinHelpA(owner, ToAnsi(help_file).c_str(), context != 0 ? HELP_CONTEXT : HELP_FINDER,
              static_cast<ULONG_PTR>(context));
     return;
   }
-  forms::ShellOpen(owner, HelpPage(forms::ProgramFolder(), context));
+  forms::ShellOpen(owner, HelpPage(context));
 }
 
 void CloseHelp(HWND owner, const std::wstring& help_file) {
-  if (FileExists(help_file)) WinHelpA(owner, Ansi(help_file).c_str(), HELP_QUIT, 0);
+  if (FileExists(help_file)) WinHelpA(owner, ToAnsi(help_file).c_str(), HELP_QUIT, 0);
 }
 
 }  // namespace tly

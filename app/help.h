@@ -14,7 +14,7 @@ void OpenHelp(HWND owner, const std::wstring& help_file, int context);
 // Tells WinHelp that the program no longer needs its help file.
 void CloseHelp(HWND owner, const std::wstring& help_file);
 
-// The page that shows topic `context` (0 for the contents), in `folder`'s help.
-std::wstring HelpPage(const std::wstring& folder, int context);
+// The page that shows topic `context` (0 for the contents) in the program's help.
+std::wstring HelpPage(int context);
 
 }  // namespace tly

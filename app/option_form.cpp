@@ -7,6 +7,7 @@
 #include "numbered_error.h"
 #include "text.h"
 #include "tly_api.h"
+#include "window_names.h"
 
 namespace tly {
 namespace {
@@ -93,11 +94,10 @@ void OptionForm::OnLoad() {
   Check5->SetChecked(saved.save_variables);
   Check6->SetChecked(saved.save_history);
 
-  SetLeft(main_.Left() + (main_.Width() - Width()) / 2);
-  SetTop(main_.Top() + (main_.Height() - main_.ClientHeight()));
+  PlaceOver(main_);
 
-  Check1->SetChecked(main_.ShowInTaskTray);
-  Check3->SetChecked(main_.CloseButtonMinimized);
+  Check1->SetChecked(main_.ShowInTaskTray());
+  Check3->SetChecked(main_.CloseButtonMinimized());
   CheckRule();
   ApplyUIFont(*this);
   auto& lines = Lines();
@@ -106,7 +106,7 @@ void OptionForm::OnLoad() {
 
 void OptionForm::OnUnload() { settings_.reset(); }
 
-void OptionForm::OnHelp(int context) { OpenHelp(hwnd(), main_.HelpFile, context); }
+void OptionForm::OnHelp(int context) { OpenHelp(hwnd(), main_.HelpFile(), context); }
 
 void OptionForm::CheckRule() {
   const bool tray = Check1->Checked();
@@ -118,9 +118,9 @@ void OptionForm::CheckRule() {
 void OptionForm::RecreateTrayIcon(const forms::MouseEvent& e) {
   const forms::TwipRect size = Check1->Bounds();
   const bool inside = e.x >= 0 && e.x <= size.width && e.y >= 0 && e.y <= size.height;
-  if (e.button != forms::kRightButton || !inside || !main_.ShowInTaskTray) return;
-  tly::DeleteTrayIcon(main_);
-  tly::AddTrayIcon(main_);
+  if (e.button != forms::kRightButton || !inside || !main_.ShowInTaskTray()) return;
+  main_.Tray().Delete();
+  main_.AddTrayIcon();
   MessageBeep(MB_ICONEXCLAMATION);
 }
 
@@ -141,24 +141,24 @@ void OptionForm::Ok() {
   } catch (const NumberedError& e) {
     // Without the settings library the user was told at start that nothing is kept.
     if (settings_available_)
-      forms::ShowMessage(hwnd(), forms::ResourceString(ErrorMessageId(e.number())), L"Tallyra",
+      forms::ShowMessage(hwnd(), forms::ResourceString(ErrorMessageId(e.number())), kProductName,
                          MB_OK | MB_ICONEXCLAMATION);
-    tly::UpdateSystemMenu(main_);
+    main_.UpdateSystemMenu();
   }
   Unload(forms::kCodeUnload);
 }
 
 void OptionForm::Cancel() { Unload(forms::kCodeUnload); }
 
-bool OptionForm::ShowInTaskTray() { return main_.ShowInTaskTray; }
-void OptionForm::SetShowInTaskTray(bool on) { main_.ShowInTaskTray = on; }
-void OptionForm::SetCloseButtonMinimized(bool on) { main_.CloseButtonMinimized = on; }
-void OptionForm::AddTrayIcon() { tly::AddTrayIcon(main_); }
-void OptionForm::DeleteTrayIcon() { tly::DeleteTrayIcon(main_); }
-void OptionForm::UpdateSystemMenu() { tly::UpdateSystemMenu(main_); }
+bool OptionForm::ShowInTaskTray() { return main_.ShowInTaskTray(); }
+void OptionForm::SetShowInTaskTray(bool on) { main_.SetShowInTaskTray(on); }
+void OptionForm::SetCloseButtonMinimized(bool on) { main_.SetCloseButtonMinimized(on); }
+void OptionForm::AddTrayIcon() { main_.AddTrayIcon(); }
+void OptionForm::DeleteTrayIcon() { main_.Tray().Delete(); }
+void OptionForm::UpdateSystemMenu() { main_.UpdateSystemMenu(); }
 
 void OptionForm::ReportStartupFailure() {
-  forms::ShowMessage(hwnd(), forms::ResourceString(kStartupFailedMessage), L"Tallyra",
+  forms::ShowMessage(hwnd(), forms::ResourceString(kStartupFailedMessage), kProductName,
                      MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -1,5 +1,7 @@
 #include "single_instance.h"
 
+#include "window_names.h"
+
 namespace tly {
 namespace {
 
@@ -15,7 +17,7 @@ BOOL CALLBACK FindOpenDialog(HWND hwnd, LPARAM data) {
   wchar_t cls[32] = {};
   GetClassNameW(hwnd, cls, 32);
   if (hwnd != search->main && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) &&
-      lstrcmpW(cls, L"TallyraForm") == 0) {
+      lstrcmpW(cls, kFormClassName) == 0) {
     search->found = hwnd;
     return FALSE;
   }
@@ -33,7 +35,7 @@ void ActivateFirstInstance() {
   // The first instance may still be creating its window.
   HWND main = nullptr;
   for (int attempt = 0; attempt < 50 && main == nullptr; ++attempt) {
-    main = FindWindowW(L"TallyraForm", L"Tallyra");
+    main = FindWindowW(kFormClassName, kProductName);
     if (main == nullptr) Sleep(100);
   }
   if (main == nullptr) return;

@@ -1,35 +1,35 @@
 #include "tly_api.h"
 
-#include <windows.h>
-
-#include <shellapi.h>
-
 #include <cstring>
 
-#include "calculator.h"
+#include "forms/form.h"
 #include "forms/services.h"
+#include "window_names.h"
 
 namespace tly {
 
-void AddTrayIcon(Calculator& calculator) {
-  auto icon = reinterpret_cast<HICON>(SendMessageA(calculator.hwnd(), WM_GETICON, ICON_SMALL, 0));
-  NOTIFYICONDATAA& data = calculator.TrayIconData;
-  data = NOTIFYICONDATAA{};
-  // The first form of the record, in the size it has on this platform.
-  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  data.hWnd = calculator.Picture1->hwnd();
-  data.uID = 1;
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = WM_MOUSEMOVE;
-  data.hIcon = icon;
-  // The product name, filled with blanks; the last byte stays the terminating NUL.
-  std::memset(data.szTip, ' ', sizeof data.szTip - 1);
-  std::memcpy(data.szTip, "Tallyra", 7);
-  forms::NotifyIcon(NIM_ADD, &data);
+TrayIcon::~TrayIcon() {
+  if (added_) Delete();
 }
 
-void DeleteTrayIcon(Calculator& calculator) {
-  forms::NotifyIcon(NIM_DELETE, &calculator.TrayIconData);
+void TrayIcon::Add(HWND main, HWND receiver) {
+  auto icon = reinterpret_cast<HICON>(SendMessageA(main, WM_GETICON, ICON_SMALL, 0));
+  data_ = NOTIFYICONDATAA{};
+  // The first form of the record, in the size it has on this platform.
+  data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data_.hWnd = receiver;
+  data_.uID = 1;
+  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data_.uCallbackMessage = WM_MOUSEMOVE;
+  data_.hIcon = icon;
+  // The tip ends after the product name: trailing blanks would show as a wide empty tip.
+  std::memcpy(data_.szTip, "Tallyra", 7);
+  added_ = forms::NotifyIcon(NIM_ADD, &data_) != FALSE;
+}
+
+void TrayIcon::Delete() {
+  forms::NotifyIcon(NIM_DELETE, &data_);
+  added_ = false;
 }
 
 void BringToForeground(HWND window) {
@@ -41,10 +41,9 @@ void BringToForeground(HWND window) {
                         reinterpret_cast<void*>(static_cast<UINT_PTR>(timeout)), 0);
 }
 
-void UpdateSystemMenu(Calculator& calculator) {
-  HWND window = calculator.hwnd();
+void UpdateSystemMenu(HWND window, bool close_button_minimizes) {
   LONG style = GetWindowLongA(window, GWL_STYLE);
-  if (calculator.CloseButtonMinimized) {
+  if (close_button_minimizes) {
     style &= ~static_cast<LONG>(WS_MINIMIZEBOX);
     HMENU menu = GetSystemMenu(window, FALSE);
     DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
@@ -64,33 +63,8 @@ void UpdateSystemMenu(Calculator& calculator) {
 }
 
 void ApplyUIFont(forms::Form& form) {
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  static_assert(sizeof(OSVERSIONINFOA) == 148, "the record of GetVersionExA");
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  GetVersionExA(&version);
-#pragma GCC diagnostic pop
-  // Windows 95 and NT 4.0 have no MS UI Gothic.
-  const wchar_t* name = (version.dwMajorVersion == 4 && version.dwMinorVersion == 0)
-                            ? L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF"  // ＭＳ Ｐゴシック
-                            : L"MS UI Gothic";
   for (forms::Control* c : form.Controls()) {
-    if (c->HasFont()) c->SetFontName(name);
-  }
-}
-
-void OnTrayNotification(Calculator& calculator, int x) {
-  if (x == WM_LBUTTONDOWN) {
-    calculator.SetState(forms::WindowState::kNormal);
-    calculator.SetVisible(true);
-    BringToForeground(calculator.hwnd());
-  } else if (x == WM_RBUTTONUP) {
-    // A pop-up menu closes when the user clicks elsewhere only if its owner is in front.
-    BringToForeground(calculator.hwnd());
-    POINT at;
-    GetCursorPos(&at);
-    calculator.ShowTaskMenu(at);
+    if (c->HasFont()) c->SetFontName(kUIFontName);
   }
 }
 

@@ -5,29 +5,43 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 namespace tly {
 
 namespace forms {
 class Form;
 }
-class Calculator;
 
-// Adds the main window's icon to the notification area, filling its tray record.
-void AddTrayIcon(Calculator& calculator);
-// Removes it, with the record as it was last filled.
-void DeleteTrayIcon(Calculator& calculator);
+// The main window's icon in the notification area. The record is filled when the icon is
+// added; every delete passes it as it was last filled.
+class TrayIcon {
+ public:
+  TrayIcon() = default;
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+  ~TrayIcon();
+
+  // Shows the small icon of `main`; the shell reports the mouse on it to `receiver` as a
+  // WM_MOUSEMOVE whose x coordinate is the mouse message.
+  void Add(HWND main, HWND receiver);
+  void Delete();
+  const NOTIFYICONDATAA& Record() const { return data_; }
+
+ private:
+  NOTIFYICONDATAA data_{};
+  bool added_ = false;
+};
 
 // Makes `window` the foreground window even when another program holds the foreground lock.
 void BringToForeground(HWND window);
 
-// Shapes the main window's minimise box and system menu for its close-button mode.
-void UpdateSystemMenu(Calculator& calculator);
+// Shapes the minimise box and the system menu of `window` for the close-button mode: without
+// minimise box, Restore and Minimize when the close button minimises; otherwise the default
+// system menu without Maximize and Size.
+void UpdateSystemMenu(HWND window, bool close_button_minimizes);
 
-// Gives every control of `form` the user-interface font of this version of Windows.
+// Gives every control of `form` the user-interface font.
 void ApplyUIFont(forms::Form& form);
-
-// The tray icon's mouse notification, as it reaches the hidden picture box: `x` is the mouse
-// message of the icon.
-void OnTrayNotification(Calculator& calculator, int x);
 
 }  // namespace tly

@@ -8,13 +8,12 @@
 
 #include "form.h"
 #include "services.h"
+#include "window_names.h"
 
 namespace tly::forms {
 namespace {
 
 constexpr wchar_t kControlProperty[] = L"TallyraControl";
-constexpr wchar_t kFrameClass[] = L"TallyraFrame";
-constexpr wchar_t kPictureClass[] = L"TallyraPicture";
 constexpr UINT kRestoreFocus = WM_APP + 1;
 
 RECT PixelRect(const TwipRect& r) {
@@ -26,35 +25,16 @@ int ShiftState() {
   return ((GetKeyState(VK_SHIFT) < 0) ? 1 : 0) | ((GetKeyState(VK_CONTROL) < 0) ? 2 : 0);
 }
 
+}  // namespace
+
 // Routes a frame's control notifications like the form's, and paints nothing of its own.
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   try {
     LRESULT result = 0;
     if (RouteControlMessage(message, wparam, lparam, result)) return result;
   } catch (...) {
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);
-}
-
-}  // namespace
-
-void RegisterFormsClasses(HINSTANCE instance) {
-  static bool registered = false;
-  if (registered) return;
-  registered = true;
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = FrameProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kFrameClass;
-  RegisterClassExW(&wc);
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = kPictureClass;
-  RegisterClassExW(&wc);
 }
 
 bool RouteControlMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
@@ -185,20 +165,22 @@ void Control::SetTop(double top) {
 void Control::SetToolTip(std::wstring_view text) {
   HWND tip = container_.OwnerForm().ToolTipWindow();
   std::wstring copy(text);
-  auto add = [&](HWND tool) {
+  const UINT message = has_tool_tip_ ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW;
+  has_tool_tip_ = true;
+  auto set = [&](HWND tool) {
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     info.hwnd = GetParent(tool);
     info.uId = reinterpret_cast<UINT_PTR>(tool);
     info.lpszText = copy.data();
-    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(tip, message, 0, reinterpret_cast<LPARAM>(&info));
   };
-  add(hwnd_);
+  set(hwnd_);
   // The edit field of a combo box covers most of it.
   COMBOBOXINFO combo{};
   combo.cbSize = sizeof combo;
-  if (GetComboBoxInfo(hwnd_, &combo) && combo.hwndItem != nullptr) add(combo.hwndItem);
+  if (GetComboBoxInfo(hwnd_, &combo) && combo.hwndItem != nullptr) set(combo.hwndItem);
 }
 
 void Control::SetHelpContext(int context) {
@@ -324,7 +306,35 @@ TextBox::TextBox(Container& c, const TwipRect& r, bool read_only)
 
 std::wstring TextBox::Text() const { return WindowText(hwnd_); }
 
-void TextBox::SetText(std::wstring_view text) { SetWindowTextW(hwnd_, std::wstring(text).c_str()); }
+void TextBox::SetText(std::wstring_view text) {
+  SetWindowTextW(hwnd_, std::wstring(text).c_str());
+  if (long_text_tip_) FitLongText();
+}
+
+void TextBox::ShowEndOfLongText(std::wstring_view tip) {
+  long_text_tip_ = tip;
+  SetToolTip(tip);
+}
+
+void TextBox::FitLongText() {
+  const std::wstring text = Text();
+  RECT area{};
+  SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  SIZE size{};
+  UniqueScreenDc dc(GetDC(nullptr));
+  HGDIOBJ old =
+      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc.get(), old);
+  const bool cut = size.cx > area.right - area.left;
+  SetToolTip(cut ? text : *long_text_tip_);
+  if (cut) {
+    // The caret at the end scrolls the end into view: for a number, its exponent.
+    const auto end = static_cast<WPARAM>(text.size());
+    SendMessageW(hwnd_, EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+  }
+}
 
 void TextBox::Select(int start, int length) {
   SendMessageW(hwnd_, EM_SETSEL, static_cast<WPARAM>(start), start + length);
@@ -579,7 +589,7 @@ void VScrollBar::OnScroll(WORD code) {
 
 // ---- PictureBox, Image ----
 
-PictureBox::PictureBox(Container& c, const TwipRect& r) : Control(c, kPictureClass, 0, 0, r) {}
+PictureBox::PictureBox(Container& c, const TwipRect& r) : Control(c, kPictureClassName, 0, 0, r) {}
 
 std::optional<LRESULT> PictureBox::OnOwnMessage(HWND, UINT message, WPARAM, LPARAM lparam) {
   if (message == WM_MOUSEMOVE) {
@@ -599,7 +609,7 @@ void Image::SetPicture(HICON icon) {
 // ---- Frame ----
 
 Frame::Frame(Container& c, const TwipRect& r, std::wstring_view caption)
-    : Control(c, kFrameClass, WS_VISIBLE, WS_EX_CONTROLPARENT, r) {
+    : Control(c, kFrameClassName, WS_VISIBLE, WS_EX_CONTROLPARENT, r) {
   RECT client;
   GetClientRect(hwnd_, &client);
   group_ = CreateWindowExW(0, L"BUTTON", std::wstring(caption).c_str(),

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "owners.h"
+#include "window_names.h"
 
 namespace tly::forms {
 
@@ -23,7 +24,7 @@ struct TwipRect {
 };
 
 struct FontSpec {
-  std::wstring name = L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF";  // ＭＳ Ｐゴシック
+  std::wstring name = kMsPGothic;
   double points = 9;
   bool bold = false;
   bool underline = false;
@@ -70,6 +71,7 @@ class Control {
   double Height() const { return Bounds().height; }
   double Width() const { return Bounds().width; }
 
+  // Sets or replaces the control's tool tip.
   void SetToolTip(std::wstring_view text);
   // F1 on the control opens this topic; 0 uses the container's.
   void SetHelpContext(int context);
@@ -114,6 +116,7 @@ class Control {
                                        UINT_PTR id, DWORD_PTR data);
   FontSpec font_spec_;
   bool font_applied_ = false;
+  bool has_tool_tip_ = false;
   int help_context_ = 0;
   std::vector<HWND> subclassed_;
 };
@@ -148,6 +151,9 @@ class TextBox : public Control {
   void SetText(std::wstring_view text);
   void Select(int start, int length);
   void SelectAll();
+  // For a box whose text may be wider than the box: such a text shows its end, and the tool
+  // tip shows the whole text in place of `tip`.
+  void ShowEndOfLongText(std::wstring_view tip);
 
   KeyEvents keys;
   std::function<void()> on_change, on_click, on_got_focus;
@@ -162,8 +168,10 @@ class TextBox : public Control {
   std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
 
  private:
+  void FitLongText();
   bool read_only_;
   bool validating_ = false;
+  std::optional<std::wstring> long_text_tip_;
 };
 
 class ComboBox : public Control {
@@ -304,7 +312,8 @@ class MenuItem {
   UINT id_;
 };
 
-void RegisterFormsClasses(HINSTANCE instance);
+// The window procedure of the frames' class.
+LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 bool RouteControlMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
 
 }  // namespace tly::forms

@@ -7,11 +7,10 @@
 #include <cwctype>
 
 #include "services.h"
+#include "window_names.h"
 
 namespace tly::forms {
 namespace {
-
-constexpr wchar_t kFormClass[] = L"TallyraForm";
 
 struct DisabledWindows {
   HWND except;
@@ -29,18 +28,30 @@ BOOL CALLBACK DisableOthers(HWND hwnd, LPARAM data) {
 
 }  // namespace
 
+// The window classes of the forms layer, registered once: the forms themselves, the frames
+// and the picture boxes.
 ATOM Form::FormClass() {
   static const ATOM atom = [] {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterFormsClasses(instance);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
-    return RegisterClassExW(&wc);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    struct Class {
+      const wchar_t* name;
+      WNDPROC procedure;
+    };
+    ATOM form = 0;
+    for (Class c : {Class{kFormClassName, WindowProc}, Class{kFrameClassName, FrameWindowProc},
+                    Class{kPictureClassName, DefWindowProcW}}) {
+      WNDCLASSEXW wc{};
+      wc.cbSize = sizeof wc;
+      wc.lpfnWndProc = c.procedure;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+      wc.lpszClassName = c.name;
+      const ATOM registered = RegisterClassExW(&wc);
+      if (form == 0) form = registered;
+    }
+    return form;
   }();
   return atom;
 }
@@ -65,7 +76,7 @@ void Form::Load() {
     style |= WS_MINIMIZEBOX;
   }
   HWND created =
-      CreateWindowExW(ex_style, kFormClass, style_.caption.c_str(), style, CW_USEDEFAULT,
+      CreateWindowExW(ex_style, kFormClassName, style_.caption.c_str(), style, CW_USEDEFAULT,
                       CW_USEDEFAULT, PixelsX(style_.client_width), PixelsY(style_.client_height),
                       nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (created == nullptr) return;
@@ -196,6 +207,22 @@ void Form::SetHeight(double height) {
   GetWindowRect(hwnd_, &r);
   SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, PixelsY(height),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::PlaceOver(const Form& main) {
+  SetLeft(main.Left() + (main.Width() - Width()) / 2);
+  SetTop(main.Top() + (main.Height() - main.ClientHeight()));
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(main.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& area = monitor.rcWork;
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  // The right and bottom edges first, so that a dialog larger than the area shows its caption.
+  const int left = std::max<int>(area.left, std::min<int>(r.left, area.right - (r.right - r.left)));
+  const int top = std::max<int>(area.top, std::min<int>(r.top, area.bottom - (r.bottom - r.top)));
+  if (left != r.left || top != r.top)
+    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 double Form::ClientHeight() const {
@@ -371,73 +398,74 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT routed = 0;
   if (RouteControlMessage(message, wparam, lparam, routed)) return routed;
   switch (message) {
-    case WM_COMMAND:
-      if (lparam == 0 && LOWORD(wparam) == IDCANCEL && style_.escape_closes) {
-        Unload(kCodeUnload);
-        return 0;
-      }
-      if (lparam == 0 && HIWORD(wparam) == 0) {
-        auto it = menu_items_.find(LOWORD(wparam));
-        if (it != menu_items_.end() && it->second->on_click) it->second->on_click();
-      }
-      return 0;
+    case WM_COMMAND: OnCommandMessage(wparam, lparam); return 0;
     case DM_GETDEFID:
       if (default_button_ != nullptr && default_button_->hwnd() != nullptr)
         return MAKELRESULT(GetDlgCtrlID(default_button_->hwnd()), DC_HASDEFID);
       return 0;
     case WM_SIZE: OnResize(); return 0;
-    case WM_ACTIVATE:
-      // The control that had the focus gets it back when the form is activated again.
-      if (LOWORD(wparam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(hwnd_, focus)) last_focus_ = focus;
-      }
-      return DefWindowProcW(hwnd_, message, wparam, lparam);
-    case WM_SETFOCUS: {
-      HWND target =
-          (last_focus_ != nullptr && IsWindow(last_focus_) && IsChild(hwnd_, last_focus_) &&
-           IsWindowEnabled(last_focus_) && IsWindowVisible(last_focus_))
-              ? last_focus_
-              : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-      if (target != nullptr) ::SetFocus(target);
-      return 0;
-    }
+    case WM_ACTIVATE: OnActivateMessage(wparam); break;
+    case WM_SETFOCUS: RestoreFocus(); return 0;
     case WM_CLOSE: Unload(kUserClose); return 0;
     case WM_QUERYENDSESSION: {
       bool cancel = false;
       OnQueryUnload(cancel, kWindowsEnding);
       return cancel ? FALSE : TRUE;
     }
-    case WM_ENDSESSION:
-      // The session ends, or an installer's restart manager closes the program: the unload
-      // steps run now or never, and the window goes so that the program ends by itself.
-      if (wparam != FALSE && !unloading_) {
-        unloading_ = true;
-        OnUnload();
-        DestroyWindow(hwnd_);
-      }
-      return 0;
+    case WM_ENDSESSION: OnEndSession(wparam != FALSE); return 0;
     case WM_PAINT: Paint(); return 0;
-    case WM_HELP: {
-      const auto* info = reinterpret_cast<const HELPINFO*>(lparam);
-      int context = 0;
-      for (HWND h = static_cast<HWND>(info->hItemHandle); h != nullptr && h != hwnd_;
-           h = GetParent(h)) {
-        if (Control* c = Control::FromWindow(h); c != nullptr && c->HelpContext() != 0) {
-          context = c->HelpContext();
-          break;
-        }
-      }
-      OnHelp(context != 0 ? context : style_.help_context);
-      return TRUE;
-    }
+    case WM_HELP: OnHelpMessage(*reinterpret_cast<const HELPINFO*>(lparam)); return TRUE;
     case WM_DESTROY:
       if (style_.quit_on_destroy) PostQuitMessage(0);
       return 0;
-    default: break;
+    default:
+      if (auto r = OnMessage(message, wparam, lparam)) return *r;
+      break;
   }
-  if (auto r = OnMessage(message, wparam, lparam)) return *r;
   return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+void Form::OnCommandMessage(WPARAM wparam, LPARAM lparam) {
+  if (lparam != 0) return;
+  if (LOWORD(wparam) == IDCANCEL && style_.escape_closes) {
+    Unload(kCodeUnload);
+    return;
+  }
+  if (HIWORD(wparam) != 0) return;
+  auto it = menu_items_.find(LOWORD(wparam));
+  if (it != menu_items_.end() && it->second->on_click) it->second->on_click();
+}
+
+void Form::OnActivateMessage(WPARAM wparam) {
+  // The control that had the focus gets it back when the form is activated again.
+  if (LOWORD(wparam) != WA_INACTIVE) return;
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(hwnd_, focus)) last_focus_ = focus;
+}
+
+void Form::RestoreFocus() {
+  const bool last_usable = last_focus_ != nullptr && IsWindow(last_focus_) &&
+                           IsChild(hwnd_, last_focus_) && IsWindowEnabled(last_focus_) &&
+                           IsWindowVisible(last_focus_);
+  HWND target = last_usable ? last_focus_ : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (target != nullptr) ::SetFocus(target);
+}
+
+void Form::OnHelpMessage(const HELPINFO& info) {
+  int context = 0;
+  for (HWND h = static_cast<HWND>(info.hItemHandle); h != nullptr && h != hwnd_; h = GetParent(h)) {
+    if (Control* c = Control::FromWindow(h); c != nullptr && c->HelpContext() != 0) {
+      context = c->HelpContext();
+      break;
+    }
+  }
+  OnHelp(context != 0 ? context : style_.help_context);
+}
+
+void Form::OnEndSession(bool ending) {
+  // The session ends, or an installer's restart manager closes the program: the unload steps
+  // run now or never, and the window goes so that the program ends by itself.
+  if (ending && !unloading_) FinishUnload();
 }
 
 std::optional<LRESULT> Form::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }

@@ -66,6 +66,9 @@ class Form : public Container {
   void SetLeft(double left);
   void SetTop(double top);
   void SetHeight(double height);
+  // Places a dialog over `main`: centred across it, its top at the top of `main`'s client
+  // area, and moved as little as needed to lie inside the work area of `main`'s monitor.
+  void PlaceOver(const Form& main);
   double ClientHeight() const;
   double ClientWidth() const;
 
@@ -77,7 +80,7 @@ class Form : public Container {
   void SetCaption(std::wstring_view caption);
   HICON Icon() const { return style_.icon; }
 
-  // The controls and menus of the form, for ApplyUIFont and the menu routing.
+  // The controls of the form, in tab order.
   const std::vector<Control*>& Controls() const { return controls_; }
   void RegisterControl(Control* c) { controls_.push_back(c); }
   void UnregisterControl(Control* c);
@@ -89,6 +92,9 @@ class Form : public Container {
   static bool PreTranslate(MSG& msg);
   // Gives the focus to the first control after `c`, in tab order, that can take it.
   void FocusAfter(const Control* c);
+  // Gives the focus back to the control that had it when the form was last deactivated, or
+  // else to the first control in tab order, as activating the form does.
+  void RestoreFocus();
   // Runs the access key `key` of the form's captions; false when no caption has it.
   bool HandleAccessKey(wchar_t key);
 
@@ -115,6 +121,10 @@ class Form : public Container {
   static ATOM FormClass();
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnCommandMessage(WPARAM wparam, LPARAM lparam);
+  void OnActivateMessage(WPARAM wparam);
+  void OnHelpMessage(const HELPINFO& info);
+  void OnEndSession(bool ending);
   void Paint();
   void FinishUnload();
   void ReenableOthers();

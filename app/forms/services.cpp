@@ -206,23 +206,4 @@ void ShellOpen(HWND owner, const std::wstring& file) {
     execute(owner, L"open", file.c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
-std::wstring Widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  int length =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), length);
-  return out;
-}
-
-std::string Narrow(std::wstring_view text) {
-  if (text.empty()) return {};
-  int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length,
-                      nullptr, nullptr);
-  return out;
-}
-
 }  // namespace tly::forms

@@ -53,7 +53,4 @@ const VersionInfo& ProgramVersion();
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data);
 void ShellOpen(HWND owner, const std::wstring& file);
 
-std::wstring Widen(std::string_view utf8);
-std::string Narrow(std::wstring_view text);  // UTF-8
-
 }  // namespace tly::forms

@@ -185,54 +185,63 @@ OptionSettings ReadOptionSettings(SettingsStore& store) {
   return o;
 }
 
-void ApplyOptions(const OptionChoices& c, OptionEffects& effects, SettingsStore& store,
-                  std::u16string_view run_key, std::u16string_view program_path) {
-  const bool tray = c.tray;
-  if (tray && !effects.ShowInTaskTray()) effects.AddTrayIcon();
-  if (!tray && effects.ShowInTaskTray()) effects.DeleteTrayIcon();
-  effects.SetShowInTaskTray(tray);
-  effects.SetCloseButtonMinimized(c.close_minimizes && tray);
+namespace {
 
-  // Registering and unregistering go on past any failure; only a start-up entry that can be
-  // written under neither root is reported.
+// Tray mode and close-minimises take effect in the running window at once.
+void ApplyWindowModes(const OptionChoices& c, OptionEffects& effects) {
+  if (c.tray && !effects.ShowInTaskTray()) effects.AddTrayIcon();
+  if (!c.tray && effects.ShowInTaskTray()) effects.DeleteTrayIcon();
+  effects.SetShowInTaskTray(c.tray);
+  effects.SetCloseButtonMinimized(c.close_minimizes && c.tray);
+}
+
+// Writes the start-up entry under the machine's root, or else the user's; returns the root it
+// went to. An entry that neither takes is reported, and 0 returned; any other failure leaves
+// the root that was being tried.
+std::uint32_t RegisterAtStartup(SettingsStore& store, std::u16string_view run_key,
+                                std::u16string_view program_path, OptionEffects& effects) {
   std::uint32_t root = 0;
-  if (c.startup && tray) {
+  try {
+    store.SetDefaultSection(false);
+    root = kHkeyLocalMachine;
+    store.SetRootKey(root);
+    store.Set(run_key, kProductName, SettingValue::String(program_path));
+  } catch (const NumberedError& e) {
+    if (e.number() != err::kRegistry) return root;
     try {
-      store.SetDefaultSection(false);
-      root = kHkeyLocalMachine;
+      root = kHkeyCurrentUser;
       store.SetRootKey(root);
       store.Set(run_key, kProductName, SettingValue::String(program_path));
-    } catch (const NumberedError& e) {
-      if (e.number() == err::kRegistry) {
-        try {
-          root = kHkeyCurrentUser;
-          store.SetRootKey(root);
-          store.Set(run_key, kProductName, SettingValue::String(program_path));
-        } catch (const NumberedError& again) {
-          if (again.number() == err::kRegistry) {
-            root = 0;
-            effects.ReportStartupFailure();
-          }
-        }
+    } catch (const NumberedError& again) {
+      if (again.number() == err::kRegistry) {
+        root = 0;
+        effects.ReportStartupFailure();
       }
-    }
-  } else {
-    root = static_cast<std::uint32_t>(
-        ReadLong(store, kAppKey, u"hKeyStartUp", INT32_MIN, INT32_MAX).value_or(0));
-    if (root != 0) {
-      try {
-        store.SetDefaultSection(false);
-        store.SetRootKey(root);
-        store.Delete(run_key, kProductName);
-      } catch (const NumberedError&) {
-      }
-      root = 0;
     }
   }
+  return root;
+}
 
+// Removes the entry from the root it was last written under, whatever fails; returns 0.
+std::uint32_t UnregisterAtStartup(SettingsStore& store, std::u16string_view run_key) {
+  const auto root = static_cast<std::uint32_t>(
+      ReadLong(store, kAppKey, u"hKeyStartUp", INT32_MIN, INT32_MAX).value_or(0));
+  if (root != 0) {
+    try {
+      store.SetDefaultSection(false);
+      store.SetRootKey(root);
+      store.Delete(run_key, kProductName);
+    } catch (const NumberedError&) {
+    }
+  }
+  return 0;
+}
+
+// Stores the options; a saving option switched off deletes what it had saved.
+void StoreOptions(const OptionChoices& c, SettingsStore& store, std::uint32_t startup_root) {
   store.SetDefaultSection(true);
-  store.Set(kAppKey, u"hKeyStartUp", SettingValue::Long(static_cast<std::int32_t>(root)));
-  store.Set(kAppKey, u"Minimized", SettingValue::Boolean(c.start_minimized && tray));
+  store.Set(kAppKey, u"hKeyStartUp", SettingValue::Long(static_cast<std::int32_t>(startup_root)));
+  store.Set(kAppKey, u"Minimized", SettingValue::Boolean(c.start_minimized && c.tray));
   if (ReadBoolean(store, kAppKey, u"SaveVariable", false) && !c.save_variables) {
     for (int n = 257; n <= 282; ++n) DeleteIfThere(store, kVariables, RegisterKey(n));
   }
@@ -243,6 +252,17 @@ void ApplyOptions(const OptionChoices& c, OptionEffects& effects, SettingsStore&
     DeleteIfThere(store, kFormation, u"ListCount");
   }
   store.Set(kAppKey, u"SaveFormation", SettingValue::Boolean(c.save_history));
+}
+
+}  // namespace
+
+void ApplyOptions(const OptionChoices& c, OptionEffects& effects, SettingsStore& store,
+                  std::u16string_view run_key, std::u16string_view program_path) {
+  ApplyWindowModes(c, effects);
+  const std::uint32_t root = c.startup && c.tray
+                                 ? RegisterAtStartup(store, run_key, program_path, effects)
+                                 : UnregisterAtStartup(store, run_key);
+  StoreOptions(c, store, root);
   effects.UpdateSystemMenu();
 }
 

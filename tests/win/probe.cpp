@@ -1,5 +1,4 @@
-// A small outside observer of the running program, for the end-to-end tests and the start-up
-// benchmark:
+// A small outside observer of the running program, for the end-to-end tests:
 //   tallyra-probe text                 prints the formula and result boxes of the main window
 //   tallyra-probe values               prints the value boxes of the variables panel, one a line
 //   tallyra-probe wait [seconds]       waits until the main window exists
@@ -8,18 +7,18 @@
 //                                      and presses OK
 //   tallyra-probe foreground           prints the caption of the foreground window
 //   tallyra-probe rect                 prints the main window's rectangle: x y width height
-//   tallyra-probe startup N PROGRAM... starts each program N times, timing each start until
-//                                      the program waits for input; prints the medians in ms
+//   tallyra-probe tray MESSAGE         sends the tray icon's notification of a mouse message
+//                                      (513 left press, 517 right release), as the shell does
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
+
+#include "window_names.h"
 
 namespace {
 
-HWND FindMainWindow() { return FindWindowW(L"TallyraForm", L"Tallyra"); }
+HWND FindMainWindow() { return FindWindowW(tly::kFormClassName, tly::kProductName); }
 
 // The text of a control of another process: GetWindowText would read only captions there.
 std::wstring Text(HWND hwnd) {
@@ -91,34 +90,6 @@ int Wait(double seconds) {
   return 1;
 }
 
-double StartOnce(const std::wstring& program) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring command = L"\"" + program + L"\"";
-  LARGE_INTEGER frequency, start, ready;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi))
-    return -1;
-  WaitForInputIdle(pi.hProcess, 20000);
-  QueryPerformanceCounter(&ready);
-  // Close the program's windows as the user would and let it end.
-  EnumThreadWindows(
-      pi.dwThreadId,
-      [](HWND hwnd, LPARAM) -> BOOL {
-        PostMessageW(hwnd, WM_CLOSE, 0, 0);
-        return TRUE;
-      },
-      0);
-  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return 1000.0 * static_cast<double>(ready.QuadPart - start.QuadPart) /
-         static_cast<double>(frequency.QuadPart);
-}
-
 BOOL CALLBACK BoxText(HWND hwnd, LPARAM data) {
   wchar_t cls[32] = {};
   GetClassNameW(hwnd, cls, 32);
@@ -143,18 +114,6 @@ int Dismiss(double seconds) {
   return 1;
 }
 
-int Startup(int runs, int argc, wchar_t** argv) {
-  for (int p = 0; p < argc; ++p) {
-    std::vector<double> times;
-    StartOnce(argv[p]);  // warm the file cache once
-    for (int i = 0; i < runs; ++i) times.push_back(StartOnce(argv[p]));
-    std::sort(times.begin(), times.end());
-    std::printf("%s median %.1f ms (min %.1f, max %.1f, %d runs)\n", Utf8(argv[p]).c_str(),
-                times[times.size() / 2], times.front(), times.back(), runs);
-  }
-  return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -176,15 +135,21 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     return 0;
   }
+  if (command == L"tray" && argc > 2) {
+    // The icon reports to the main window's hidden picture box.
+    HWND picture = FindWindowExW(FindMainWindow(), nullptr, tly::kPictureClassName, nullptr);
+    if (picture == nullptr) return 1;
+    PostMessageW(picture, WM_MOUSEMOVE, 0, MAKELPARAM(_wtoi(argv[2]), 0));
+    return 0;
+  }
   if (command == L"foreground") {
     wchar_t caption[256] = {};
     GetWindowTextW(GetForegroundWindow(), caption, 256);
     std::printf("%s\n", Utf8(caption).c_str());
     return 0;
   }
-  if (command == L"startup" && argc > 3) return Startup(_wtoi(argv[2]), argc - 3, argv + 3);
   std::fprintf(stderr,
                "usage: tallyra-probe text | values | wait [s] | close | dismiss [s] | foreground | "
-               "startup N PROGRAM...\n");
+               "rect | tray MESSAGE\n");
   return 2;
 }

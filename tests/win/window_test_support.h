@@ -1,12 +1,17 @@
 // Helpers for the tests that drive the real windows under Wine.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "calculator.h"
 #include "forms/form.h"
 #include "forms/services.h"
+#include "memory_settings.h"
 
 namespace tly::testing {
 
@@ -24,8 +29,6 @@ inline void Pump() {
     Sleep(10);
   }
 }
-
-inline std::wstring WindowText(HWND hwnd) { return forms::WindowText(hwnd); }
 
 inline int ClientHeightPixels(HWND hwnd) {
   RECT r;
@@ -57,5 +60,31 @@ inline void SetClipboardText(const std::wstring& text) {
   }
   CloseClipboard();
 }
+
+// The main window over settings in memory: Start() loads and shows it; at the end of the test
+// it unloads as Exit does.
+class WindowTest : public ::testing::Test {
+ protected:
+  void Start() {
+    calc = std::make_unique<Calculator>(engine, LoadIconW(nullptr, IDI_APPLICATION), [this] {
+      return std::make_unique<SharedSettings>(settings);
+    });
+    calc->Load();
+    calc->Show();
+    Pump();
+  }
+  void Exit() {
+    calc->mnuFileEnd->on_click();
+    Pump();
+  }
+  void TearDown() override {
+    if (calc && calc->IsLoaded()) Exit();
+  }
+  SettingValue& App(std::u16string_view name) { return settings.App(u"", name); }
+
+  MemorySettings settings;
+  Tly engine;
+  std::unique_ptr<Calculator> calc;
+};
 
 }  // namespace tly::testing
