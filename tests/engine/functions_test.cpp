@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
 
 #include "engine_helpers.h"
 
@@ -194,68 +193,69 @@ TEST(Clock, NowReadsTheLocalTime) {
   EXPECT_EQ(Evaluate(t, "ymd(now(0), 4)"), 18);
 }
 
-TEST(Random, UniformValuesAreSinglesInTheUnitInterval) {
+// Mean and standard deviation of `draws` evaluations of `formula`, and the correlation of
+// each odd draw with the even one after it.
+struct Sample {
+  double mean, deviation, pair_correlation;
+};
+
+Sample Draw(const char* formula, int draws) {
   Tly t;
-  t.SeedRandom(12345);
-  std::set<float> seen;
-  for (int i = 0; i < 10000; ++i) {
-    float u = t.NextUniform();
-    ASSERT_GE(u, 0.0f);
-    ASSERT_LT(u, 1.0f);
-    seen.insert(u);
+  t.SeedRandom(20240229);
+  t.CompileFormula(testing::Widen(formula));
+  double sum = 0, squares = 0, pair_sum = 0, previous = 0;
+  for (int i = 0; i < draws; ++i) {
+    const double x = t.EvaluateFormula();
+    sum += x;
+    squares += x * x;
+    if (i % 2 == 1) pair_sum += previous * x;
+    previous = x;
   }
-  EXPECT_GT(seen.size(), 9990u);  // no short cycle
+  const double mean = sum / draws, variance = squares / draws - mean * mean;
+  const double pair_covariance = pair_sum / (draws / 2) - mean * mean;
+  return {mean, std::sqrt(variance), pair_covariance / variance};
 }
 
-TEST(Random, SameSeedSameSequence) {
-  Tly a, b;
-  a.SeedRandom(7);
-  b.SeedRandom(7);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(Evaluate(a, "rnd(0, 10)"), Evaluate(b, "rnd(0, 10)"));
-  Tly c;
-  c.SeedRandom(8);
-  EXPECT_NE(Evaluate(a, "rnd(0, 1)"), Evaluate(c, "rnd(0, 1)"));
-}
+// Bounds of five standard errors over 200 000 draws: a sound generator leaves them with a
+// probability below one in a million, a wrong scale, shift or pairing by far.
+constexpr int kDraws = 200000;
+const double kFiveStandardErrors = 5 / std::sqrt(double{kDraws});
 
-TEST(Random, RndScalesTheUniformValue) {
-  Tly t, reference;
-  t.SeedRandom(99);
-  reference.SeedRandom(99);
-  double u = reference.NextUniform();
-  EXPECT_EQ(Evaluate(t, "rnd(5, 1)"), 5 + u * (1 - 5));
+TEST(Random, RndIsUniformBetweenItsBounds) {
+  // Uniform on [2, 5): mean 3.5, deviation 3 / sqrt(12). The sample deviation's standard
+  // error is 3 / (2 sqrt(15 n)), from the fourth central moment 3^4 / 80.
+  const Sample s = Draw("rnd(2, 5)", kDraws);
+  EXPECT_NEAR(s.mean, 3.5, 3 / std::sqrt(12.0) * kFiveStandardErrors);
+  EXPECT_NEAR(s.deviation, 3 / std::sqrt(12.0), 3 / (2 * std::sqrt(15.0)) * kFiveStandardErrors);
+  EXPECT_NEAR(s.pair_correlation, 0, kFiveStandardErrors * std::sqrt(2.0));
+  Tly t;
   for (int i = 0; i < 1000; ++i) {
-    double r = Evaluate(t, "rnd(5, 1)");
+    const double r = Evaluate(t, "rnd(5, 1)");
     ASSERT_GT(r, 1);
     ASSERT_LE(r, 5);
   }
 }
 
-TEST(Random, NrndUsesBothHalvesOfOnePairAcrossFormulas) {
-  Tly t, reference;
-  t.SeedRandom(2024);
-  reference.SeedRandom(2024);
-  double u1 = reference.NextUniform(), u2 = reference.NextUniform();
-  double radius = std::sqrt(-2 * std::log(1 - u1)), angle = u2 * 6.28318530717958;
-  EXPECT_EQ(Evaluate(t, "nrnd(0, 1)"), radius * std::cos(angle));
-  EXPECT_EQ(Evaluate(t, "nrnd(10, 2)"), 2 * radius * std::sin(angle) + 10);
-  // The third call draws a new pair: the next two uniform values.
-  double u3 = reference.NextUniform(), u4 = reference.NextUniform();
-  EXPECT_EQ(Evaluate(t, "nrnd(0, 1)"),
-            std::sqrt(-2 * std::log(1 - u3)) * std::cos(u4 * 6.28318530717958));
+TEST(Random, NrndIsNormalWithItsMeanAndDeviation) {
+  // The standard error of the mean is s / sqrt(n), of the deviation s / sqrt(2 n). The two
+  // halves of one Box-Muller pair are independent: uncorrelated.
+  const Sample s = Draw("nrnd(10, 2)", kDraws);
+  EXPECT_NEAR(s.mean, 10, 2 * kFiveStandardErrors);
+  EXPECT_NEAR(s.deviation, 2, 2 * kFiveStandardErrors / std::sqrt(2.0));
+  EXPECT_NEAR(s.pair_correlation, 0, kFiveStandardErrors * std::sqrt(2.0));
 }
 
-TEST(Random, ProgramsWithoutRandomFunctionsRepeatExactly) {
-  Tly t;
-  t.SeedRandom(1);
-  for (const char* f : {"sin(1)^2+cos(1)^2", "gammainc(3, 10) * besselj(2, 1)",
-                        "var(1, 2, 3) + date(2020, 2, 29)", "loop(1, 50, 1, z * 2)"}) {
-    t.CompileFormula(testing::Widen(f));
-    double first = t.EvaluateFormula();
-    EXPECT_EQ(Bits(t.EvaluateFormula()), Bits(first)) << f;
+TEST(Random, SameSeedSameSequenceAcrossFormulas) {
+  Tly a, b;
+  a.SeedRandom(7);
+  b.SeedRandom(7);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Evaluate(a, "rnd(0, 10)"), Evaluate(b, "rnd(0, 10)"));
+    EXPECT_EQ(Evaluate(a, "nrnd(0, 1)"), Evaluate(b, "nrnd(0, 1)"));
   }
-  t.CompileFormula(u"rnd(0, 1)");
-  double first = t.EvaluateFormula();
-  EXPECT_NE(t.EvaluateFormula(), first);
+  Tly c;
+  c.SeedRandom(8);
+  EXPECT_NE(Evaluate(a, "rnd(0, 1)"), Evaluate(c, "rnd(0, 1)"));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <map>
 
 #include "engine_helpers.h"
-#include "higher_math.h"
 
 namespace tly {
 namespace {
@@ -163,15 +162,6 @@ TEST(SpecialFunctions, BesselStartOrderBeyondTheCounterIsAnOverflow) {
   Tly t;
   EXPECT_EQ(ErrorOf([&] { Evaluate(t, "besselj(32767, 32767)"); }), 6);
   EXPECT_EQ(ErrorOf([&] { Evaluate(t, "bessely(32760, 32760)"); }), 6);
-}
-
-TEST(SpecialFunctions, RoutinesMatchTheirFormulaFunctions) {
-  Tly t;
-  EXPECT_EQ(Evaluate(t, "gammaln(7.5)"), LogGamma(7.5));
-  EXPECT_EQ(Evaluate(t, "gammainc(2, 3)"), GammaP(2, 3));
-  EXPECT_EQ(Evaluate(t, "betainc(0.4, 2, 3)"), BetaI(0.4, 2, 3));
-  EXPECT_EQ(Evaluate(t, "besselj(2.5, 3)"), Bessel(0, 2.5, 3));
-  EXPECT_EQ(Evaluate(t, "bessely(2.5, 3)"), Bessel(1, 2.5, 3));
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
+#include "compiler.h"
 #include "engine_helpers.h"
 
 namespace tly {
@@ -83,21 +85,17 @@ TEST(Evaluate, LoopLeavesTheFirstValuePastTheEndInZ) {
                  Case{"loop(10, 1, -3, z)", -2}, Case{"loop(5, 1, 1, z)", 5}}) {
     Tly t;
     Evaluate(t, c.formula);
-    EXPECT_EQ(t.Register(26), c.z) << c.formula;
+    EXPECT_EQ(t.Register(kLoopVariableIndex), c.z) << c.formula;
   }
 }
 
-TEST(Evaluate, LoopAccumulatesThroughARegister) {
-  Tly t;
-  Evaluate(t, "a = 0");
-  EXPECT_EQ(Evaluate(t, "loop(1, 10, 1, mem(0, a + z))"), 55);
-  EXPECT_EQ(t.Register(1), 55);
-}
-
 TEST(Evaluate, LoopThatNeverRunsYieldsTheSlotAboveTheStep) {
-  // The slot just above the step held 5 earlier in the same evaluation.
+  // The slot just above the step held 5 earlier in the same evaluation, pushed by a pair
+  // that the translation fuses.
   Tly t;
   EXPECT_EQ(Evaluate(t, "(1+(2+(3+(4+5))))*0 + loop(5, 1, 1, z)"), 5);
+  t.SetRegister(24, 7);
+  EXPECT_EQ(Evaluate(t, "(1+(2+(3+(4+x))))*0 + loop(5, 1, 1, z)"), 7);
   EXPECT_EQ(Evaluate(t, "loop(5, 1, 1, z)"), 0);
 }
 
@@ -111,27 +109,19 @@ TEST(Evaluate, AssignmentAndRegisterFunctions) {
   EXPECT_EQ(Evaluate(t, "b = a = 1"), 1);
   EXPECT_EQ(t.Register(1), 1);
   EXPECT_EQ(t.Register(2), 1);
-  EXPECT_EQ(Evaluate(t, "(a) = 5"), 5);
-  EXPECT_EQ(t.Register(1), 5);
+  EXPECT_EQ(Evaluate(t, "loop(1, 10, 1, mem(0, a + z))"), 56);
+  EXPECT_EQ(t.Register(1), 56);
   // Not assignments: these compare.
-  EXPECT_EQ(Evaluate(t, "2*a = 10"), -1);
+  EXPECT_EQ(Evaluate(t, "2*a = 112"), -1);
   EXPECT_EQ(Evaluate(t, "-a = 5"), 0);
   EXPECT_EQ(Evaluate(t, "&ans = 0"), -1);
-  EXPECT_EQ(t.Register(1), 5);
-  EXPECT_EQ(t.Register(0), 0);  // the evaluator never writes &ans
-}
-
-TEST(Evaluate, ReadsRegistersAndAns) {
-  Tly t;
-  t.SetRegister(0, 3);
+  EXPECT_EQ(t.Register(1), 56);
+  EXPECT_EQ(t.Register(kAnsIndex), 0);  // the engine never writes &ans
+  t.SetRegister(kAnsIndex, 3);
   t.SetRegister(24, 2);
   EXPECT_EQ(Evaluate(t, "&ans*2 + x"), 8);
-}
-
-TEST(Evaluate, FailedEvaluationKeepsEarlierRegisterWrites) {
-  Tly t;
   EXPECT_EQ(ErrorOf([&] { Evaluate(t, "mem(0, 5) + 1/0"); }), 11);
-  EXPECT_EQ(t.Register(1), 5);
+  EXPECT_EQ(t.Register(1), 5);  // a failed evaluation keeps its register writes
 }
 
 TEST(Evaluate, SameProgramTwiceGivesTheSameResult) {
@@ -142,6 +132,48 @@ TEST(Evaluate, SameProgramTwiceGivesTheSameResult) {
   t.CompileFormula(u"a = a + 1");
   EXPECT_EQ(t.EvaluateFormula(), 1);
   EXPECT_EQ(t.EvaluateFormula(), 2);  // it writes a register it reads
+}
+
+// The translation: a push and the operator after it become one instruction, unless a jump
+// goes on at the operator.
+TEST(Translate, FusesAPushWithTheOperatorAfterIt) {
+  struct Case {
+    const char* formula;
+    std::vector<Op> ops;
+  };
+  const Case cases[] = {
+      {"1+2*3", {Op::kPushNumber, Op::kPushNumber, Op::kMultiplyNumber, Op::kAdd, Op::kExit}},
+      {"x^2-y/x",
+       {Op::kPushRegister, Op::kSquare, Op::kPushRegister, Op::kDivideRegister, Op::kSubtract,
+        Op::kExit}},
+      {"sin(x)^3", {Op::kPushRegister, Op::kCall1, Op::kPowerNumber, Op::kExit}},
+      {"max(1,x)", {Op::kPushNumber, Op::kPushRegister, Op::kCall, Op::kExit}},
+      // The else branch starts at the push of 0, the slot after it ends the "if".
+      {"if(1,2)+3",
+       {Op::kPushNumber, Op::kIf, Op::kPushNumber, Op::kEndBranch, Op::kPushNumber, Op::kEndBranch,
+        Op::kAddNumber, Op::kExit}},
+      {"<5", {Op::kPushNumber, Op::kRelation, Op::kExit}},
+  };
+  for (const Case& c : cases) {
+    Tly t;
+    t.CompileFormula(Widen(c.formula));
+    std::vector<Op> ops;
+    for (const Instruction& in : t.executable().code) ops.push_back(in.op);
+    EXPECT_EQ(ops, c.ops) << c.formula;
+  }
+}
+
+// The machine runs against any State: an evaluation against a copy leaves the original alone.
+TEST(Machine, RunsAgainstTheStateItIsGiven) {
+  Program program;
+  CompileFormula(u"a = a + 1", program);
+  Executable executable;
+  Translate(program, executable);
+  State original;
+  State copy = original;
+  EXPECT_EQ(Execute(program, executable, copy), 1);
+  EXPECT_EQ(Execute(program, executable, copy), 2);
+  EXPECT_EQ(original.registers[1], 0);
 }
 
 using testing::ErrorCase;
@@ -226,11 +258,6 @@ TEST(Evaluate, EndlessLoopsEndInAnError) {
   t.SetLoopPassLimit(1000);
   EXPECT_EQ(Evaluate(t, "loop(1, 1000, 1, z)"), 1000);
   EXPECT_EQ(ErrorOf([&] { Evaluate(t, "loop(1, 1001, 1, z)"); }), 16);
-}
-
-TEST(Evaluate, EvaluatingBeforeAnyCompileYieldsZero) {
-  Tly t;
-  EXPECT_EQ(t.EvaluateFormula(), 0);
 }
 
 }  // namespace
