@@ -13,14 +13,4 @@ double Pow(double a, double b) {
   return Checked(libm::Pow(a, b));
 }
 
-double Sqrt(double x) {
-  if (x < 0) Raise(err::kInvalidArgument);
-  return std::sqrt(x);
-}
-
-double Ln(double x) {
-  if (x <= 0) Raise(err::kInvalidArgument);
-  return libm::Log(x);
-}
-
 }  // namespace tly

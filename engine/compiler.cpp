@@ -74,7 +74,6 @@ int Compiler::EmitSlot(int c, double value, SourceSpan where) {
   if (index + 1 >= program_.slots.size()) Fail(err::kTooComplex);
   program_.slots[index] = {static_cast<std::int16_t>(c), value};
   program_.spans[index] = where;
-  if (const Keyword* k = KeywordOfCode(c); k != nullptr && k->varies) program_.varies = true;
   return output_index_++;
 }
 
@@ -173,6 +172,7 @@ void Compiler::ParseOperand() {
   ParsePrimary();
 
   const Keyword* keyword = KeywordOfCode(f);
+  if (keyword != nullptr && keyword->varies) program_.varies = true;
   if (keyword == nullptr) {
     // An operator or punctuation token in this position takes no further arguments.
     program_.stray_slots.push_back(EmitSlot(f, 0, where));

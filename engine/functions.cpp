@@ -230,10 +230,6 @@ double Nrnd(State& state, double m, double s) {
 
 // ---- lists ----
 
-namespace {
-
-enum class ListKind { kSum, kAvg, kMin, kMax, kVar, kStd, kProd, kGeo, kHar };
-
 // The running value starts at the last argument and takes the others from the last but one
 // back to the first.
 double List(ListKind kind, const double* x, int n) {
@@ -280,18 +276,6 @@ double List(ListKind kind, const double* x, int n) {
   }
 }
 
-}  // namespace
-
-double Sum(const double* x, int n) { return List(ListKind::kSum, x, n); }
-double Avg(const double* x, int n) { return List(ListKind::kAvg, x, n); }
-double Min(const double* x, int n) { return List(ListKind::kMin, x, n); }
-double Max(const double* x, int n) { return List(ListKind::kMax, x, n); }
-double Var(const double* x, int n) { return List(ListKind::kVar, x, n); }
-double Std(const double* x, int n) { return List(ListKind::kStd, x, n); }
-double Prod(const double* x, int n) { return List(ListKind::kProd, x, n); }
-double Geo(const double* x, int n) { return List(ListKind::kGeo, x, n); }
-double Har(const double* x, int n) { return List(ListKind::kHar, x, n); }
-
 // Horner's rule from the last coefficient: x^p (c0 + c1 x^s + ... + ck x^(ks)).
 double Series(const double* a, int n) {
   const double x = a[0], p = a[1], s = a[2];
@@ -303,18 +287,7 @@ double Series(const double* a, int n) {
   return Mul(Pow(x, p), v);
 }
 
-double Sin(double x) { return libm::Sin(x); }
-double Cos(double x) { return libm::Cos(x); }
-double Tan(double x) { return Checked(libm::Tan(x)); }
 double Acos(double x) { return kHalfPi - Asin(x); }
-double Atan(double x) { return libm::Atan(x); }
-double Abs(double x) { return std::fabs(x); }
-double Int(double x) { return std::floor(x); }
-double SgnFn(double x) { return Sgn(x); }
-double Rad(double x) { return Mul(x, kDegree); }
-double Deg(double x) { return Div(x, kDegree); }
-double Rcp(double x) { return Div(1, x); }
-double Hypot(double a, double b) { return Sqrt(Add(Mul(a, a), Mul(b, b))); }
 double Npr(double n, double r) { return Permutations(n, r, false); }
 double Ncr(double n, double r) { return Permutations(n, r, true); }
 double GcdFn(double a, double b) { return std::fabs(Gcd(a, b)); }

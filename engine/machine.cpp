@@ -11,12 +11,17 @@ namespace tly {
 namespace {
 
 // The operand stack of one evaluation: slots 0 ... M, all 0 at the start. Short formulas keep
-// it on the machine stack; longer ones get one allocation.
+// it on the machine stack; longer ones get one allocation. Only a loop reads a slot above the
+// top; without one, every slot but 0 is written before it is read, and only slot 0 is cleared.
 class OperandStack {
  public:
-  explicit OperandStack(int top) : top_(top) {
+  OperandStack(int top, bool reads_above_top) : top_(top) {
     if (top_ < kInline) {
       data_ = inline_;
+      if (!reads_above_top) {
+        inline_[0] = 0;
+        return;
+      }
       // Whole blocks of eight: fixed-size stores, where a plain loop becomes a "rep stos"
       // whose start-up costs more than the rest of a short evaluation.
       for (int i = 0; i <= top_; i += kBlock) std::memset(inline_ + i, 0, sizeof(double) * kBlock);
@@ -101,8 +106,8 @@ std::int32_t IntRemainder(double a, double b) {
   REDISPATCH()
 
 double Execute(const Program& program, const Executable& executable, State& state) {
-  if (executable.code.empty()) return 0;  // an empty program leaves the zeroed stack's slot 1
-  OperandStack stack(executable.stack_top);
+  if (executable.length == 0) return 0;  // an empty program leaves the zeroed stack's slot 1
+  OperandStack stack(executable.stack_top, executable.has_loop);
   double* const data = stack.data();
   const int top = stack.top();
   const Instruction* const code = executable.code.data();

@@ -67,10 +67,13 @@ struct Instruction {
   FunctionImpl function = nullptr;
 };
 
-// A translated program; no instructions for an empty one, whose value is 0.
+// A translated program: instructions 0 ... length - 1 of `code`; none for an empty program,
+// whose value is 0.
 struct Executable {
-  std::vector<Instruction> code;
+  std::vector<Instruction> code;  // storage, reused from one translation to the next
+  int length = 0;
   int stack_top = 0;
+  bool has_loop = false;
   std::vector<std::int32_t> instruction_of_slot;  // translation scratch, kept for its storage
 };
 

@@ -14,7 +14,7 @@ void Tly::SeedRandomFromClock() {
 }
 
 void Tly::CompileFormula(std::u16string_view text) {
-  executable_.code.clear();
+  executable_.length = 0;
   tly::CompileFormula(text, program_);
   Translate(program_, executable_);
 }
@@ -35,7 +35,7 @@ Preview Tly::PreviewFormula(std::u16string_view text) const {
     preview.kind = Preview::Kind::kValue;
   } catch (const NumberedError& e) {
     // An evaluation raises error 16 only when its loops run out of passes.
-    const bool out_of_passes = e.number() == err::kTooComplex && !executable.code.empty();
+    const bool out_of_passes = e.number() == err::kTooComplex && executable.length > 0;
     if (!out_of_passes) {
       preview.kind = Preview::Kind::kError;
       preview.error = e;

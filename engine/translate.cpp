@@ -1,36 +1,14 @@
 // Slots to instructions: each slot's case and operand decoded once, and the common pairs of a
 // push and an operator fused into one instruction.
+#include <array>
+
 #include "codes.h"
 #include "machine.h"
 
 namespace tly {
 namespace {
 
-constexpr bool IsJump(int c) {
-  return c == code::kIf || c == code::kEndBranch || c == code::kLoop || c == code::kLoopBack;
-}
-
-// The slot after jump target `target`, which is where a jump goes on.
-int SlotAfter(double target) { return static_cast<int>(target) + 1; }
-
-struct Fused {
-  Op with_number;
-  Op with_register;
-};
-
-// The operators that fuse with a push before them.
-constexpr bool Fusable(int c, Fused& fused) {
-  switch (c) {
-    case code::kAdd: fused = {Op::kAddNumber, Op::kAddRegister}; return true;
-    case code::kSubtract: fused = {Op::kSubtractNumber, Op::kSubtractRegister}; return true;
-    case code::kMultiply: fused = {Op::kMultiplyNumber, Op::kMultiplyRegister}; return true;
-    case code::kDivide: fused = {Op::kDivideNumber, Op::kDivideRegister}; return true;
-    case code::kPower: fused = {Op::kPowerNumber, Op::kPowerRegister}; return true;
-    default: return false;
-  }
-}
-
-Op OpOfSlot(int c) {
+constexpr Op OpOfCode(int c) {
   switch (c) {
     case code::kNumber: return Op::kPushNumber;
     case code::kRegister: return Op::kPushRegister;
@@ -61,78 +39,126 @@ Op OpOfSlot(int c) {
     default:
       if (code::IsRelationToken(c)) return Op::kRelation;
       if (const Keyword* k = KeywordOfCode(c); k != nullptr && k->function != nullptr)
-        return Op::kCall;
+        return k->max_operands == 1 ? Op::kCall1 : Op::kCall;
       return Op::kNoAction;  // punctuation, and the end code inside a program
   }
 }
+
+// What a push followed by slot code `c` fuses into: {with a number, with a register}, or
+// kExit for a code that does not fuse.
+struct Fused {
+  Op with_number = Op::kExit;
+  Op with_register = Op::kExit;
+};
+
+constexpr Fused FusedWith(int c) {
+  switch (c) {
+    case code::kAdd: return {Op::kAddNumber, Op::kAddRegister};
+    case code::kSubtract: return {Op::kSubtractNumber, Op::kSubtractRegister};
+    case code::kMultiply: return {Op::kMultiplyNumber, Op::kMultiplyRegister};
+    case code::kDivide: return {Op::kDivideNumber, Op::kDivideRegister};
+    case code::kPower: return {Op::kPowerNumber, Op::kPowerRegister};
+    default: return {};
+  }
+}
+
+struct CodeInfo {
+  Op op;
+  Fused fused;
+  bool jump;
+};
+
+constexpr auto kCodeInfo = [] {
+  std::array<CodeInfo, code::kCodeCount> info{};
+  for (int c = 0; c < code::kCodeCount; ++c) {
+    const bool jump =
+        c == code::kIf || c == code::kEndBranch || c == code::kLoop || c == code::kLoopBack;
+    info[static_cast<std::size_t>(c)] = {OpOfCode(c), FusedWith(c), jump};
+  }
+  return info;
+}();
+
+const CodeInfo& InfoOf(const Slot& s) { return kCodeInfo[static_cast<std::uint8_t>(s.code)]; }
+
+// The slot after jump target `target`, which is where a jump goes on.
+std::size_t SlotAfter(double target) { return static_cast<std::size_t>(target) + 1; }
 
 // The register slots hold &ans ... z: 256 ... 282, within which a value rounds to one of them.
 bool IsRegisterNumber(double number) {
   return number >= code::kAnsRegisterNumber - 0.5 && number <= code::kLastLetterRegister + 0.5;
 }
 
-Instruction Decode(const Slot& s, int slot) {
-  Instruction in;
-  in.op = OpOfSlot(s.code);
-  in.slot = slot;
-  in.value = s.value;
-  switch (in.op) {
-    case Op::kPushRegister:
-      if (!IsRegisterNumber(s.value)) {
-        in.op = Op::kBadRegister;
-      } else {
-        in.operand = RegisterIndex(static_cast<int>(std::lrint(s.value)));
-      }
-      break;
-    case Op::kCall: {
-      const Keyword& k = *KeywordOfCode(s.code);
-      in.function = k.function;
-      in.operand = k.variadic() ? Round16(s.value) + 1 : k.max_operands;
-      if (in.operand == 1) in.op = Op::kCall1;
-      break;
-    }
-    default: break;
-  }
-  return in;
-}
-
 }  // namespace
 
 void Translate(const Program& program, Executable& out) {
-  out.code.clear();
+  out.length = 0;
   const int n = program.length();
   if (n <= 0) return;
   out.stack_top = program.stack_top();
+  out.has_loop = false;
   const Slot* slots = program.slots.data();
 
-  // Marks the slots that jumps go on at, which must begin an instruction.
+  bool jumps = false;
+  for (int s = 1; s <= n; ++s) jumps = jumps || InfoOf(slots[s]).jump;
+  // With jumps, the slots they go on at must begin an instruction, and each jump's target
+  // slot becomes an instruction index.
   auto& first = out.instruction_of_slot;
-  first.assign(static_cast<std::size_t>(n) + 2, 0);
-  for (int s = 1; s <= n; ++s)
-    if (IsJump(slots[s].code)) first[static_cast<std::size_t>(SlotAfter(slots[s].value))] = -1;
-
-  for (int s = 1; s <= n; ++s) {
-    const bool target_next = first[static_cast<std::size_t>(s) + 1] < 0;
-    first[static_cast<std::size_t>(s)] = static_cast<std::int32_t>(out.code.size());
-    Instruction in = Decode(slots[s], s);
-    Fused fused{};
-    if ((in.op == Op::kPushNumber || in.op == Op::kPushRegister) && s < n && !target_next &&
-        Fusable(slots[s + 1].code, fused)) {
-      const bool square =
-          in.op == Op::kPushNumber && slots[s + 1].code == code::kPower && in.value == 2;
-      in.op = square                     ? Op::kSquare
-              : in.op == Op::kPushNumber ? fused.with_number
-                                         : fused.with_register;
-      in.slot = ++s;
+  if (jumps) {
+    first.assign(static_cast<std::size_t>(n) + 2, 0);
+    for (int s = 1; s <= n; ++s) {
+      if (!InfoOf(slots[s]).jump) continue;
+      first[SlotAfter(slots[s].value)] = -1;
+      if (slots[s].code == code::kLoop) out.has_loop = true;
     }
-    out.code.push_back(in);
   }
-  first[static_cast<std::size_t>(n) + 1] = static_cast<std::int32_t>(out.code.size());
-  out.code.push_back(Instruction{Op::kExit, n + 1, 0, 0, nullptr});
 
-  for (Instruction& in : out.code) {
-    if (in.op == Op::kIf || in.op == Op::kEndBranch || in.op == Op::kLoop || in.op == Op::kLoopBack)
-      in.operand = first[static_cast<std::size_t>(SlotAfter(in.value))];
+  // The storage only grows: filling new instructions before they are written would cost more
+  // than the rest of a short translation.
+  if (out.code.size() < static_cast<std::size_t>(n) + 1)
+    out.code.resize(static_cast<std::size_t>(n) + 1);
+  Instruction* in = out.code.data();
+  for (int s = 1; s <= n; ++s, ++in) {
+    const Slot& slot = slots[s];
+    if (jumps) first[static_cast<std::size_t>(s)] = static_cast<std::int32_t>(in - out.code.data());
+    *in = {InfoOf(slot).op, s, 0, slot.value, nullptr};
+    switch (in->op) {
+      case Op::kPushRegister:
+        if (!IsRegisterNumber(slot.value)) {
+          in->op = Op::kBadRegister;
+          continue;
+        }
+        in->operand = RegisterIndex(static_cast<int>(std::lrint(slot.value)));
+        break;
+      case Op::kCall1:
+      case Op::kCall: {
+        const Keyword& k = *KeywordOfCode(slot.code);
+        in->function = k.function;
+        in->operand = k.variadic() ? Round16(slot.value) + 1 : k.max_operands;
+        continue;
+      }
+      default: break;
+    }
+    if (in->op != Op::kPushNumber && in->op != Op::kPushRegister) continue;
+    if (s == n || (jumps && first[static_cast<std::size_t>(s) + 1] < 0)) continue;
+    const Fused fused = InfoOf(slots[s + 1]).fused;
+    if (fused.with_number == Op::kExit) continue;
+    if (in->op == Op::kPushNumber) {
+      in->op =
+          slots[s + 1].code == code::kPower && slot.value == 2 ? Op::kSquare : fused.with_number;
+    } else {
+      in->op = fused.with_register;
+    }
+    in->slot = ++s;
+  }
+  const auto exit = static_cast<std::int32_t>(in - out.code.data());
+  *in = {Op::kExit, n + 1, 0, 0, nullptr};
+  out.length = exit + 1;
+
+  if (!jumps) return;
+  first[static_cast<std::size_t>(n) + 1] = exit;
+  for (Instruction* i = out.code.data(); i != in; ++i) {
+    if (i->op == Op::kIf || i->op == Op::kEndBranch || i->op == Op::kLoop || i->op == Op::kLoopBack)
+      i->operand = first[SlotAfter(i->value)];
   }
 }
 

@@ -158,7 +158,8 @@ TEST(Translate, FusesAPushWithTheOperatorAfterIt) {
     Tly t;
     t.CompileFormula(Widen(c.formula));
     std::vector<Op> ops;
-    for (const Instruction& in : t.executable().code) ops.push_back(in.op);
+    for (int i = 0; i < t.executable().length; ++i)
+      ops.push_back(t.executable().code[static_cast<std::size_t>(i)].op);
     EXPECT_EQ(ops, c.ops) << c.formula;
   }
 }
