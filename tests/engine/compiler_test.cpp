@@ -24,66 +24,37 @@ TEST_P(CompiledSlots, MatchTheGoldenListing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Arithmetic, CompiledSlots,
-    ::testing::Values(ListingCase{"1+2*3", "1[1] 1[2] 1[3] 5[1] 3[1]"},
-                      ListingCase{"1-2-3", "1[1] 1[2] 4[1] 1[3] 4[1]"},  // left to right
-                      ListingCase{"8/4\\2%3", "1[8] 1[4] 6[1] 1[2] 7[1] 1[3] 8[1]"},
-                      ListingCase{"-2^2", "1[2] 1[2] 9[1] 15[0]"},
-                      ListingCase{"2^-1", "1[2] 1[1] 15[0] 9[1]"},
-                      ListingCase{"2^3^2", "1[2] 1[3] 9[1] 1[2] 9[1]"}, ListingCase{"--3", "1[3]"},
-                      ListingCase{"---3", "1[3] 15[0]"}, ListingCase{"2^--1", "1[2] 1[1] 9[1]"},
-                      ListingCase{"-(1+2)", "1[1] 1[2] 3[1] 15[0]"},
-                      ListingCase{"x*&ans", "2[280] 2[256] 5[1]"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Relations, CompiledSlots,
-    ::testing::Values(ListingCase{"a = 3", "1[0] 1[3] 59[1]"},
-                      ListingCase{"b = a = 1", "1[1] 1[0] 1[1] 59[1] 59[1]"},
-                      ListingCase{"(a) = 5", "1[0] 1[5] 59[1]"},
-                      ListingCase{"2*a = 6", "1[2] 2[257] 5[1] 1[6] 85[1]"},
-                      ListingCase{"a+b = 5", "2[257] 2[258] 3[1] 1[5] 85[1]"},
-                      ListingCase{"-a = 5", "2[257] 15[0] 1[5] 85[1]"},
-                      ListingCase{"&ans = 5", "2[256] 1[5] 85[1]"},
-                      ListingCase{"1 < 2 < 3", "1[1] 1[2] 1[3] 90[1] 90[1]"},
-                      ListingCase{"1 + 2 = 3", "1[1] 1[2] 3[1] 1[3] 85[1]"},
-                      ListingCase{"1<>2", "1[1] 1[2] 86[1]"},
-                      ListingCase{"1><2", "1[1] 1[2] 86[1]"},
-                      ListingCase{"1=>2", "1[1] 1[2] 87[1]"}, ListingCase{"1>2", "1[1] 1[2] 88[1]"},
-                      ListingCase{"1=<2", "1[1] 1[2] 89[1]"}, ListingCase{"1<2", "1[1] 1[2] 90[1]"},
-                      ListingCase{"z = 1 < 2", "1[25] 1[1] 1[2] 90[1] 59[1]"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Functions, CompiledSlots,
+    All, CompiledSlots,
     ::testing::Values(
-        ListingCase{"sin(x)^2", "2[280] 16[0] 1[2] 9[1]"},
-        ListingCase{"-sin(x)", "2[280] 16[0] 15[0]"}, ListingCase{"sin 30", "1[30] 16[0]"},
-        ListingCase{"not a", "2[257] 81[0]"}, ListingCase{"log10", "1[10] 29[0]"},
-        ListingCase{"hypot(3, 4)", "1[3] 1[4] 46[1]"},
+        ListingCase{"1-2*3", "1[1] 1[2] 1[3] 5[1] 4[1]"},
+        ListingCase{"8/4\\2%3-1-2", "1[8] 1[4] 6[1] 1[2] 7[1] 1[3] 8[1] 1[1] 4[1] 1[2] 4[1]"},
+        ListingCase{"-2^2", "1[2] 1[2] 9[1] 15[0]"}, ListingCase{"2^-1", "1[2] 1[1] 15[0] 9[1]"},
+        ListingCase{"2^3^2", "1[2] 1[3] 9[1] 1[2] 9[1]"}, ListingCase{"--3", "1[3]"},
+        ListingCase{"---3", "1[3] 15[0]"}, ListingCase{"x*&ans", "2[280] 2[256] 5[1]"},
+        ListingCase{"b = a = 1", "1[1] 1[0] 1[1] 59[1] 59[1]"},
+        ListingCase{"(a) = 5", "1[0] 1[5] 59[1]"},
+        ListingCase{"2*a = 6", "1[2] 2[257] 5[1] 1[6] 85[1]"},
+        ListingCase{"-a = 5", "2[257] 15[0] 1[5] 85[1]"},
+        ListingCase{"&ans = 5", "2[256] 1[5] 85[1]"},
+        ListingCase{"z = 1 < 2", "1[25] 1[1] 1[2] 90[1] 59[1]"},
+        // Relations group to the right, each spelling to its function.
+        ListingCase{"1<>2><3=>4>5=<6<7=8",
+                    "1[1] 1[2] 1[3] 1[4] 1[5] 1[6] 1[7] 1[8] 85[1] 90[1] 89[1] 88[1] 87[1] 86[1] "
+                    "86[1]"},
+        ListingCase{"-sin(x)^2", "2[280] 16[0] 1[2] 9[1] 15[0]"},
+        ListingCase{"sin 30", "1[30] 16[0]"}, ListingCase{"log10", "1[10] 29[0]"},
         ListingCase{"betainc(0.5, 2, 3)", "1[0.5] 1[2] 1[3] 70[2]"},
-        ListingCase{"gauss(1,0,2,5)", "1[1] 1[0] 1[2] 1[5] 64[3]"},
-        ListingCase{"max(1)", "1[1] 99[0]"}, ListingCase{"sum(1,2,3)", "1[1] 1[2] 1[3] 96[2]"},
+        ListingCase{"max(1)", "1[1] 99[0]"},
         ListingCase{"series(1,2,3,4)", "1[1] 1[2] 1[3] 1[4] 52[3]"},
-        ListingCase{"now(0)", "1[0] 122[0]"}, ListingCase{"mem(0,5)", "1[0] 1[5] 59[1]"},
-        ListingCase{"sin(cos(1))", "1[1] 17[0] 16[0]"},
         // A comma nested inside an argument belongs to the inner call.
-        ListingCase{"max(hypot(3,4),1)", "1[3] 1[4] 46[1] 1[1] 99[1]"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    ControlForms, CompiledSlots,
-    ::testing::Values(
+        ListingCase{"max(hypot(3,4),1)", "1[3] 1[4] 46[1] 1[1] 99[1]"},
         ListingCase{"if(1, 2)", "1[1] 80[4] 1[2] 252[6] 1[0] 252[6]"},
-        ListingCase{"if(1, 2, 3)", "1[1] 80[4] 1[2] 252[6] 1[3] 252[6]"},
         ListingCase{"if(0, 1+2, 3*4)", "1[0] 80[6] 1[1] 1[2] 3[1] 252[10] 1[3] 1[4] 5[1] 252[10]"},
-        ListingCase{"loop(1,10,1,z)", "1[1] 1[10] 1[1] 61[6] 2[282] 251[3]"},
-        ListingCase{"loop(1, 10, 1, mem(0, a + z))",
-                    "1[1] 1[10] 1[1] 61[10] 1[0] 2[257] 2[282] 3[1] 59[1] 251[3]"},
-        ListingCase{"1+loop(1,2,1,z)", "1[1] 1[1] 1[2] 1[1] 61[7] 2[282] 251[4] 3[1]"}));
-
-INSTANTIATE_TEST_SUITE_P(PunctuationOperands, CompiledSlots,
-                         ::testing::Values(ListingCase{"+5", "1[5] 3[0]"},
-                                           ListingCase{"*5", "1[5] 5[0]"},
-                                           ListingCase{"sin(,5)", "1[5] 250[0] 16[0]"},
-                                           ListingCase{"(,5)", "1[5] 250[0]"}));
+        ListingCase{"1+loop(1, 10, 1, mem(0, a + z))",
+                    "1[1] 1[1] 1[10] 1[1] 61[11] 1[0] 2[257] 2[282] 3[1] 59[1] 251[4] 3[1]"},
+        ListingCase{"((((((((1))))))))", "1[1]"},
+        // Operators and punctuation where an operand belongs.
+        ListingCase{"+5", "1[5] 3[0]"}, ListingCase{"sin(,5)", "1[5] 250[0] 16[0]"}));
 
 // The text each slot of `formula` was compiled from, slot by slot.
 std::string SpanListing(std::string_view formula) {
@@ -133,42 +104,22 @@ TEST(Compile, NeverNeedsMoreThanLPlusTwoSlots) {
   }
 }
 
-class CompileError : public ::testing::TestWithParam<testing::ErrorCase> {};
-
-TEST_P(CompileError, RaisesItsNumber) {
-  Tly t;
-  EXPECT_EQ(ErrorOf([&] { t.CompileFormula(Widen(GetParam().formula)); }), GetParam().error)
-      << GetParam().formula;
-}
-
 using testing::ErrorCase;
+using testing::EvaluationError;
 
+// More in error_place_test.cpp, with the place of each error.
 INSTANTIATE_TEST_SUITE_P(
-    Syntax, CompileError,
+    Compile, EvaluationError,
     ::testing::Values(ErrorCase{"", 2}, ErrorCase{"   ", 2}, ErrorCase{"()", 2}, ErrorCase{"1+", 2},
-                      ErrorCase{"1 2", 2}, ErrorCase{"2(3)", 2}, ErrorCase{"2pi", 2},
-                      ErrorCase{"2sin(1)", 2}, ErrorCase{"sin -1", 2}, ErrorCase{"sum()", 2},
-                      ErrorCase{"now()", 2}, ErrorCase{"hypot(3)", 2},
-                      ErrorCase{"series(1,2,3)", 2}, ErrorCase{"if(1)", 2},
-                      ErrorCase{"loop(1,2,3)", 2}, ErrorCase{"1,2", 2}, ErrorCase{"1.2.3", 2},
-                      ErrorCase{"sin", 2}, ErrorCase{"1 = ", 2}, ErrorCase{"a = ", 2},
-                      ErrorCase{"2exp(1)", 2}, ErrorCase{"sin(1)2", 2}, ErrorCase{"1 == 1", 2}));
-
-INSTANTIATE_TEST_SUITE_P(Parentheses, CompileError,
-                         ::testing::Values(ErrorCase{"(1+2", 29}, ErrorCase{"1+2)", 29},
-                                           ErrorCase{"(1,2)", 29}, ErrorCase{"sin(1,2)", 29},
-                                           ErrorCase{"hypot(1,2,3)", 29},
-                                           ErrorCase{"if(1,2,3,4)", 29}, ErrorCase{"(1))", 29},
-                                           ErrorCase{"1)(", 29}, ErrorCase{"1+)2", 29},
-                                           ErrorCase{"((((((((((1))))))))))", 16},
-                                           ErrorCase{"(((((((((1)))))))))", 16},
-                                           ErrorCase{"1e309", 6}, ErrorCase{"&sum+1", 30}));
-
-TEST(Compile, EightNestedParenthesesCompile) {
-  Tly t;
-  t.CompileFormula(u"((((((((1))))))))");
-  EXPECT_EQ(Listing(t), "1[1]");
-}
+                      ErrorCase{"2(3)", 2}, ErrorCase{"2pi", 2}, ErrorCase{"2sin(1)", 2},
+                      ErrorCase{"sin -1", 2}, ErrorCase{"sum()", 2}, ErrorCase{"now()", 2},
+                      ErrorCase{"hypot(3)", 2}, ErrorCase{"series(1,2,3)", 2},
+                      ErrorCase{"if(1)", 2}, ErrorCase{"loop(1,2,3)", 2}, ErrorCase{"1,2", 2},
+                      ErrorCase{"1.2.3", 2}, ErrorCase{"1 = ", 2}, ErrorCase{"a = ", 2},
+                      ErrorCase{"sin(1)2", 2}, ErrorCase{"1 == 1", 2}, ErrorCase{"(1,2)", 29},
+                      ErrorCase{"hypot(1,2,3)", 29}, ErrorCase{"if(1,2,3,4)", 29},
+                      ErrorCase{"(1))", 29}, ErrorCase{"1)(", 29},
+                      ErrorCase{"(((((((((1)))))))))", 16}, ErrorCase{"1e309", 6}));
 
 TEST(Compile, DeepChainsEndInAnErrorNotACrash) {
   // Each stray comma or relation nests one more expression; the chain is bounded.

@@ -35,75 +35,55 @@ constexpr double kHalfPi = 1.570796326794895;
 
 INSTANTIATE_TEST_SUITE_P(
     Trigonometric, FunctionValue,
-    ::testing::Values(ValueCase{"asin(1)", kHalfPi, 0}, ValueCase{"asin(-1)", -kHalfPi, 0},
-                      ValueCase{"acos(1)", 0, 0}, ValueCase{"acos(-1)", kPi, 0},
+    ::testing::Values(ValueCase{"asin(1)", kHalfPi, 0}, ValueCase{"acos(-1)", kPi, 0},
                       ValueCase{"asin(0.5)", 0.5235987755982989, 2e-16},
                       // half pi - asin(x), with the stored half pi
                       ValueCase{"acos(0.5)", 1.0471975511965961, 2e-16}, ValueCase{"sin(0)", 0, 0},
-                      ValueCase{"cos(0)", 1, 0}, ValueCase{"tan(0)", 0, 0},
-                      ValueCase{"atan(1)", 0.7853981633974483, 2e-16},
+                      ValueCase{"cos(0)", 1, 0}, ValueCase{"atan(1)", 0.7853981633974483, 2e-16},
                       ValueCase{"sin(0.5)", 0.479425538604203, 2e-16},
                       ValueCase{"cos(1)", 0.5403023058681398, 2e-16},
                       ValueCase{"tan(1)", 1.5574077246549023, 2e-16}, ValueCase{"sinc(0)", 1, 0},
                       // sin(3.14159265358979) / 3.14159265358979: the stored pi is not pi.
                       ValueCase{"sinc(1)", 1.0284876192249555e-15, 1e-10},
                       ValueCase{"rad(180)", kPi, 0}, ValueCase{"deg(pi)", 180, 0},
-                      ValueCase{"deg(rad(45))", 45, 0}, ValueCase{"arg(-1, 0)", kPi, 0},
+                      ValueCase{"arg(-1, 0)", kPi, 0},
                       ValueCase{"arg(-1, -1)", 0.7853981633974483 - kPi, 0},
-                      ValueCase{"arg(0, -2)", -kHalfPi, 0}, ValueCase{"arg(0, 2)", kHalfPi, 0},
-                      ValueCase{"arg(0, 0)", 0, 0}, ValueCase{"arg(1, 1)", 0.7853981633974483, 0},
+                      ValueCase{"arg(0, -2)", -kHalfPi, 0}, ValueCase{"arg(0, 0)", 0, 0},
                       ValueCase{"arg(-1, 1)", kPi - 0.7853981633974483, 0}));
 
 INSTANTIATE_TEST_SUITE_P(
-    Hyperbolic, FunctionValue,
-    ::testing::Values(ValueCase{"sinh(0)", 0, 0}, ValueCase{"cosh(0)", 1, 0},
-                      ValueCase{"tanh(0)", 0, 0}, ValueCase{"sinh(1)", 1.1752011936438014, 4e-16},
+    HyperbolicAndLogarithms, FunctionValue,
+    ::testing::Values(ValueCase{"cosh(0)", 1, 0}, ValueCase{"sinh(1)", 1.1752011936438014, 4e-16},
                       ValueCase{"cosh(1)", 1.5430806348152437, 4e-16},
                       ValueCase{"tanh(1)", 0.7615941559557649, 4e-16}, ValueCase{"tanh(400)", 1, 0},
-                      ValueCase{"asinh(0)", 0, 0}, ValueCase{"asinh(1)", 0.881373587019543, 4e-16},
-                      ValueCase{"asinh(-1)", -0.881373587019543, 4e-16},
-                      ValueCase{"acosh(1)", 0, 0}, ValueCase{"acosh(2)", 1.3169578969248166, 4e-16},
+                      ValueCase{"asinh(1)", 0.881373587019543, 4e-16}, ValueCase{"acosh(1)", 0, 0},
+                      ValueCase{"acosh(2)", 1.3169578969248166, 4e-16},
                       ValueCase{"atanh(0.5)", 0.5493061443340549, 4e-16},
-                      ValueCase{"atanh(-0.5)", -0.5493061443340549, 4e-16}));
-
-INSTANTIATE_TEST_SUITE_P(Logarithms, FunctionValue,
-                         ::testing::Values(ValueCase{"ln(1)", 0, 0}, ValueCase{"ln(exp(2))", 2, 0},
-                                           // ln 10 is stored slightly above the true value
-                                           ValueCase{"log(1000)", 2.9999999999999942, 0},
-                                           ValueCase{"db(10)", 19.99999999999996, 3e-16},
-                                           ValueCase{"log(10)", 0.9999999999999982, 2e-16},
-                                           ValueCase{"exp(0)", 1, 0},
-                                           ValueCase{"exp(1)", 2.718281828459045, 0},
-                                           ValueCase{"exp(-1000)", 0, 0}, ValueCase{"sqr(4)", 2, 0},
-                                           ValueCase{"sqr(0)", 0, 0},
-                                           ValueCase{"sqr(2)", 1.4142135623730951, 0}));
+                      ValueCase{"ln(exp(2))", 2, 0},
+                      // ln 10 is stored slightly above the true value
+                      ValueCase{"log(1000)", 2.9999999999999942, 0},
+                      ValueCase{"db(10)", 19.99999999999996, 3e-16},
+                      ValueCase{"log(10)", 0.9999999999999982, 2e-16},
+                      ValueCase{"exp(1)", 2.718281828459045, 0}, ValueCase{"exp(-1000)", 0, 0},
+                      ValueCase{"sqr(4)", 2, 0}, ValueCase{"sqr(2)", 1.4142135623730951, 0}));
 
 INSTANTIATE_TEST_SUITE_P(
-    Rounding, FunctionValue,
-    ::testing::Values(
-        ValueCase{"abs(-3)", 3, 0}, ValueCase{"int(-2.5)", -3, 0}, ValueCase{"int(-0.5)", -1, 0},
-        ValueCase{"int(2.7)", 2, 0}, ValueCase{"sgn(-3)", -1, 0}, ValueCase{"sgn(0)", 0, 0},
-        ValueCase{"sgn(0.1)", 1, 0}, ValueCase{"rcp(4)", 0.25, 0}, ValueCase{"round(2.5, 0)", 3, 0},
-        ValueCase{"round(-2.5, 0)", -2, 0}, ValueCase{"round(1234, -2)", 1200, 0},
-        ValueCase{"round(3.14159, 2)", 3.14, 0}, ValueCase{"round(0.125, 2)", 0.13, 0},
-        ValueCase{"floor(7, 3)", 6, 0}, ValueCase{"ceil(7, 3)", 9, 0},
-        ValueCase{"ceil(6, 3)", 6, 0}, ValueCase{"floor(-7, 3)", -9, 0},
-        ValueCase{"floor(7, -3)", 6, 0}, ValueCase{"ceil(-7, 3)", -6, 0},
-        ValueCase{"floor(2.75, 0.5)", 2.5, 0}, ValueCase{"ceil(2.25, 0.5)", 2.5, 0}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Combinatorics, FunctionValue,
-    ::testing::Values(ValueCase{"fact(1)", 1, 0}, ValueCase{"fact(5)", 120, 0},
-                      ValueCase{"fact(20)", 2432902008176640000, 0},
+    RoundingAndCombinatorics, FunctionValue,
+    ::testing::Values(ValueCase{"abs(-3)", 3, 0}, ValueCase{"int(-2.5)", -3, 0},
+                      ValueCase{"sgn(-3)", -1, 0}, ValueCase{"rcp(4)", 0.25, 0},
+                      ValueCase{"round(2.5, 0)", 3, 0}, ValueCase{"round(-2.5, 0)", -2, 0},
+                      ValueCase{"round(1234, -2)", 1200, 0}, ValueCase{"round(0.125, 2)", 0.13, 0},
+                      ValueCase{"floor(7, 3)", 6, 0}, ValueCase{"ceil(7, 3)", 9, 0},
+                      ValueCase{"floor(-7, 3)", -9, 0}, ValueCase{"ceil(-7, 3)", -6, 0},
+                      ValueCase{"floor(2.75, 0.5)", 2.5, 0}, ValueCase{"ceil(2.25, 0.5)", 2.5, 0},
+                      ValueCase{"fact(5)", 120, 0}, ValueCase{"fact(20)", 2432902008176640000, 0},
                       ValueCase{"fact(170)", 7.257415615307994e306, 0},
-                      ValueCase{"npr(5, 2)", 20, 0}, ValueCase{"npr(5, 0)", 1, 0},
-                      ValueCase{"ncr(5, 2)", 10, 0}, ValueCase{"ncr(50, 48)", 1225, 0},
+                      ValueCase{"npr(5, 2)", 20, 0}, ValueCase{"ncr(5, 2)", 10, 0},
                       ValueCase{"ncr(0, 0)", 1, 0}, ValueCase{"ncr(50, 25)", 126410606437752, 0},
                       ValueCase{"gcd(12, 18)", 6, 0}, ValueCase{"lcm(4, 6)", 12, 0},
                       ValueCase{"gcd(0, 0)", 0, 0}, ValueCase{"lcm(4, 0)", 0, 0},
-                      ValueCase{"gcd(-12, 18)", 6, 0}, ValueCase{"lcm(-4, 6)", 12, 0},
-                      ValueCase{"gcd(7, 0)", 7, 0}, ValueCase{"gcd(-2147483648, -1)", 1, 0},
-                      ValueCase{"hypot(3, 4)", 5, 0}, ValueCase{"hypot(0, 0)", 0, 0}));
+                      ValueCase{"gcd(-12, 18)", 6, 0}, ValueCase{"gcd(-2147483648, -1)", 1, 0},
+                      ValueCase{"hypot(3, 4)", 5, 0}));
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, FunctionValue,
@@ -112,16 +92,13 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"var(1, 2, 3, 4)", 1.6666666666666667, 0},
         ValueCase{"std(2, 4)", 1.4142135623730951, 0}, ValueCase{"har(1, 0, 4)", 2.4, 0},
         ValueCase{"geo(2, 8)", 4, 0}, ValueCase{"prod(2, 3, 4)", 24, 0},
-        ValueCase{"min(3, 1, 2)", 1, 0}, ValueCase{"max(3, 1, 2)", 3, 0}, ValueCase{"max(1)", 1, 0},
-        ValueCase{"sum(5)", 5, 0}, ValueCase{"geo(-8)", -8, 0}, ValueCase{"geo(0, 5)", 0, 0},
-        ValueCase{"har(2, 0)", 4, 0},
+        ValueCase{"max(3, 1, 2)", 3, 0}, ValueCase{"geo(-8)", -8, 0},
         // Sums run from the last argument to the first.
         ValueCase{"sum(1e16, 1, 1)", (1.0 + 1) + 1e16, 0},
         // A variance is never negative, and squares are formed only for it.
         ValueCase{"var(0.1, 0.1, 0.1)", 0, 0}, ValueCase{"std(0.1, 0.1, 0.1)", 0, 0},
         ValueCase{"max(1, 1e200)", 1e200, 0}, ValueCase{"sum(1e200, 1e200)", 2e200, 0},
         ValueCase{"series(2, 1, 1, 1, 1)", 6, 0}, ValueCase{"series(2, 0, 1, 1, 1, 1)", 7, 0},
-        ValueCase{"series(4, 0.5, 1, 1)", 2, 0},
         ValueCase{"series(3, 2, 2, 1, 0, 1)", 9 * (1 + 81), 0}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -130,19 +107,14 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"date(1899, 12, 30)", 0, 0}, ValueCase{"date(1900, 1, 1)", 2, 0},
         ValueCase{"date(2015, 6, 10)", 42165, 0}, ValueCase{"date(2015, 13, 1)", 42370, 0},
         ValueCase{"date(2015, 3, 0)", 42063, 0}, ValueCase{"date(2015, -1, 1)", 41944, 0},
-        ValueCase{"date(2015, 1, 366)", 42370, 0}, ValueCase{"date(15, 6, 10)", 42165, 0},
-        ValueCase{"date(29, 1, 1)", 47119, 0}, ValueCase{"date(30, 1, 1)", 10959, 0},
+        ValueCase{"date(15, 6, 10)", 42165, 0}, ValueCase{"date(30, 1, 1)", 10959, 0},
         ValueCase{"date(99, 12, 31)", 36525, 0}, ValueCase{"date(1900, 2, 29)", 61, 0},
         ValueCase{"date(2000, 2, 29)", 36585, 0}, ValueCase{"date(100, 1, 1)", -657434, 0},
         ValueCase{"date(9999, 12, 31)", 2958465, 0}, ValueCase{"date(10000, 0, 31)", 2958465, 0},
-        ValueCase{"time(12, 0, 0)", 0.5, 0}, ValueCase{"time(25, 0, 0)", 25.0 / 24, 0},
-        ValueCase{"time(0, 0, 1)", 1.0 / 86400, 0}, ValueCase{"time(0, 90, 0)", 0.0625, 0},
+        ValueCase{"time(25, 0, 0)", 25.0 / 24, 0}, ValueCase{"time(0, 90, 0)", 0.0625, 0},
         ValueCase{"time(-6, 0, 0)", -0.25, 0}, ValueCase{"ymd(date(2015, 6, 10), 3)", 3, 0},
-        ValueCase{"ymd(0, 0)", 1899, 0}, ValueCase{"ymd(0, 1)", 12, 0},
-        ValueCase{"ymd(0, 2)", 30, 0}, ValueCase{"ymd(0, 3)", 6, 0},
-        ValueCase{"ymd(0.75, 4)", 18, 0}, ValueCase{"ymd(42165.5 + time(1, 2, 3), 5)", 2, 0},
-        ValueCase{"ymd(42165.5 + time(1, 2, 3), 6)", 3, 0},
-        ValueCase{"ymd(42165.5 + time(1, 2, 3), 4)", 13, 0},
+        ValueCase{"ymd(0, 3)", 6, 0}, ValueCase{"ymd(0.75, 4)", 18, 0},
+        ValueCase{"ymd(42165.5 + time(1, 2, 3), 5)", 2, 0},
         // The time of a negative date number counts forward from the start of its day.
         ValueCase{"ymd(-0.25, 2)", 29, 0}, ValueCase{"ymd(-0.25, 4)", 18, 0},
         ValueCase{"ymd(0.9999999, 2)", 31, 0},  // rounds to midnight of the next day
