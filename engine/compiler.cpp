@@ -21,7 +21,13 @@ static_assert(std::is_trivially_copyable_v<Slot>);
 
 class Compiler {
  public:
-  Compiler(std::u16string_view text, Program& program) : tokens_(text), program_(program) {}
+  // `program` has its L + 2 slots and spans already.
+  Compiler(std::u16string_view text, Program& program)
+      : tokens_(text),
+        program_(program),
+        slots_(program.slots.data()),
+        spans_(program.spans.data()),
+        slot_count_(static_cast<int>(program.slots.size())) {}
 
   void CompileFormula();
   SourceSpan TokenSpan() const { return tokens_.token_span(); }
@@ -40,8 +46,8 @@ class Compiler {
   bool CommaAtCallLevel(int depth) const {
     return token() == code::kComma && tokens_.paren_depth() == depth + 1;
   }
-  [[noreturn]] void Fail(int number) const { Fail(number, tokens_.token_span()); }
-  [[noreturn]] void Fail(int number, SourceSpan where) const { throw NumberedError(number, where); }
+  [[noreturn]] void Fail(int number) const { Raise(number, tokens_.token_span()); }
+  [[noreturn]] static void Fail(int number, SourceSpan where) { Raise(number, where); }
 
   // The slots are written here only: appended by EmitSlot, a jump's target filled in once it
   // is known, a register push turned into the letter's index for an assignment.
@@ -51,6 +57,9 @@ class Compiler {
 
   Tokenizer tokens_;
   Program& program_;
+  Slot* slots_;
+  SourceSpan* spans_;
+  int slot_count_;
   int output_index_ = 1;
   int expression_depth_ = 0;
 };
@@ -64,27 +73,24 @@ void Compiler::CompileFormula() {
          token() == code::kEnd ? tokens_.UnbalancedParenthesis() : tokens_.token_span());
   }
   if (token() != code::kEnd) Fail(err::kSyntax);
-  program_.slots[static_cast<std::size_t>(output_index_)].code = code::kEnd;
-  if (output_index_ >= 2) program_.slots[0].code = static_cast<std::int16_t>(output_index_ - 1);
+  slots_[output_index_].code = code::kEnd;
+  if (output_index_ >= 2) slots_[0].code = static_cast<std::int16_t>(output_index_ - 1);
 }
 
 int Compiler::EmitSlot(int c, double value, SourceSpan where) {
   // Every character yields at most one slot, so the L + 2 slots always suffice.
-  const auto index = static_cast<std::size_t>(output_index_);
-  if (index + 1 >= program_.slots.size()) Fail(err::kTooComplex);
-  program_.slots[index] = {static_cast<std::int16_t>(c), value};
-  program_.spans[index] = where;
+  if (output_index_ + 1 >= slot_count_) Fail(err::kTooComplex);
+  slots_[output_index_] = {static_cast<std::int16_t>(c), value};
+  spans_[output_index_] = where;
   return output_index_++;
 }
 
-void Compiler::PatchJump(int slot, int target) {
-  program_.slots[static_cast<std::size_t>(slot)].value = target;
-}
+void Compiler::PatchJump(int slot, int target) { slots_[slot].value = target; }
 
 // An "=" assigns only when the slot just written pushes a letter register: that push becomes
 // the push of the letter's index, the operand of "mem".
 bool Compiler::TurnIntoAssignment() {
-  Slot& last = program_.slots[static_cast<std::size_t>(output_index_ - 1)];
+  Slot& last = slots_[output_index_ - 1];
   if (last.code != code::kRegister || !IsLetterRegister(last.value)) return false;
   last.code = code::kNumber;
   last.value -= code::kFirstLetterRegister;

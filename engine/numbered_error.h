@@ -46,5 +46,6 @@ class NumberedError : public std::exception {
 };
 
 [[noreturn]] void Raise(int number);
+[[noreturn]] void Raise(int number, SourceSpan where);
 
 }  // namespace tly

@@ -35,7 +35,7 @@ class Tokenizer {
   void ScanWord();
   void ScanRelational();
   int CurrentIndex() const { return position_ - 1; }
-  [[noreturn]] void Fail(int number, SourceSpan where) const { throw NumberedError(number, where); }
+  [[noreturn]] static void Fail(int number, SourceSpan where) { Raise(number, where); }
 
   std::u16string_view text_;
   std::int16_t position_ = 0;
