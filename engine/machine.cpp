@@ -105,7 +105,8 @@ std::int32_t IntRemainder(double a, double b) {
   pc = code + (target);     \
   REDISPATCH()
 
-double Execute(const Program& program, const Executable& executable, State& state) {
+double Execute(const Program& program, Executable& executable, State& state) {
+  if (executable.value_known) return executable.value;
   if (executable.length == 0) return 0;  // an empty program leaves the zeroed stack's slot 1
   OperandStack stack(executable.stack_top, executable.has_loop);
   double* const data = stack.data();
@@ -432,7 +433,13 @@ double Execute(const Program& program, const Executable& executable, State& stat
           replace_top(value);
           NEXT();
         }
-        CASE(kExit) { return data[1]; }
+        CASE(kExit) {
+          if (executable.pure) {
+            executable.value = data[1];
+            executable.value_known = true;
+          }
+          return data[1];
+        }
       }
     }
   } catch (NumberedError& e) {

@@ -74,7 +74,18 @@ struct Executable {
   int length = 0;
   int stack_top = 0;
   bool has_loop = false;
+  // A program of numbers, operators and calls of functions without state has one value: the
+  // machine keeps it from the first run that ends and returns it from then on.
+  bool pure = false;
+  bool value_known = false;
+  double value = 0;
   std::vector<std::int32_t> instruction_of_slot;  // translation scratch, kept for its storage
+
+  void Clear() {
+    length = 0;
+    pure = false;
+    value_known = false;
+  }
 };
 
 // Translates `program` into `executable`, reusing its storage.
@@ -82,6 +93,6 @@ void Translate(const Program& program, Executable& executable);
 
 // Runs `executable`, translated from `program`, on a fresh operand stack. Errors carry the
 // source span of the slot that raised them.
-double Execute(const Program& program, const Executable& executable, State& state);
+double Execute(const Program& program, Executable& executable, State& state);
 
 }  // namespace tly

@@ -14,12 +14,10 @@ void Tly::SeedRandomFromClock() {
 }
 
 void Tly::CompileFormula(std::u16string_view text) {
-  executable_.length = 0;
+  executable_.Clear();
   tly::CompileFormula(text, program_);
   Translate(program_, executable_);
 }
-
-double Tly::EvaluateFormula() { return Execute(program_, executable_, state_); }
 
 Preview Tly::PreviewFormula(std::u16string_view text) const {
   Program program;

@@ -43,7 +43,7 @@ class Tly {
   void CompileFormula(std::u16string_view text);
   // Runs the compiled formula on a fresh operand stack. The error's where() is the operator or
   // function call that raised it.
-  double EvaluateFormula();
+  double EvaluateFormula() { return Execute(program_, executable_, state_); }
 
   // Compiles and evaluates `text` against a copy of the state: no register, random number or
   // cached normal deviate changes, and the compiled formula stays as it was.

@@ -66,14 +66,30 @@ struct CodeInfo {
   Op op;
   Fused fused;
   bool jump;
+  bool pure;  // reads and writes nothing but the operand stack
 };
+
+constexpr bool IsPure(int c, Op op) {
+  switch (op) {
+    case Op::kPushRegister:
+    case Op::kMem:
+    case Op::kRm:
+    case Op::kIf:
+    case Op::kEndBranch:
+    case Op::kLoop:
+    case Op::kLoopBack: return false;
+    case Op::kCall1:
+    case Op::kCall: return !KeywordOfCode(c)->varies;
+    default: return true;
+  }
+}
 
 constexpr auto kCodeInfo = [] {
   std::array<CodeInfo, code::kCodeCount> info{};
   for (int c = 0; c < code::kCodeCount; ++c) {
     const bool jump =
         c == code::kIf || c == code::kEndBranch || c == code::kLoop || c == code::kLoopBack;
-    info[static_cast<std::size_t>(c)] = {OpOfCode(c), FusedWith(c), jump};
+    info[static_cast<std::size_t>(c)] = {OpOfCode(c), FusedWith(c), jump, IsPure(c, OpOfCode(c))};
   }
   return info;
 }();
@@ -91,36 +107,36 @@ bool IsRegisterNumber(double number) {
 }  // namespace
 
 void Translate(const Program& program, Executable& out) {
-  out.length = 0;
+  out.Clear();
   const int n = program.length();
   if (n <= 0) return;
   out.stack_top = program.stack_top();
   out.has_loop = false;
   const Slot* slots = program.slots.data();
 
-  bool jumps = false;
-  for (int s = 1; s <= n; ++s) jumps = jumps || InfoOf(slots[s]).jump;
-  // With jumps, the slots they go on at must begin an instruction, and each jump's target
-  // slot becomes an instruction index.
-  auto& first = out.instruction_of_slot;
-  if (jumps) {
-    first.assign(static_cast<std::size_t>(n) + 2, 0);
-    for (int s = 1; s <= n; ++s) {
-      if (!InfoOf(slots[s]).jump) continue;
-      first[SlotAfter(slots[s].value)] = -1;
-      if (slots[s].code == code::kLoop) out.has_loop = true;
-    }
-  }
-
   // The storage only grows: filling new instructions before they are written would cost more
   // than the rest of a short translation.
   if (out.code.size() < static_cast<std::size_t>(n) + 1)
     out.code.resize(static_cast<std::size_t>(n) + 1);
-  Instruction* in = out.code.data();
+  Instruction* const code = out.code.data();
+  Instruction* in = code;
+  // From the first jump on, the slot each instruction starts at. Every jump goes on at a slot
+  // after itself, but for the one back to a loop's head, which is a jump itself; the slots
+  // jumps go on at are marked -1 until reached, and must begin an instruction.
+  auto& first = out.instruction_of_slot;
+  bool jumps = false, pure = true;
   for (int s = 1; s <= n; ++s, ++in) {
     const Slot& slot = slots[s];
-    if (jumps) first[static_cast<std::size_t>(s)] = static_cast<std::int32_t>(in - out.code.data());
-    *in = {InfoOf(slot).op, s, 0, slot.value, nullptr};
+    const CodeInfo& info = InfoOf(slot);
+    pure = pure && info.pure;
+    if (info.jump) {
+      if (!jumps) first.assign(static_cast<std::size_t>(n) + 2, 0);
+      jumps = true;
+      if (SlotAfter(slot.value) > static_cast<std::size_t>(s)) first[SlotAfter(slot.value)] = -1;
+      if (slot.code == code::kLoop) out.has_loop = true;
+    }
+    if (jumps) first[static_cast<std::size_t>(s)] = static_cast<std::int32_t>(in - code);
+    *in = {info.op, s, 0, slot.value, nullptr};
     switch (in->op) {
       case Op::kPushRegister:
         if (!IsRegisterNumber(slot.value)) {
@@ -129,6 +145,7 @@ void Translate(const Program& program, Executable& out) {
         }
         in->operand = RegisterIndex(static_cast<int>(std::lrint(slot.value)));
         break;
+      case Op::kPushNumber: break;
       case Op::kCall1:
       case Op::kCall: {
         const Keyword& k = *KeywordOfCode(slot.code);
@@ -136,9 +153,9 @@ void Translate(const Program& program, Executable& out) {
         in->operand = k.variadic() ? Round16(slot.value) + 1 : k.max_operands;
         continue;
       }
-      default: break;
+      default: continue;
     }
-    if (in->op != Op::kPushNumber && in->op != Op::kPushRegister) continue;
+    // A push, which fuses with the operator after it unless a jump goes on there.
     if (s == n || (jumps && first[static_cast<std::size_t>(s) + 1] < 0)) continue;
     const Fused fused = InfoOf(slots[s + 1]).fused;
     if (fused.with_number == Op::kExit) continue;
@@ -150,13 +167,14 @@ void Translate(const Program& program, Executable& out) {
     }
     in->slot = ++s;
   }
-  const auto exit = static_cast<std::int32_t>(in - out.code.data());
+  const auto exit = static_cast<std::int32_t>(in - code);
   *in = {Op::kExit, n + 1, 0, 0, nullptr};
   out.length = exit + 1;
+  out.pure = pure;
 
   if (!jumps) return;
   first[static_cast<std::size_t>(n) + 1] = exit;
-  for (Instruction* i = out.code.data(); i != in; ++i) {
+  for (Instruction* i = code; i != in; ++i) {
     if (i->op == Op::kIf || i->op == Op::kEndBranch || i->op == Op::kLoop || i->op == Op::kLoopBack)
       i->operand = first[SlotAfter(i->value)];
   }
