@@ -151,6 +151,23 @@ TEST(Translate, FusesAPushWithTheOperatorAfterIt) {
   }
 }
 
+// A program without registers, jumps or state has one value, kept from its first run; a new
+// compile forgets it, and a failing program fails every time.
+TEST(Machine, KeepsTheValueOfAProgramWithoutState) {
+  Tly t;
+  for (const char* f : {"2*3", "1/0", "4", "sin(1)+1"}) {
+    t.CompileFormula(Widen(f));
+    const auto first = ErrorOf([&] { t.EvaluateFormula(); });
+    EXPECT_EQ(ErrorOf([&] { t.EvaluateFormula(); }), first) << f;
+    if (!first) {
+      EXPECT_EQ(t.EvaluateFormula(), Evaluate(t, f)) << f;
+    }
+  }
+  t.CompileFormula(u"a = a + 1");
+  EXPECT_EQ(t.EvaluateFormula(), 1);
+  EXPECT_EQ(t.EvaluateFormula(), 2);
+}
+
 // The machine runs against any State: an evaluation against a copy leaves the original alone.
 TEST(Machine, RunsAgainstTheStateItIsGiven) {
   Program program;
