@@ -105,8 +105,7 @@ bool RunFormula(Tly& engine, const Options& o, std::string_view formula, std::os
   } catch (const NumberedError& e) {
     if (o.precise) out << "error " << e.number() << '\t';
     out << ErrorMessage(e.number());
-    if (const auto place = LastErrorPlace(engine); o.precise && place)
-      out << '\t' << ColumnRange(text, *place);
+    if (o.precise && e.where()) out << '\t' << ColumnRange(text, *e.where());
     out << '\n';
     return false;
   }

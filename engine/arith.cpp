@@ -3,6 +3,7 @@
 namespace tly {
 
 void Raise(int number) { throw NumberedError(number); }
+void Raise(int number, SourceSpan where) { throw NumberedError(number, where); }
 
 double Pow(double a, double b) {
   if (a < 0 && !IsInteger(b)) Raise(err::kInvalidArgument);
@@ -11,16 +12,6 @@ double Pow(double a, double b) {
   // double to the exact square, which a power function may miss by a unit.
   if (b == 2) return Mul(a, a);
   return Checked(libm::Pow(a, b));
-}
-
-double Sqrt(double x) {
-  if (x < 0) Raise(err::kInvalidArgument);
-  return std::sqrt(x);
-}
-
-double Ln(double x) {
-  if (x <= 0) Raise(err::kInvalidArgument);
-  return libm::Log(x);
 }
 
 }  // namespace tly

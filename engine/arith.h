@@ -33,8 +33,15 @@ inline double Div(double a, double b) {
 // power is a division by zero (error 11).
 double Pow(double a, double b);
 
-double Sqrt(double x);  // error 5 below zero
-double Ln(double x);    // error 5 at or below zero
+inline double Sqrt(double x) {  // error 5 below zero
+  if (x < 0) Raise(err::kInvalidArgument);
+  return std::sqrt(x);
+}
+
+inline double Ln(double x) {  // error 5 at or below zero
+  if (x <= 0) Raise(err::kInvalidArgument);
+  return libm::Log(x);
+}
 inline double Exp(double x) { return Checked(libm::Exp(x)); }
 
 // True when x has no fractional part.

@@ -1,8 +1,8 @@
 // Token and slot codes of the formula language. The tokenizer's token codes and the compiled
-// formula's slot codes are the same numbers.
+// formula's slot codes are the same numbers; the keywords' codes are in the catalogue.
 #pragma once
 
-#include <cstdint>
+#include "registers.h"
 
 namespace tly::code {
 
@@ -16,8 +16,6 @@ inline constexpr int kIntDivide = 7;
 inline constexpr int kRemainder = 8;
 inline constexpr int kPower = 9;
 inline constexpr int kNegate = 15;
-inline constexpr int kFirstFunction = 16;
-inline constexpr int kLastFunction = 123;
 inline constexpr int kSeries = 52;
 inline constexpr int kMem = 59;
 inline constexpr int kRm = 60;
@@ -33,8 +31,6 @@ inline constexpr int kGe = 87;
 inline constexpr int kGt = 88;
 inline constexpr int kLe = 89;
 inline constexpr int kLt = 90;
-inline constexpr int kFirstList = 96;  // sum
-inline constexpr int kLastList = 104;  // har
 inline constexpr int kEquals = 240;
 inline constexpr int kNotEqual = 241;
 inline constexpr int kGreaterEqual = 242;
@@ -47,25 +43,23 @@ inline constexpr int kComma = 250;
 inline constexpr int kLoopBack = 251;
 inline constexpr int kEndBranch = 252;
 inline constexpr int kEnd = 255;
+inline constexpr int kCodeCount = 256;  // slot codes are one byte
 
-// Register numbers as slots and the settings name them: 256 is &ans, 257 "a" ... 282 "z".
-inline constexpr int kAnsRegisterNumber = 256;
-inline constexpr int kFirstLetterRegister = 257;
-inline constexpr int kLastLetterRegister = 282;
+// A relation between two expressions compiles to the slot of its function: "a < b" is lt(a, b).
+struct Relation {
+  int token;
+  int function;
+};
+inline constexpr Relation kRelations[] = {
+    {kEquals, kEq},  {kNotEqual, kNe},  {kGreaterEqual, kGe},
+    {kGreater, kGt}, {kLessEqual, kLe}, {kLess, kLt},
+};
 
-constexpr bool IsVariadic(int c) { return c == kSeries || (c >= kFirstList && c <= kLastList); }
+constexpr bool IsRelationToken(int token) { return token >= kEquals && token <= kLess; }
 
-// How many operands a slot of code `c` takes from the stack: the fixed count of an operator
-// or function, 0 for codes with another rule (pushes, jumps, variadic functions, no action).
-constexpr int OperandCount(int c) {
-  if (c == kNegate || (c >= 16 && c <= 40) || c == 60 || c == 66 || c == 67 || c == 73 || c == 74 ||
-      c == 81 || c == 122)
-    return 1;
-  if ((c >= 3 && c <= 9) || (c >= 41 && c <= 51) || c == 59 || c == 68 || c == 69 || c == 71 ||
-      c == 72 || (c >= 82 && c <= 90) || c == 123)
-    return 2;
-  if (c == 70 || c == 108 || c == 109 || c == 120 || c == 121) return 3;
-  if (c == 64 || c == 65 || (c >= 105 && c <= 107)) return 4;
+constexpr int RelationFunction(int token) {
+  for (const Relation& r : kRelations)
+    if (r.token == token) return r.function;
   return 0;
 }
 

@@ -3,21 +3,27 @@
 // valid; the functions of the formula language raise error 5 outside that range.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace tly {
 
-struct CivilDate {
-  std::int64_t year;
-  int month;  // 1 ... 12
-  int day;    // 1 ... 31
-};
+inline constexpr std::chrono::sys_days kDayZero =
+    std::chrono::sys_days{std::chrono::year{1899} / std::chrono::December / 30};
 
-// Day number of a calendar date; the month and day must be within their ranges.
-std::int64_t DayNumber(std::int64_t year, int month, int day);
-CivilDate CivilFromDayNumber(std::int64_t day_number);
+constexpr std::int64_t DayNumber(std::chrono::year_month_day date) {
+  return (std::chrono::sys_days{date} - kDayZero).count();
+}
 
-inline constexpr std::int64_t kFirstValidDay = -657434;  // 1 January 100
-inline constexpr std::int64_t kLastValidDay = 2958465;   // 31 December 9999
+constexpr std::chrono::sys_days DayOf(std::int64_t day_number) {
+  return kDayZero + std::chrono::days{day_number};
+}
+
+inline constexpr std::int64_t kFirstValidDay =
+    DayNumber(std::chrono::year{100} / std::chrono::January / 1);
+inline constexpr std::int64_t kLastValidDay =
+    DayNumber(std::chrono::year{9999} / std::chrono::December / 31);
+
+inline constexpr int kSecondsPerDay = 86400;
 
 }  // namespace tly

@@ -1,7 +1,6 @@
 #include "number_text.h"
 
 #include <charconv>
-#include <cstdlib>
 
 namespace tly {
 
@@ -14,7 +13,10 @@ std::string FormatResult(double x, char decimal_separator) {
   const bool negative = text.front() == '-';
   if (negative) text.remove_prefix(1);
   const std::size_t e_pos = text.find('e');
-  const int exponent = std::atoi(std::string(text.substr(e_pos + 1)).c_str());
+  std::string_view exponent_text = text.substr(e_pos + 1);
+  if (exponent_text.front() == '+') exponent_text.remove_prefix(1);  // from_chars reads no "+"
+  int exponent = 0;
+  std::from_chars(exponent_text.data(), exponent_text.data() + exponent_text.size(), exponent);
   std::string digits;
   digits += text[0];
   digits += text.substr(2, e_pos - 2);

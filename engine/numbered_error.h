@@ -4,6 +4,7 @@
 #pragma once
 
 #include <exception>
+#include <optional>
 
 namespace tly {
 
@@ -19,16 +20,32 @@ inline constexpr int kNotSupported = 30;
 inline constexpr int kRegistry = 335;
 }  // namespace err
 
+// Characters [begin, end) of a formula, counted in UTF-16 code units from 0. An empty span at
+// the end of the text says that the formula ended too early.
+struct SourceSpan {
+  int begin = 0;
+  int end = 0;
+  friend bool operator==(const SourceSpan&, const SourceSpan&) = default;
+};
+
 class NumberedError : public std::exception {
  public:
   explicit NumberedError(int number) noexcept : number_(number) {}
+  NumberedError(int number, SourceSpan where) noexcept : number_(number), where_(where) {}
   int number() const noexcept { return number_; }
+  // Where in the formula the engine found the fault; empty for errors of other origins.
+  const std::optional<SourceSpan>& where() const noexcept { return where_; }
+  void Locate(SourceSpan where) noexcept {
+    if (!where_) where_ = where;
+  }
   const char* what() const noexcept override { return "numbered error"; }
 
  private:
   int number_;
+  std::optional<SourceSpan> where_;
 };
 
 [[noreturn]] void Raise(int number);
+[[noreturn]] void Raise(int number, SourceSpan where);
 
 }  // namespace tly

@@ -20,6 +20,8 @@ class UniformRandom {
   // 24 random bits scaled by 2^-24: every value is an exact float below 1.
   float Next() { return static_cast<float>(Step() >> 8) * (1.0f / 16777216.0f); }
 
+  friend bool operator==(const UniformRandom&, const UniformRandom&) = default;
+
  private:
   std::uint32_t Step() {
     std::uint64_t old = state_;

@@ -1,7 +1,8 @@
 #include "tly.h"
 
 #include <chrono>
-#include <ctime>
+
+#include "compiler.h"
 
 namespace tly {
 
@@ -9,18 +10,36 @@ Tly::Tly() = default;
 
 void Tly::SeedRandomFromClock() {
   auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-  random_.Seed(static_cast<std::uint64_t>(ticks));
+  state_.random.Seed(static_cast<std::uint64_t>(ticks));
 }
 
-LocalTime SystemLocalTime() {
-  std::time_t now = std::time(nullptr);
-  std::tm t{};
-#ifdef _WIN32
-  localtime_s(&t, &now);
-#else
-  localtime_r(&now, &t);
-#endif
-  return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+void Tly::CompileFormula(std::u16string_view text) {
+  executable_.Clear();
+  tly::CompileFormula(text, program_);
+  Translate(program_, executable_);
+}
+
+Preview Tly::PreviewFormula(std::u16string_view text) const {
+  Program program;
+  Executable executable;
+  State state = state_;
+  state.loop_pass_limit = std::min(state.loop_pass_limit, kPreviewLoopPasses);
+  Preview preview;
+  try {
+    tly::CompileFormula(text, program);
+    if (program.varies) return preview;
+    Translate(program, executable);
+    preview.value = Execute(program, executable, state);
+    preview.kind = Preview::Kind::kValue;
+  } catch (const NumberedError& e) {
+    // An evaluation raises error 16 only when its loops run out of passes.
+    const bool out_of_passes = e.number() == err::kTooComplex && executable.length > 0;
+    if (!out_of_passes) {
+      preview.kind = Preview::Kind::kError;
+      preview.error = e;
+    }
+  }
+  return preview;
 }
 
 }  // namespace tly

@@ -1,112 +1,81 @@
-// The formula engine: tokenizer, parser and evaluator over one state object. The program
-// owns one Tly for the whole run; tests make a fresh one for each case.
+// The formula engine as the program sees it: compile a formula, evaluate it, preview one, read
+// and write the registers. Behind it are three stages, each with its own state: the tokenizer
+// and compiler made for each compilation (compiler.h), the compiled Program and its
+// translation, and the machine that runs them against the engine State (machine.h). The
+// program owns one Tly for the whole run; tests make a fresh one for each case.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <string>
+#include <optional>
 #include <string_view>
 #include <vector>
 
-#include "random.h"
+#include "machine.h"
+#include "numbered_error.h"
+#include "program.h"
+#include "registers.h"
+#include "state.h"
 
 namespace tly {
 
-// One slot of a compiled formula. Slot 0 holds the program length N in its code, slots
-// 1 ... N the postfix program, slot N + 1 the end code 255.
-struct Slot {
-  std::int16_t code = 0;
+// What a formula would give, computed without changing the engine: its value or its error,
+// or neither when the formula cannot be previewed.
+struct Preview {
+  enum class Kind {
+    kValue,
+    kError,
+    kNone,  // uses rnd, nrnd or now, or runs past the preview's loop budget
+  };
+  Kind kind = Kind::kNone;
   double value = 0;
+  std::optional<NumberedError> error;
 };
-
-struct LocalTime {
-  int year, month, day, hour, minute, second;
-};
-using ClockFunction = LocalTime (*)();
-LocalTime SystemLocalTime();
-
-// The second value of the last Box-Muller pair, kept for the next "nrnd".
-struct NormalDeviateCache {
-  std::int16_t flag = 0;
-  double radius = 0;
-  double angle = 0;
-};
-
-inline constexpr int kRegisterCount = 27;  // &ans and a ... z
 
 class Tly {
  public:
+  // Loop passes a preview may run before it gives up.
+  static constexpr long long kPreviewLoopPasses = 1'000'000;
+
   Tly();
 
   // Compiles `text` into the compiled formula; raises a NumberedError on a malformed formula,
-  // leaving an empty program behind.
+  // leaving an empty program behind. The error's where() is the offending token.
   void CompileFormula(std::u16string_view text);
-  // Runs the compiled formula on a fresh operand stack.
-  double EvaluateFormula();
+  // Runs the compiled formula on a fresh operand stack. The error's where() is the operator or
+  // function call that raised it.
+  double EvaluateFormula() { return Execute(program_, executable_, state_); }
 
-  const std::vector<Slot>& compiled() const { return slots_; }
+  // Compiles and evaluates `text` against a copy of the state: no register, random number or
+  // cached normal deviate changes, and the compiled formula stays as it was.
+  Preview PreviewFormula(std::u16string_view text) const;
+
+  const std::vector<Slot>& compiled() const { return program_.slots; }
+  const Program& program() const { return program_; }
+  const Executable& executable() const { return executable_; }
 
   // Register store: index 0 is &ans, 1 ... 26 are a ... z.
-  double Register(int index) const { return registers_.at(static_cast<std::size_t>(index)); }
+  double Register(int index) const { return state_.registers.at(static_cast<std::size_t>(index)); }
   void SetRegister(int index, double value) {
-    registers_.at(static_cast<std::size_t>(index)) = value;
+    state_.registers.at(static_cast<std::size_t>(index)) = value;
   }
 
   // Random numbers behind "rnd" and "nrnd".
-  void SeedRandom(std::uint64_t seed) { random_.Seed(seed); }
+  void SeedRandom(std::uint64_t seed) { state_.random.Seed(seed); }
   void SeedRandomFromClock();
-  float NextUniform() { return random_.Next(); }
-  NormalDeviateCache& normal_cache() { return normal_cache_; }
+  float NextUniform() { return state_.random.Next(); }
+  NormalDeviateCache& normal_cache() { return state_.normal_cache; }
 
-  // Loop bodies may run this many times in one evaluation; a formula that asks for more ends
-  // with error 16 instead of freezing the program.
-  void SetLoopPassLimit(long long passes) { loop_pass_limit_ = passes; }
+  void SetLoopPassLimit(long long passes) { state_.loop_pass_limit = passes; }
 
   // The clock behind "now"; the system's local time unless a test sets another.
-  void SetClock(ClockFunction clock) { clock_ = clock; }
-  LocalTime Now() const { return clock_(); }
+  void SetClock(ClockFunction clock) { state_.clock = clock; }
 
-  // Scanner, driven by the parser; public so that the token stream can be examined.
-  void StartScan(std::u16string_view text);  // store the text and read its first character
-  int NextChar();                            // lower-cased character, or kNoChar past the end
-  void NextToken();
-  double ScanNumber();
-  int token_code() const { return token_code_; }
-  double token_value() const { return token_value_; }
-  int paren_depth() const { return paren_depth_; }
-
-  static constexpr int kNoChar = -1;  // the empty string: below every character class
+  const State& state() const { return state_; }
 
  private:
-  void ParseExpression();
-  void ParseTerm();
-  void ParseFactor();
-  void ParseOperand();
-  void ParsePrimary();
-  void EmitSlot(int code, int count);
-  void WriteSlot(int code, double value);
-  bool CommaAtCallLevel(int depth) const;
-  void ScanWord();
-  void ScanRelational();
-
-  // Scanner state.
-  std::u16string text_;
-  std::int16_t position_ = 0;
-  int current_ = kNoChar;
-  int token_code_ = 0;
-  double token_value_ = 0;
-  std::int16_t paren_depth_ = 0;
-  int expression_depth_ = 0;
-
-  // Compiled formula and its output index.
-  std::vector<Slot> slots_;
-  int output_index_ = 1;
-
-  std::array<double, kRegisterCount> registers_{};
-  NormalDeviateCache normal_cache_;
-  UniformRandom random_;
-  ClockFunction clock_ = SystemLocalTime;
-  long long loop_pass_limit_ = 100'000'000;
+  Program program_;
+  Executable executable_;
+  State state_;
 };
 
 }  // namespace tly

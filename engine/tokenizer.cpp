@@ -1,12 +1,12 @@
-// Characters to tokens: the formula text is read one character ahead of the parser, one token
+// Characters to tokens: the formula text is read one character ahead of the compiler, one token
 // at a time, on demand.
+#include "tokenizer.h"
+
 #include <limits>
 
 #include "arith.h"
-#include "codes.h"
+#include "catalogue.h"
 #include "powers_of_ten.h"
-#include "tly.h"
-#include "vocabulary.h"
 
 namespace tly {
 namespace {
@@ -24,28 +24,23 @@ constexpr std::size_t kLongestWord = 8;
 
 }  // namespace
 
-void Tly::StartScan(std::u16string_view text) {
-  text_.assign(text);
-  position_ = 0;
-  paren_depth_ = 0;
-  token_code_ = 0;
-  token_value_ = 0;
-  current_ = NextChar();
-}
+Tokenizer::Tokenizer(std::u16string_view text) : text_(text) { current_ = NextChar(); }
 
-int Tly::NextChar() {
+int Tokenizer::NextChar() {
   // The position counts the characters read, the end as one more; past the end it stays where
   // it is. It is a 16-bit counter: a formula of more than 32766 characters overflows it.
   const auto read = static_cast<std::size_t>(position_);
   if (read > text_.size()) return kNoChar;
-  if (position_ == std::numeric_limits<std::int16_t>::max()) Raise(err::kOverflow);
+  if (position_ == std::numeric_limits<std::int16_t>::max()) Fail(err::kOverflow, token_span());
   ++position_;
   return read < text_.size() ? LowerCase(text_[read]) : kNoChar;
 }
 
-void Tly::NextToken() {
+void Tokenizer::NextToken() {
   while (current_ == ' ') current_ = NextChar();
   token_value_ = 0;
+  token_begin_ = CurrentIndex();
+  const SourceSpan here{token_begin_, token_begin_ + 1};
 
   switch (current_) {
     case '+': token_code_ = code::kAdd; break;
@@ -57,12 +52,13 @@ void Tly::NextToken() {
     case '^': token_code_ = code::kPower; break;
     case '(':
       token_code_ = code::kOpen;
-      if (++paren_depth_ > 8) Raise(err::kTooComplex);
+      if (++paren_depth_ > kMaxParenDepth) Fail(err::kTooComplex, here);
+      if (paren_depth_ > 0) open_parens_[static_cast<std::size_t>(paren_depth_ - 1)] = token_begin_;
       break;
     case ')':
       // No check here: a surplus ")" shows as a non-zero depth when the compile ends.
       token_code_ = code::kClose;
-      --paren_depth_;
+      if (--paren_depth_ < 0 && first_stray_close_ < 0) first_stray_close_ = token_begin_;
       break;
     case ',': token_code_ = code::kComma; break;
     case kNoChar: token_code_ = code::kEnd; break;
@@ -74,14 +70,14 @@ void Tly::NextToken() {
       }
       if (IsLetter(current_) || current_ == '&' || current_ == '#') return ScanWord();
       if (IsRelational(current_)) return ScanRelational();
-      Raise(err::kSyntax);
+      Fail(err::kSyntax, here);
   }
   current_ = NextChar();
 }
 
 // A word starts with a letter, "&" or "#" and continues with letters only, so digits end it
 // ('log10' is "log" and 10).
-void Tly::ScanWord() {
+void Tokenizer::ScanWord() {
   char word[kLongestWord];
   std::size_t length = 0;
   do {
@@ -92,19 +88,19 @@ void Tly::ScanWord() {
 
   if (length == 1 && IsLetter(word[0])) {
     token_code_ = code::kRegister;
-    token_value_ = code::kAnsRegisterNumber + (word[0] - 'a' + 1);
+    token_value_ = code::kFirstLetterRegister + (word[0] - 'a');
     return;
   }
   const Word* w = length <= kLongestWord ? FindWord(std::string_view(word, length)) : nullptr;
-  if (w == nullptr) Raise(err::kSyntax);
-  if (w->kind == Word::Kind::kUnsupported) Raise(err::kNotSupported);
+  if (w == nullptr) Fail(err::kSyntax, token_span());
+  if (w->kind == Word::Kind::kUnsupported) Fail(err::kNotSupported, token_span());
   token_code_ = w->code;
   token_value_ = w->value;
 }
 
 // A run of "<", "=" and ">" is one token; only the six spellings of the relations (and their
 // reversed forms) are valid.
-void Tly::ScanRelational() {
+void Tokenizer::ScanRelational() {
   char run[3];
   std::size_t length = 0;
   do {
@@ -127,12 +123,12 @@ void Tly::ScanRelational() {
   else if (r == "<")
     token_code_ = code::kLess;
   else
-    Raise(err::kSyntax);
+    Fail(err::kSyntax, token_span());
 }
 
 // digits [ "." digits ] [ "e" [ "+" | "-" ] digits ], with every step checked: the literal is
 // the value these steps give, not the correctly rounded one ('0.1' is 1 / 10).
-double Tly::ScanNumber() {
+double Tokenizer::ScanNumber() {
   double v = 0;
   while (IsDigit(current_)) {
     v = Add(Mul(v, 10), current_ - '0');
@@ -159,13 +155,21 @@ double Tly::ScanNumber() {
     int exponent = 0;  // a 16-bit quantity: leaving its range is an overflow
     while (IsDigit(current_)) {
       exponent = exponent * 10 + (current_ - '0');
-      if (exponent > std::numeric_limits<std::int16_t>::max()) Raise(err::kOverflow);
+      if (exponent > std::numeric_limits<std::int16_t>::max()) Fail(err::kOverflow, token_span());
       current_ = NextChar();
     }
     const double scale = Checked(PowerOfTen(exponent));
     v = negative ? Div(v, scale) : Mul(v, scale);
   }
   return v;
+}
+
+SourceSpan Tokenizer::UnbalancedParenthesis() const {
+  if (paren_depth_ > 0) {
+    const int open = open_parens_[static_cast<std::size_t>(paren_depth_ - 1)];
+    return {open, open + 1};
+  }
+  return {first_stray_close_, first_stray_close_ + 1};
 }
 
 }  // namespace tly

@@ -48,7 +48,7 @@ TEST(Cli, NumberLiteralsHaveTheSameBitsOnEveryBuild) {
                       "0.00000000000000000000001", "1e309"});
   EXPECT_EQ(r.out,
             "4e+126\n1e+23\n1e+210\n1.5e+300\n1e+308\n2.9999999999999996e-300\n"
-            "1.0000000000000001e-23\nerror 6\tオーバーフローしました。\n");
+            "1.0000000000000001e-23\nerror 6\tオーバーフローしました。\t1-5\n");
 }
 
 TEST(Cli, ReadsLinesWhenNoFormulaIsGiven) {
@@ -130,7 +130,7 @@ TEST(Utf8, RoundTripsAndReplacesMalformedBytes) {
 TEST(ErrorPlace, ColumnsOfTheSpan) {
   struct Case {
     std::u16string_view formula;
-    ErrorPlace place;
+    SourceSpan place;
     const char* columns;
   };
   for (Case c :
@@ -139,20 +139,13 @@ TEST(ErrorPlace, ColumnsOfTheSpan) {
     EXPECT_EQ(ColumnRange(c.formula, c.place), c.columns) << c.columns;
 }
 
-TEST(ErrorPlace, TakenFromAnEngineThatReportsIt) {
-  struct Span {
-    int begin, end;
-  };
-  struct Reporting {
-    std::optional<Span> span;
-    std::optional<Span> error_span() const { return span; }
-  };
-  const auto place = LastErrorPlace(Reporting{Span{2, 3}});
-  ASSERT_TRUE(place);
-  EXPECT_EQ(place->begin, 2u);
-  EXPECT_EQ(place->end, 3u);
-  EXPECT_FALSE(LastErrorPlace(Reporting{}));
-  EXPECT_FALSE(LastErrorPlace(Tly()));
+TEST(ErrorPlace, APreciseFailureLineEndsWithItsColumns) {
+  const auto r = RunWith({"--precise", "1+*2", "1+1/0", "sqr(-1)+1", "2+"});
+  EXPECT_EQ(r.out,
+            "error 2\t文法が違います。\t3-3\n"
+            "error 11\t0 で除算しました。\t4-4\n"
+            "error 5\t引数の型が違います。\t1-3\n"
+            "error 2\t文法が違います。\t3-3\n");
 }
 
 TEST(Cli, NonAsciiFormulaIsASyntaxError) { EXPECT_EQ(RunWith({"１+1"}).out, "文法が違います。\n"); }

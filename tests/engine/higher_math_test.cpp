@@ -4,12 +4,10 @@
 #include <map>
 
 #include "engine_helpers.h"
-#include "higher_math.h"
 
 namespace tly {
 namespace {
 
-using testing::ErrorOf;
 using testing::Evaluate;
 using testing::Widen;
 
@@ -86,28 +84,14 @@ TEST_P(SpecialValue, IsAsDefined) {
 INSTANTIATE_TEST_SUITE_P(
     EdgeCases, SpecialValue,
     ::testing::Values(
-        ValueCase{"gamma(5)", 24, 2e-15}, ValueCase{"gamma(0.5)", 1.772453850905516, 1e-15},
-        ValueCase{"gamma(-0.5)", -3.544907701811, 1e-12},
-        ValueCase{"gammaln(0.5)", 0.5723649429247, 1e-12},
         // At the negative integers the sine of a multiple of the stored pi is not zero.
-        ValueCase{"gamma(-1)", -9.72e14, 2e-3}, ValueCase{"beta(2, 3)", 0.0833333333333334, 1e-14},
-        ValueCase{"gammainc(1, 1)", 0.632120558828558, 1e-14},
-        ValueCase{"gammainc(3, 10)", 0.997230604284488, 1e-14}, ValueCase{"gammainc(2, 0)", 0, 0},
-        ValueCase{"betainc(0.5, 2, 3)", 0.6875, 1e-15},
-        ValueCase{"betainc(0.3, 2, 5)", 0.579825, 1e-15}, ValueCase{"betainc(0, 2, 3)", 0, 0},
-        ValueCase{"betainc(1, 2, 3)", 1, 0}, ValueCase{"erf(1)", 0.842700792949715, 1e-14},
-        ValueCase{"erf(-1)", -0.842700792949715, 1e-14}, ValueCase{"erf(0)", 0, 0},
-        ValueCase{"erfc(0)", 1, 0}, ValueCase{"besselj(1, 0)", 0.765197686557967, 1e-14},
-        ValueCase{"besselj(1, 1)", 0.440050585744934, 1e-14},
-        ValueCase{"besselj(1, 2)", 0.114903484931900, 1e-14}, ValueCase{"besselj(0, 0)", 1, 0},
-        ValueCase{"besselj(0, 3)", 0, 0}, ValueCase{"besselj(-1, 1)", -0.440050585744934, 1e-14},
-        ValueCase{"besselj(-1, -1)", 0.440050585744934, 1e-14},
+        ValueCase{"gamma(-1)", -9.72e14, 2e-3},
+        ValueCase{"gammainc(1, 1)", 0.632120558828558, 1e-14}, ValueCase{"gammainc(2, 0)", 0, 0},
+        ValueCase{"betainc(0, 2, 3)", 0, 0}, ValueCase{"betainc(1, 2, 3)", 1, 0},
+        ValueCase{"erf(0)", 0, 0}, ValueCase{"erfc(0)", 1, 0}, ValueCase{"besselj(0, 0)", 1, 0},
+        ValueCase{"besselj(0, 3)", 0, 0},
         ValueCase{"besselj(1, 1.4)", 0.440050585744934, 1e-14},  // the order is rounded
-        ValueCase{"bessely(1, 0)", 0.0882569642156771, 1e-14},
-        ValueCase{"bessely(1, 1)", -0.781212821300289, 1e-14},
-        ValueCase{"bessely(1, 2)", -1.65068260681625, 1e-14},
         ValueCase{"bessely(1, 3)", -5.8215176059647, 1e-13},
-        ValueCase{"normal(1.96, 0, 1, 1)", 0.975002104851780, 1e-14},
         ValueCase{"normal(0, 0, 1, 1)", 0.5, 0},
         ValueCase{"normal(0, 0, 2, 0)", 0.398942280401433, 1e-14},
         ValueCase{"gauss(1, 0, 2, 5)", 2.5, 1e-15}, ValueCase{"lorentz(1, 0, 2, 5)", 2.5, 0},
@@ -116,9 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"binom(10, 10, 0.3, 1)", 1, 0}, ValueCase{"binom(10, 0, 0.3, 2)", 1, 0},
         ValueCase{"binom(5, 0, 0, 0)", 1, 0},  // 0^0 is 1
         ValueCase{"fdist(-1, 2, 3, 0)", 0, 0}, ValueCase{"fdist(-1, 2, 3, 1)", 0, 0},
-        ValueCase{"tdist(0, 5, 1)", 0.5, 0},
-        ValueCase{"chidist(2, 2, 0)", 0.183939720585721, 1e-14},
-        ValueCase{"chidist(-3, 2, 1)", 0, 0}, ValueCase{"chidist(0, 2, 0)", 0.5, 0}));
+        ValueCase{"tdist(0, 5, 1)", 0.5, 0}, ValueCase{"chidist(-3, 2, 1)", 0, 0},
+        ValueCase{"chidist(0, 2, 0)", 0.5, 0}));
 
 TEST(SpecialFunctions, TDistCumulativeModesDependOnTheSquare) {
   Tly t;
@@ -156,23 +139,10 @@ INSTANTIATE_TEST_SUITE_P(
                       // zero to a negative power is a division by zero
                       ErrorCase{"chidist(0, 1, 0)", 11}, ErrorCase{"besselj(40000, 1)", 6},
                       ErrorCase{"besselj(1, 40000)", 6}, ErrorCase{"besselj(1, -32768)", 6},
-                      ErrorCase{"bessely(1, 32768)", 6}));
-
-TEST(SpecialFunctions, BesselStartOrderBeyondTheCounterIsAnOverflow) {
-  // x and n round into the 16-bit range, but the start order climbs past 32767.
-  Tly t;
-  EXPECT_EQ(ErrorOf([&] { Evaluate(t, "besselj(32767, 32767)"); }), 6);
-  EXPECT_EQ(ErrorOf([&] { Evaluate(t, "bessely(32760, 32760)"); }), 6);
-}
-
-TEST(SpecialFunctions, RoutinesMatchTheirFormulaFunctions) {
-  Tly t;
-  EXPECT_EQ(Evaluate(t, "gammaln(7.5)"), LogGamma(7.5));
-  EXPECT_EQ(Evaluate(t, "gammainc(2, 3)"), GammaP(2, 3));
-  EXPECT_EQ(Evaluate(t, "betainc(0.4, 2, 3)"), BetaI(0.4, 2, 3));
-  EXPECT_EQ(Evaluate(t, "besselj(2.5, 3)"), Bessel(0, 2.5, 3));
-  EXPECT_EQ(Evaluate(t, "bessely(2.5, 3)"), Bessel(1, 2.5, 3));
-}
+                      ErrorCase{"bessely(1, 32768)", 6},
+                      // x and n round into 16 bits, but the start order climbs past 32767.
+                      ErrorCase{"besselj(32767, 32767)", 6},
+                      ErrorCase{"bessely(32760, 32760)", 6}));
 
 }  // namespace
 }  // namespace tly

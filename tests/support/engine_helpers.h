@@ -25,9 +25,44 @@ std::optional<int> ErrorOf(F&& f) {
   return std::nullopt;
 }
 
+inline std::uint64_t Bits(double x) {
+  std::uint64_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
+}
+
+// Compiles and evaluates `formula`. On the way it checks the preview of the same formula: it
+// gives the same value or error, leaves the engine's state alone, and gives up only on
+// formulas with rnd, nrnd or now or with long loops.
 inline double Evaluate(Tly& engine, std::string_view formula) {
-  engine.CompileFormula(Widen(formula));
-  return engine.EvaluateFormula();
+  const std::u16string text = Widen(formula);
+  const State before = engine.state();
+  const Preview preview = engine.PreviewFormula(text);
+  EXPECT_TRUE(engine.state() == before) << "preview of " << formula << " changed the state";
+  const bool may_give_up = formula.find("rnd") != formula.npos ||
+                           formula.find("now") != formula.npos ||
+                           formula.find("loop") != formula.npos;
+  if (preview.kind == Preview::Kind::kNone) {
+    EXPECT_TRUE(may_give_up) << formula;
+  }
+  try {
+    engine.CompileFormula(text);
+    const double value = engine.EvaluateFormula();
+    if (preview.kind != Preview::Kind::kNone) {
+      EXPECT_EQ(preview.kind, Preview::Kind::kValue) << formula;
+      EXPECT_EQ(Bits(preview.value), Bits(value)) << formula;
+    }
+    return value;
+  } catch (const NumberedError& e) {
+    if (preview.kind != Preview::Kind::kNone) {
+      EXPECT_EQ(preview.kind, Preview::Kind::kError) << formula;
+      if (preview.error) {
+        EXPECT_EQ(preview.error->number(), e.number()) << formula;
+        EXPECT_TRUE(preview.error->where() == e.where()) << formula;
+      }
+    }
+    throw;
+  }
 }
 
 // The compiled program as "code[value] code[value] ..." (slots 1 ... N).
@@ -42,14 +77,8 @@ inline std::string Listing(const Tly& engine) {
   return out;
 }
 
-inline std::uint64_t Bits(double x) {
-  std::uint64_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
-}
-
 // A formula and the error its compile or evaluation raises. Test files instantiate
-// EvaluationError with their own tables; its one test lives in evaluator_test.cpp.
+// EvaluationError with their own tables; its one test lives in machine_test.cpp.
 struct ErrorCase {
   const char* formula;
   int error;

@@ -1,0 +1,15 @@
+// The local time of a POSIX system: the reentrant localtime_r.
+#include <ctime>
+
+#include "state.h"
+
+namespace tly {
+
+LocalTime SystemLocalTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+}
+
+}  // namespace tly

@@ -1,0 +1,77 @@
+// Where an error lies in the formula: the offending token of a compile, the operator or
+// function call whose slot raised an evaluation's error.
+#include <gtest/gtest.h>
+
+#include "engine_helpers.h"
+
+namespace tly {
+namespace {
+
+struct PlaceCase {
+  const char* formula;
+  int error;
+  const char* marked;  // the formula's characters the error lies on, as carets under them
+};
+
+class ErrorPlace : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(ErrorPlace, MarksTheOffendingCharacters) {
+  const PlaceCase& c = GetParam();
+  Tly t;
+  t.SetLoopPassLimit(10);
+  std::optional<NumberedError> error;
+  try {
+    testing::Evaluate(t, c.formula);
+  } catch (const NumberedError& e) {
+    error = e;
+  }
+  ASSERT_TRUE(error.has_value()) << c.formula;
+  EXPECT_EQ(error->number(), c.error) << c.formula;
+  ASSERT_TRUE(error->where().has_value()) << c.formula;
+  const std::string_view marked(c.marked);
+  const SourceSpan expected{static_cast<int>(marked.find('^')),
+                            static_cast<int>(marked.rfind('^')) + 1};
+  EXPECT_EQ(error->where()->begin, expected.begin) << c.formula;
+  EXPECT_EQ(error->where()->end, expected.end) << c.formula;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Compile, ErrorPlace,
+    ::testing::Values(PlaceCase{"1 2", 2, "  ^"}, PlaceCase{"xyz+1", 2, "^^^"},
+                      PlaceCase{"1 ? 2", 2, "  ^"}, PlaceCase{"1 <<2", 2, "  ^^"},
+                      PlaceCase{"(1+2", 29, "^"}, PlaceCase{"1+2)", 29, "   ^"},
+                      PlaceCase{"sin(1,2)", 29, "     ^"}, PlaceCase{"2*(3+(4", 29, "     ^"},
+                      PlaceCase{"1+)2", 29, "  ^"}, PlaceCase{"&sum+1", 30, "^^^^"},
+                      PlaceCase{"((((((((((1))))))))))", 16, "        ^"},
+                      PlaceCase{"1+10e308", 6, "  ^^^^^^"}));
+
+// A formula that ends too early is marked by the empty span at its end.
+TEST(ErrorPlace, FormulaEndingTooEarlyIsMarkedAtItsEnd) {
+  Tly t;
+  for (const char* f : {"sin", "1 +", ""}) {
+    try {
+      t.CompileFormula(testing::Widen(f));
+      ADD_FAILURE() << f;
+    } catch (const NumberedError& e) {
+      const int end = static_cast<int>(std::string_view(f).size());
+      EXPECT_EQ(e.where(), (SourceSpan{end, end})) << f;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Evaluation, ErrorPlace,
+    ::testing::Values(PlaceCase{"1+1/0", 11, "   ^"}, PlaceCase{"sqr(-1)+1", 5, "^^^"},
+                      PlaceCase{"2 + 1/x", 11, "     ^"},
+                      PlaceCase{"a = 1e308*10", 6, "         ^"}, PlaceCase{"1e200^2", 6, "     ^"},
+                      PlaceCase{"(-8)^0.5", 5, "    ^"}, PlaceCase{"fact(2.5)*2", 5, "^^^^"},
+                      PlaceCase{"mem(26, 1)", 9, "^^^"}, PlaceCase{"loop(1, 2, 0, z)", 5, "^^^^"},
+                      PlaceCase{"1 + loop(1, 99, 1, z)", 16, "    ^^^^"},
+                      PlaceCase{"if(0, 1, 2 \\ 0)", 11, "           ^"},
+                      PlaceCase{"sum(1, 2) - 3 % 0", 11, "              ^"},
+                      // The stack runs empty after an operator that stood for an operand.
+                      PlaceCase{"1+*2", 2, "  ^"}, PlaceCase{"1 ^ ^ 2", 2, "    ^"},
+                      PlaceCase{"<5", 2, "^"}));
+
+}  // namespace
+}  // namespace tly

@@ -1,0 +1,51 @@
+// The preview: what a formula would give, without a trace in the engine. That its value and
+// error equal the real ones is checked for every formula the tests evaluate (see Evaluate in
+// engine_helpers.h); these are the rest of its rules.
+#include <gtest/gtest.h>
+
+#include "engine_helpers.h"
+
+namespace tly {
+namespace {
+
+using Kind = Preview::Kind;
+
+TEST(Preview, LeavesTheStateAndTheCompiledFormulaAlone) {
+  Tly t;
+  t.SeedRandom(3);
+  testing::Evaluate(t, "nrnd(0, 1)");  // the second half of the pair is now cached
+  t.CompileFormula(u"1+1");
+  const State before = t.state();
+  for (const char16_t* f :
+       {u"a = 5", u"mem(3, 1) + loop(1, 5, 1, z)", u"rnd(0, 1)", u"nrnd(0, 1)", u"1/0"})
+    t.PreviewFormula(f);
+  EXPECT_TRUE(t.state() == before);
+  EXPECT_EQ(t.EvaluateFormula(), 2);
+}
+
+TEST(Preview, GivesNothingForFormulasWhoseValueWouldChange) {
+  Tly t;
+  for (const char16_t* f : {u"rnd(0, 1)", u"1 + nrnd(0, 1)", u"ymd(now(0), 0)"})
+    EXPECT_EQ(t.PreviewFormula(f).kind, Kind::kNone);
+}
+
+TEST(Preview, GivesNothingPastAMillionLoopPasses) {
+  Tly t;
+  const Preview within = t.PreviewFormula(u"loop(1, 1e6, 1, z)");
+  EXPECT_EQ(within.kind, Kind::kValue);
+  EXPECT_EQ(within.value, 1e6);
+  EXPECT_EQ(t.PreviewFormula(u"loop(1, 1e6 + 1, 1, z)").kind, Kind::kNone);
+  EXPECT_EQ(t.PreviewFormula(u"loop(1, 1e3, 1, loop(1, 1e3, 1, z) + 1)").kind, Kind::kNone);
+}
+
+TEST(Preview, GivesTheErrorWithItsPlace) {
+  Tly t;
+  const Preview p = t.PreviewFormula(u"2*(1+1/0)");
+  ASSERT_EQ(p.kind, Kind::kError);
+  EXPECT_EQ(p.error->number(), err::kDivisionByZero);
+  EXPECT_EQ(p.error->where(), (SourceSpan{6, 7}));
+  EXPECT_EQ(t.PreviewFormula(u"(((((((((1)))))))))").error->number(), err::kTooComplex);
+}
+
+}  // namespace
+}  // namespace tly
