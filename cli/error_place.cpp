@@ -20,7 +20,8 @@ std::size_t Characters(std::u16string_view text) {
 }  // namespace
 
 std::string ColumnRange(std::u16string_view formula, SourceSpan place) {
-  const auto begin = static_cast<std::size_t>(place.begin), end = static_cast<std::size_t>(place.end);
+  const auto begin = static_cast<std::size_t>(place.begin),
+             end = static_cast<std::size_t>(place.end);
   const std::size_t first = Characters(formula.substr(0, begin)) + 1;
   const std::size_t last = Characters(formula.substr(0, end));
   return std::to_string(first) + '-' + std::to_string(std::max(first, last));
