@@ -6,14 +6,13 @@
 
 #include "calculator.h"
 #include "forms/services.h"
+#include "string_ids.h"
 #include "window_names.h"
 
 namespace tly {
 namespace {
 
 using forms::TwipRect;
-
-constexpr int kWebPageAddress = 1000;
 
 forms::FormStyle DialogStyle() {
   forms::FormStyle s;
@@ -65,7 +64,7 @@ void AboutForm::OnLoad() {
   Label1->SetCaption(v.product);
   Label2->SetCaption(VersionText(v.major, v.minor));
   Label3->SetCaption(v.legal_copyright);
-  Label4->SetCaption(forms::ResourceString(kWebPageAddress));
+  Label4->SetCaption(forms::ResourceString(ids::kWebPageAddress));
   MessageBeep(MB_ICONASTERISK);
 }
 
@@ -84,7 +83,7 @@ void AboutForm::LinkMouseMove(const forms::MouseEvent& e) {
 void AboutForm::LinkMouseUp(const forms::MouseEvent& e) {
   if (e.button != forms::kLeftButton || !Label4->Border()) return;
   Label4->SetBorder(false);
-  if (open_address) open_address(forms::ResourceString(kWebPageAddress));
+  if (open_address) open_address(forms::ResourceString(ids::kWebPageAddress));
 }
 
 }  // namespace tly

@@ -10,6 +10,7 @@
 #include "help.h"
 #include "number_text.h"
 #include "option_form.h"
+#include "string_ids.h"
 #include "text.h"
 #include "tly_api.h"
 #include "unit_factor.h"
@@ -24,8 +25,6 @@ constexpr double kClientWidth = 4080, kClientHeight = 6120;
 constexpr double kPanelGap = 120;  // between the panels, and below the last one
 constexpr int kFirstRegisterRow = code::kFirstLetterRegister;    // a
 constexpr int kLastRegisterRow = code::kLastLetterRegister - 4;  // v: the rows show v ... z
-constexpr int kWebPageAddress = 1000;
-constexpr int kSettingsUnavailableMessage = 3100;
 constexpr int kWindowHelp = 1, kFormulaHelp = 3, kConversionHelp = 6, kVariablesHelp = 7;
 // Enter closed the formula box's list: calculate once the key is through and the box shows the
 // picked entry.
@@ -199,8 +198,8 @@ std::unique_ptr<SettingsStore> Calculator::OpenSettings() {
   std::unique_ptr<SettingsStore> store = open_settings_ ? open_settings_() : nullptr;
   if (store == nullptr && !told_settings_unavailable_) {
     told_settings_unavailable_ = true;
-    forms::ShowMessage(hwnd(), forms::ResourceString(kSettingsUnavailableMessage), kProductName,
-                       MB_OK | MB_ICONINFORMATION);
+    forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageSettingsUnavailable),
+                       kProductName, MB_OK | MB_ICONINFORMATION);
   }
   return store;
 }
@@ -237,7 +236,8 @@ void Calculator::RestoreMenusAndRegisters(const StartupSettings& s) {
   mnuEditPaste->SetEnabled(forms::ClipboardHasText());
   mnuViewConvert->SetChecked(s.unit_convert);
   mnuViewVariable->SetChecked(s.variable_list);
-  for (int i = 0; i < 26; ++i) engine_.SetRegister(i + 1, s.registers[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < kLetterCount; ++i)
+    engine_.SetRegister(i + 1, s.registers[static_cast<std::size_t>(i)]);
   core_.RestoreHistory(s.history);
 }
 
@@ -266,8 +266,8 @@ void Calculator::FinishControls() {
 }
 
 void Calculator::FillQuantities(int selected) {
-  for (const std::u16string& name : ReadStringList(
-           kFirstQuantityString, [](int id) { return ToU16(forms::ResourceString(id)); }))
+  for (const std::u16string& name :
+       ReadStringList(ids::kQuantityNames, [](int id) { return ToU16(forms::ResourceString(id)); }))
     Combo2->AddItem(ToWide(name));
   Combo2->SetListIndex(selected);
 }
@@ -306,7 +306,8 @@ WindowSettings Calculator::CurrentSettings() const {
   s.unit = Combo2->ListIndex();
   s.task_tray = show_in_task_tray_;
   s.close_button = close_button_minimized_;
-  for (int i = 0; i < 26; ++i) s.registers[static_cast<std::size_t>(i)] = engine_.Register(i + 1);
+  for (int i = 0; i < kLetterCount; ++i)
+    s.registers[static_cast<std::size_t>(i)] = engine_.Register(i + 1);
   const auto& history = core_.history();
   s.history.assign(history.begin(), history.begin() + std::min<std::ptrdiff_t>(std::ssize(history),
                                                                                kMaxSavedHistory));
@@ -354,7 +355,9 @@ void Calculator::ShowAbout() {
 
 void Calculator::ShowHelpContents() { OpenHelp(hwnd(), help_file_, 0); }
 
-void Calculator::OpenWebPage() { forms::ShellOpen(hwnd(), forms::ResourceString(kWebPageAddress)); }
+void Calculator::OpenWebPage() {
+  forms::ShellOpen(hwnd(), forms::ResourceString(ids::kWebPageAddress));
+}
 
 // ---- the tray icon ----
 
@@ -474,7 +477,7 @@ void Calculator::RefreshVariableRows() {
   const char separator = forms::LocaleDecimalSeparator();
   for (int i = 0; i < 5; ++i) {
     const int number = VScroll1->Value() + i;
-    Label4[static_cast<std::size_t>(i)]->SetCaption(std::wstring(1, RegisterLetter(number)));
+    Label4[static_cast<std::size_t>(i)]->SetCaption(std::wstring(1, LetterOfRegister(number)));
     const std::string text =
         FormatResult(engine_.Register(number - code::kAnsRegisterNumber), separator);
     Text2[static_cast<std::size_t>(i)]->SetText(std::wstring(text.begin(), text.end()));

@@ -5,6 +5,7 @@
 #include "forms/services.h"
 #include "help.h"
 #include "numbered_error.h"
+#include "string_ids.h"
 #include "text.h"
 #include "tly_api.h"
 #include "window_names.h"
@@ -16,7 +17,6 @@ using forms::TwipRect;
 
 constexpr double kClientWidth = 3480, kClientHeight = 3450;
 constexpr int kDialogHelp = 1, kSavingHelp = 9, kTrayHelp = 10;
-constexpr int kRunKey = 1001, kStartupFailedMessage = 3101;
 
 forms::FormStyle DialogStyle() {
   forms::FormStyle s;
@@ -137,7 +137,8 @@ void OptionForm::Ok() {
   const std::wstring path =
       L"\"" + forms::InProgramFolder(forms::ProgramFileTitle() + L".exe") + L"\"";
   try {
-    ApplyOptions(c, *this, *settings_, ToU16(forms::ResourceString(kRunKey)), ToU16(path));
+    ApplyOptions(c, *this, *settings_, ToU16(forms::ResourceString(ids::kStartupRunKey)),
+                 ToU16(path));
   } catch (const NumberedError& e) {
     // Without the settings library the user was told at start that nothing is kept.
     if (settings_available_)
@@ -158,7 +159,7 @@ void OptionForm::DeleteTrayIcon() { main_.Tray().Delete(); }
 void OptionForm::UpdateSystemMenu() { main_.UpdateSystemMenu(); }
 
 void OptionForm::ReportStartupFailure() {
-  forms::ShowMessage(hwnd(), forms::ResourceString(kStartupFailedMessage), kProductName,
+  forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageStartupFailed), kProductName,
                      MB_OK | MB_ICONEXCLAMATION);
 }
 

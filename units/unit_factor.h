@@ -11,7 +11,6 @@
 namespace tly {
 
 inline constexpr int kQuantityCount = 14;
-inline constexpr int kFirstQuantityString = ids::kQuantityNames;
 
 inline constexpr int kUnitStringsPerQuantity = 50;
 

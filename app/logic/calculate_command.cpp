@@ -77,8 +77,6 @@ bool VariableKeyAllowed(char16_t c, char decimal_separator) {
          c == u'e';
 }
 
-char16_t RegisterLetter(int number) { return static_cast<char16_t>((number & 63) | 64); }
-
 std::vector<std::u16string> ReadStringList(int first_id,
                                            const std::function<std::u16string(int)>& load) {
   std::vector<std::u16string> items;

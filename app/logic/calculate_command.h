@@ -67,9 +67,6 @@ bool FormulaKeyAllowed(char16_t c);
 // letter.
 bool VariableKeyAllowed(char16_t c, char decimal_separator);
 
-// The letter that labels register `number` (257 "A" ... 282 "Z").
-char16_t RegisterLetter(int number);
-
 // The list that starts at string `first_id`, read through `load` up to the first "*" (or a
 // missing string).
 std::vector<std::u16string> ReadStringList(int first_id,

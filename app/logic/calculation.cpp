@@ -1,5 +1,7 @@
 #include "calculation.h"
 
+#include "numbered_error.h"
+#include "string_ids.h"
 #include "string_table.h"
 
 namespace tly {
@@ -14,10 +16,12 @@ double Calculate(Tly& engine, std::u16string_view formula,
 }
 
 int ErrorMessageId(int number) {
-  if (number == 2 || number == 5 || number == 29 || number == 30) return 1500 + number;
-  constexpr int kDescriptions = 3000;
-  if (number > 0 && !LoadString(kDescriptions + number).empty()) return kDescriptions + number;
-  return kDescriptions;
+  if (number == err::kSyntax || number == err::kInvalidArgument || number == err::kUnbalanced ||
+      number == err::kNotSupported)
+    return ids::kErrorMessages + number;
+  if (number > 0 && !LoadString(ids::kErrorDescriptions + number).empty())
+    return ids::kErrorDescriptions + number;
+  return ids::kErrorDescriptionOther;
 }
 
 std::string_view ErrorMessage(int number) { return LoadString(ErrorMessageId(number)); }

@@ -7,6 +7,7 @@
 
 #include "number_text.h"
 #include "numbered_error.h"
+#include "registers.h"
 
 namespace tly {
 namespace {
@@ -15,6 +16,11 @@ constexpr std::u16string_view kAppKey = u"";
 constexpr std::u16string_view kVariables = u"Variable";
 constexpr std::u16string_view kFormation = u"Formation";
 constexpr std::u16string_view kProductName = u"Tallyra";
+
+// The place of letter register `number` in the settings' array of a ... z.
+std::size_t LetterSlot(int number) {
+  return static_cast<std::size_t>(number - code::kFirstLetterRegister);
+}
 
 // A read that fails counts as a missing value.
 SettingValue Read(SettingsStore& s, std::u16string_view section, std::u16string_view name,
@@ -102,9 +108,7 @@ std::u16string HistoryKey(int index) {
   return digits;
 }
 
-std::u16string RegisterKey(int number) {
-  return std::u16string(1, static_cast<char16_t>(number - 192));
-}
+std::u16string RegisterKey(int number) { return std::u16string(1, LetterOfRegister(number)); }
 
 std::vector<std::u16string> ReadHistory(SettingsStore& store) {
   std::vector<std::u16string> history;
@@ -135,9 +139,8 @@ StartupSettings ReadStartupSettings(SettingsStore& store) {
   s.top = ReadLong(store, kAppKey, u"Top", INT32_MIN, INT32_MAX);
   s.unit_convert = ReadBoolean(store, kAppKey, u"UnitConvert", false);
   s.variable_list = ReadBoolean(store, kAppKey, u"VariableList", false);
-  for (int n = 257; n <= 282; ++n)
-    s.registers[static_cast<std::size_t>(n - 257)] =
-        ReadDouble(store, kVariables, RegisterKey(n), 0);
+  for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
+    s.registers[LetterSlot(n)] = ReadDouble(store, kVariables, RegisterKey(n), 0);
   if (ReadBoolean(store, kAppKey, u"SaveFormation", false)) s.history = ReadHistory(store);
   s.task_tray = ReadBoolean(store, kAppKey, u"TaskTray", false);
   s.minimized = ReadBoolean(store, kAppKey, u"Minimized", false);
@@ -161,9 +164,9 @@ void WriteWindowSettings(SettingsStore& store, const WindowSettings& s, unsigned
     WriteEach(store, kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
   }
   if ((parts & kRegistersPart) && ReadBoolean(store, kAppKey, u"SaveVariable", false)) {
-    for (int n = 257; n <= 282; ++n)
+    for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
       WriteEach(store, kVariables, RegisterKey(n),
-                SettingValue::Double(s.registers[static_cast<std::size_t>(n - 257)]));
+                SettingValue::Double(s.registers[LetterSlot(n)]));
   }
   if ((parts & kHistoryPart) && ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
     // The entries go first, so that the count never names one that is not written yet.
@@ -243,11 +246,14 @@ void StoreOptions(const OptionChoices& c, SettingsStore& store, std::uint32_t st
   store.Set(kAppKey, u"hKeyStartUp", SettingValue::Long(static_cast<std::int32_t>(startup_root)));
   store.Set(kAppKey, u"Minimized", SettingValue::Boolean(c.start_minimized && c.tray));
   if (ReadBoolean(store, kAppKey, u"SaveVariable", false) && !c.save_variables) {
-    for (int n = 257; n <= 282; ++n) DeleteIfThere(store, kVariables, RegisterKey(n));
+    for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
+      DeleteIfThere(store, kVariables, RegisterKey(n));
   }
   store.Set(kAppKey, u"SaveVariable", SettingValue::Boolean(c.save_variables));
   if (ReadBoolean(store, kAppKey, u"SaveFormation", false) && !c.save_history) {
-    const int n = ReadLong(store, kFormation, u"ListCount", 0, INT16_MAX).value_or(0);
+    // A damaged count still deletes every entry that was saved.
+    const int n = std::max(ReadLong(store, kFormation, u"ListCount", 0, INT16_MAX).value_or(0),
+                           static_cast<int>(ReadHistory(store).size()));
     for (int i = 0; i < n; ++i) DeleteIfThere(store, kFormation, HistoryKey(i));
     DeleteIfThere(store, kFormation, u"ListCount");
   }

@@ -11,6 +11,8 @@
 #include <variant>
 #include <vector>
 
+#include "registers.h"
+
 namespace tly {
 
 // A value as the settings library hands it over: nothing, a 16- or 32-bit integer, a boolean,
@@ -75,7 +77,7 @@ struct StartupSettings {
   std::optional<std::int32_t> left, top;  // twips; absent: keep the current position
   bool unit_convert = false;
   bool variable_list = false;
-  std::array<double, 26> registers{};  // a ... z
+  std::array<double, kLetterCount> registers{};  // a ... z
   std::vector<std::u16string> history;
   bool task_tray = false;
   bool minimized = false;
@@ -94,7 +96,7 @@ struct WindowSettings {
   int unit = 1;
   bool task_tray = false;
   bool close_button = false;
-  std::array<double, 26> registers{};
+  std::array<double, kLetterCount> registers{};
   std::vector<std::u16string> history;  // most recent first; at most 100 are saved
 };
 

@@ -222,6 +222,12 @@ TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
   store.App(u"Variable", u"A") = V::Double(1);
   ApplyOptions({}, fx, store, kRun, kPath);
   EXPECT_TRUE(store.HasApp(u"Variable", u"A"));
+  // A damaged count still lets every saved entry go.
+  store.App(u"", u"SaveFormation") = V::Boolean(true);
+  store.App(u"Formation", u"ListCount") = V::String(u"broken");
+  store.App(u"Formation", u"00") = store.App(u"Formation", u"01") = V::String(u"1");
+  ApplyOptions({}, fx, store, kRun, kPath);
+  EXPECT_FALSE(store.HasApp(u"Formation", u"00") || store.HasApp(u"Formation", u"01"));
 }
 
 }  // namespace
