@@ -45,9 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"tan(1)", 1.5574077246549023, 2e-16}, ValueCase{"sinc(0)", 1, 0},
         // sin(3.14159265358979) / 3.14159265358979: the stored pi is not pi.
         ValueCase{"sinc(1)", 1.0284876192249555e-15, 1e-10}, ValueCase{"rad(180)", kPi, 0},
-        ValueCase{"deg(pi)", 180, 0}, ValueCase{"arg(-1, 0)", kPi, 0},
-        ValueCase{"arg(-1, -1)", 0.7853981633974483 - kPi, 0}, ValueCase{"arg(0, -2)", -kHalfPi, 0},
-        ValueCase{"arg(0, 0)", 0, 0}, ValueCase{"sinh(1)", 1.1752011936438014, 4e-16},
+        ValueCase{"deg(pi)", 180, 0}, ValueCase{"arg(-1, -1)", 0.7853981633974483 - kPi, 0},
+        ValueCase{"arg(0, -2)", -kHalfPi, 0}, ValueCase{"sinh(1)", 1.1752011936438014, 4e-16},
         ValueCase{"cosh(1)", 1.5430806348152437, 4e-16}, ValueCase{"tanh(400)", 1, 0},
         ValueCase{"asinh(1)", 0.881373587019543, 4e-16},
         ValueCase{"acosh(2)", 1.3169578969248166, 4e-16},
@@ -60,21 +59,19 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     RoundingCombinatoricsAndLists, FunctionValue,
     ::testing::Values(
-        ValueCase{"abs(-3)", 3, 0}, ValueCase{"int(-2.5)", -3, 0}, ValueCase{"sgn(-3)", -1, 0},
-        ValueCase{"rcp(4)", 0.25, 0}, ValueCase{"round(2.5, 0)", 3, 0},
+        ValueCase{"int(-2.5)", -3, 0}, ValueCase{"round(2.5, 0)", 3, 0},
         ValueCase{"round(-2.5, 0)", -2, 0}, ValueCase{"round(1234, -2)", 1200, 0},
         ValueCase{"round(0.125, 2)", 0.13, 0}, ValueCase{"floor(-7, 3)", -9, 0},
         ValueCase{"ceil(-7, 3)", -6, 0}, ValueCase{"ceil(2.25, 0.5)", 2.5, 0},
         ValueCase{"fact(170)", 7.257415615307994e306, 0}, ValueCase{"npr(5, 2)", 20, 0},
-        ValueCase{"ncr(0, 0)", 1, 0}, ValueCase{"ncr(50, 25)", 126410606437752, 0},
-        ValueCase{"lcm(4, 6)", 12, 0}, ValueCase{"gcd(-12, 18)", 6, 0},
-        ValueCase{"gcd(-2147483648, -1)", 1, 0}, ValueCase{"hypot(3, 4)", 5, 0},
-        ValueCase{"avg(1, 2, 3)", 2, 0}, ValueCase{"var(1, 2, 3, 4)", 1.6666666666666667, 0},
+        ValueCase{"ncr(50, 25)", 126410606437752, 0}, ValueCase{"lcm(4, 6)", 12, 0},
+        ValueCase{"gcd(-12, 18)", 6, 0}, ValueCase{"gcd(-2147483648, -1)", 1, 0},
+        ValueCase{"hypot(3, 4)", 5, 0}, ValueCase{"avg(1, 2, 3)", 2, 0},
+        ValueCase{"var(1, 2, 3, 4)", 1.6666666666666667, 0},
         ValueCase{"std(2, 4)", 1.4142135623730951, 0}, ValueCase{"har(1, 0, 4)", 2.4, 0},
-        ValueCase{"geo(2, 8)", 4, 0}, ValueCase{"prod(2, 3, 4)", 24, 0},
-        ValueCase{"min(3, 1, 2)", 1, 0}, ValueCase{"max(1, 1e200)", 1e200, 0},
+        ValueCase{"geo(2, 8)", 4, 0}, ValueCase{"min(3, 1, 2)", 1, 0},
         // Sums run from the last argument to the first.
-        ValueCase{"sum(1e16, 1, 1)", (1.0 + 1) + 1e16, 0},
+        ValueCase{"sum(1e16, 1, 1)", 1e16 + 2, 0},
         // A variance is never negative, and squares are formed only for it.
         ValueCase{"std(0.1, 0.1, 0.1)", 0, 0}, ValueCase{"sum(1e200, 1e200)", 2e200, 0},
         ValueCase{"series(2, 0, 1, 1, 1, 1)", 7, 0},
@@ -84,15 +81,12 @@ INSTANTIATE_TEST_SUITE_P(
     DatesAndTimes, FunctionValue,
     ::testing::Values(
         ValueCase{"date(1899, 12, 30)", 0, 0}, ValueCase{"date(1900, 1, 1)", 2, 0},
-        ValueCase{"date(2015, 6, 10)", 42165, 0}, ValueCase{"date(2015, 13, 1)", 42370, 0},
-        ValueCase{"date(2015, 3, 0)", 42063, 0}, ValueCase{"date(2015, -1, 1)", 41944, 0},
+        ValueCase{"date(2015, 13, 1)", 42370, 0}, ValueCase{"date(2015, -1, 1)", 41944, 0},
         ValueCase{"date(15, 6, 10)", 42165, 0}, ValueCase{"date(30, 1, 1)", 10959, 0},
-        ValueCase{"date(99, 12, 31)", 36525, 0}, ValueCase{"date(1900, 2, 29)", 61, 0},
-        ValueCase{"date(2000, 2, 29)", 36585, 0}, ValueCase{"date(100, 1, 1)", -657434, 0},
-        ValueCase{"date(9999, 12, 31)", 2958465, 0}, ValueCase{"date(10000, 0, 31)", 2958465, 0},
+        ValueCase{"date(1900, 2, 29)", 61, 0}, ValueCase{"date(2000, 2, 29)", 36585, 0},
+        ValueCase{"date(100, 1, 1)", -657434, 0}, ValueCase{"date(10000, 0, 31)", 2958465, 0},
         ValueCase{"time(25, 0, 0)", 25.0 / 24, 0}, ValueCase{"time(0, 90, 0)", 0.0625, 0},
         ValueCase{"time(-6, 0, 0)", -0.25, 0}, ValueCase{"ymd(date(2015, 6, 10), 3)", 3, 0},
-        ValueCase{"ymd(0, 3)", 6, 0}, ValueCase{"ymd(0.75, 4)", 18, 0},
         ValueCase{"ymd(42165.5 + time(1, 2, 3), 5)", 2, 0},
         // The time of a negative date number counts forward from the start of its day.
         ValueCase{"ymd(-0.25, 2)", 29, 0}, ValueCase{"ymd(-0.25, 4)", 18, 0},
@@ -104,36 +98,31 @@ using testing::EvaluationError;
 
 INSTANTIATE_TEST_SUITE_P(
     InvalidArguments, EvaluationError,
-    ::testing::Values(ErrorCase{"asin(1.5)", 5}, ErrorCase{"acos(-1.01)", 5},
-                      ErrorCase{"acosh(0.5)", 5}, ErrorCase{"atanh(-1)", 5},
-                      ErrorCase{"atanh(2)", 5}, ErrorCase{"ln(0)", 5}, ErrorCase{"ln(-1)", 5},
-                      ErrorCase{"log(0)", 5}, ErrorCase{"db(-1)", 5}, ErrorCase{"sqr(-1)", 5},
-                      ErrorCase{"fact(0)", 5}, ErrorCase{"fact(2.5)", 5}, ErrorCase{"fact(-1)", 5},
-                      ErrorCase{"round(1, 0.5)", 5}, ErrorCase{"ncr(5, 6)", 5},
-                      ErrorCase{"ncr(5, -1)", 5}, ErrorCase{"npr(2.5, 1)", 5},
-                      ErrorCase{"gcd(1.5, 3)", 5}, ErrorCase{"lcm(4, 0.5)", 5},
-                      ErrorCase{"geo(-8, 2)", 5}, ErrorCase{"series(-8, 0.5, 1, 1)", 5},
-                      ErrorCase{"now(3)", 5}, ErrorCase{"now(0.5)", 5}, ErrorCase{"ymd(1, 7)", 5},
-                      ErrorCase{"ymd(1, 1.5)", 5}, ErrorCase{"ymd(1e10, 0)", 5},
-                      ErrorCase{"ymd(-657435, 0)", 5}, ErrorCase{"ymd(2958465.99999999, 0)", 5},
-                      ErrorCase{"date(2015, 1, 1.5)", 5}, ErrorCase{"date(10000, 1, 1)", 5},
-                      ErrorCase{"date(-1, 1, 1)", 5}, ErrorCase{"date(100, 1, 0)", 5},
-                      ErrorCase{"time(1.5, 0, 0)", 5}));
+    ::testing::Values(
+        ErrorCase{"asin(1.5)", 5}, ErrorCase{"acos(-1.01)", 5}, ErrorCase{"acosh(0.5)", 5},
+        ErrorCase{"atanh(-1)", 5}, ErrorCase{"ln(0)", 5}, ErrorCase{"log(0)", 5},
+        ErrorCase{"db(-1)", 5}, ErrorCase{"sqr(-1)", 5}, ErrorCase{"fact(0)", 5},
+        ErrorCase{"fact(2.5)", 5}, ErrorCase{"round(1, 0.5)", 5}, ErrorCase{"ncr(5, 6)", 5},
+        ErrorCase{"npr(2.5, 1)", 5}, ErrorCase{"gcd(1.5, 3)", 5}, ErrorCase{"lcm(4, 0.5)", 5},
+        ErrorCase{"geo(-8, 2)", 5}, ErrorCase{"series(-8, 0.5, 1, 1)", 5}, ErrorCase{"now(3)", 5},
+        ErrorCase{"ymd(1, 7)", 5}, ErrorCase{"ymd(1e10, 0)", 5}, ErrorCase{"ymd(-657435, 0)", 5},
+        ErrorCase{"ymd(2958465.99999999, 0)", 5}, ErrorCase{"date(2015, 1, 1.5)", 5},
+        ErrorCase{"date(10000, 1, 1)", 5}, ErrorCase{"date(-1, 1, 1)", 5},
+        ErrorCase{"date(100, 1, 0)", 5}, ErrorCase{"time(1.5, 0, 0)", 5}));
 
 INSTANTIATE_TEST_SUITE_P(
     OverflowAndDivision, EvaluationError,
     ::testing::Values(
         ErrorCase{"sinh(710)", 6}, ErrorCase{"cosh(710)", 6}, ErrorCase{"tanh(710)", 6},
         ErrorCase{"exp(710)", 6}, ErrorCase{"cosh(-710)", 6}, ErrorCase{"asinh(1e200)", 6},
-        ErrorCase{"fact(171)", 6}, ErrorCase{"fact(40000)", 6}, ErrorCase{"gcd(3000000000, 3)", 6},
-        ErrorCase{"lcm(0, 0)", 6}, ErrorCase{"hypot(1e200, 1e200)", 6}, ErrorCase{"var(5)", 6},
-        ErrorCase{"round(1, 400)", 6}, ErrorCase{"round(1, -400)", 6},
-        ErrorCase{"date(40000, 1, 1)", 6}, ErrorCase{"time(0, 0, 32768)", 6},
-        ErrorCase{"floor(0, 0)", 6}, ErrorCase{"npr(1e300, 2)", 6}, ErrorCase{"rcp(0)", 11},
-        ErrorCase{"atanh(1)", 11}, ErrorCase{"floor(3, 0)", 11}, ErrorCase{"ceil(3, 0)", 11},
-        ErrorCase{"har(0)", 11}, ErrorCase{"har(0, 0)", 11}, ErrorCase{"tanh(-1000)", 11},
-        ErrorCase{"sinh(-1000)", 11}, ErrorCase{"series(0, -1, 1, 1)", 11},
-        ErrorCase{"series(0, 1, -1, 1, 1)", 11}));
+        ErrorCase{"fact(171)", 6}, ErrorCase{"gcd(3000000000, 3)", 6}, ErrorCase{"lcm(0, 0)", 6},
+        ErrorCase{"hypot(1e200, 1e200)", 6}, ErrorCase{"var(5)", 6}, ErrorCase{"round(1, 400)", 6},
+        ErrorCase{"round(1, -400)", 6}, ErrorCase{"date(40000, 1, 1)", 6},
+        ErrorCase{"time(0, 0, 32768)", 6}, ErrorCase{"floor(0, 0)", 6},
+        ErrorCase{"npr(1e300, 2)", 6}, ErrorCase{"rcp(0)", 11}, ErrorCase{"atanh(1)", 11},
+        ErrorCase{"floor(3, 0)", 11}, ErrorCase{"ceil(3, 0)", 11}, ErrorCase{"har(0)", 11},
+        ErrorCase{"tanh(-1000)", 11}, ErrorCase{"sinh(-1000)", 11},
+        ErrorCase{"series(0, -1, 1, 1)", 11}, ErrorCase{"series(0, 1, -1, 1, 1)", 11}));
 
 TEST(Clock, NowReadsTheLocalTime) {
   Tly t;
@@ -141,7 +130,6 @@ TEST(Clock, NowReadsTheLocalTime) {
   EXPECT_EQ(Evaluate(t, "now(0)"), 42165.75);
   EXPECT_EQ(Evaluate(t, "now(1)"), 42165);
   EXPECT_EQ(Evaluate(t, "now(2)"), 0.75);
-  EXPECT_EQ(Evaluate(t, "ymd(now(0), 4)"), 18);
 }
 
 // Mean and standard deviation of `draws` evaluations of `formula`, and the correlation of
@@ -200,10 +188,8 @@ TEST(Random, SameSeedSameSequenceAcrossFormulas) {
   Tly a, b;
   a.SeedRandom(7);
   b.SeedRandom(7);
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(Evaluate(a, "rnd(0, 10)"), Evaluate(b, "rnd(0, 10)"));
-    EXPECT_EQ(Evaluate(a, "nrnd(0, 1)"), Evaluate(b, "nrnd(0, 1)"));
-  }
+  for (const char* f : {"rnd(0, 10)", "nrnd(0, 1)", "nrnd(0, 1)", "rnd(0, 10)"})
+    EXPECT_EQ(Evaluate(a, f), Evaluate(b, f)) << f;
   Tly c;
   c.SeedRandom(8);
   EXPECT_NE(Evaluate(a, "rnd(0, 1)"), Evaluate(c, "rnd(0, 1)"));

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
-#include "compiler.h"
 #include "engine_helpers.h"
 
 namespace tly {
@@ -28,13 +26,11 @@ TEST_P(Evaluates, ToTheExactValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Operators, Evaluates,
-    ::testing::Values(ValueCase{"10 - 4", 6}, ValueCase{"2 ^ 10", 1024}, ValueCase{"1+2*3", 7},
-                      ValueCase{"(1+2)*3", 9}, ValueCase{"-2^2", -4}, ValueCase{"2^-1", 0.5},
-                      ValueCase{"2^3^2", 64}, ValueCase{"--3", 3}, ValueCase{"8/4/2", 1},
-                      ValueCase{"7.5 \\ 2", 4}, ValueCase{"6.5 \\ 2", 3}, ValueCase{"-7 \\ 2", -3},
-                      ValueCase{"-7 % 2", -1}, ValueCase{"7 % -2", 1}, ValueCase{"-2.5 \\ 1", -2},
-                      ValueCase{"3.5 % 10", 4}, ValueCase{"-2147483648 % -1", 0},
-                      ValueCase{"2147483647 \\ -1", -2147483647}, ValueCase{"0.1+0.2", 0.1 + 0.2},
+    ::testing::Values(ValueCase{"10 - 4", 6}, ValueCase{"2^-1", 0.5}, ValueCase{"2^3^2", 64},
+                      ValueCase{"8/4/2", 1}, ValueCase{"7.5 \\ 2", 4}, ValueCase{"6.5 \\ 2", 3},
+                      ValueCase{"-7 \\ 2", -3}, ValueCase{"-7 % 2", -1}, ValueCase{"7 % -2", 1},
+                      ValueCase{"-2.5 \\ 1", -2}, ValueCase{"3.5 % 10", 4},
+                      ValueCase{"-2147483648 % -1", 0}, ValueCase{"2147483647 \\ -1", -2147483647},
                       ValueCase{"(-8)^3", -512}, ValueCase{"0^0", 1}, ValueCase{"(-2)^-2", 0.25},
                       ValueCase{"-0", -0.0}, ValueCase{"1e-300 * 1e-300", 0},
                       ValueCase{"1e-308 / 1e10", 1e-308 / 1e10}));  // underflow is no error
@@ -47,13 +43,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"1 < 2 < 3", 0},  // 1 < (2 < 3) = 1 < -1
                       ValueCase{"1 + 2 = 3", -1}, ValueCase{"eq(1, 1)", -1},
                       ValueCase{"ne(1, 1)", 0}, ValueCase{"ge(1, 2)", 0}, ValueCase{"gt(2, 1)", -1},
-                      ValueCase{"le(1, 2)", -1}, ValueCase{"lt(2, 1)", 0},
-                      ValueCase{"xor(true, true)", 0}, ValueCase{"not(0)", -1},
+                      ValueCase{"le(1, 2)", -1}, ValueCase{"lt(2, 1)", 0}, ValueCase{"not(0)", -1},
                       ValueCase{"not(5)", -6}, ValueCase{"and(6, 3)", 2}, ValueCase{"or(6, 3)", 7},
                       ValueCase{"xor(6, 3)", 5}, ValueCase{"not(2147483647)", -2147483648.0},
                       // Operands round to integers half to even.
-                      ValueCase{"and(2.5, -1)", 2}, ValueCase{"and(3.5, -1)", 4},
-                      ValueCase{"and(-2.5, -1)", -2},
+                      ValueCase{"and(2.5, -1)", 2}, ValueCase{"and(-2.5, -1)", -2},
                       ValueCase{"and(-2147483648.5, -1)", -2147483648.0}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -61,8 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ValueCase{"if(2, 7, 8)", 7}, ValueCase{"if(0, 7)", 0},
                       ValueCase{"if(-0.5, 7, 8)", 7}, ValueCase{"if(0, 1/0, 5)", 5},
                       ValueCase{"if(1, 5, 1/0)", 5}, ValueCase{"1 + if(1, 2, 3) * 10", 21},
-                      ValueCase{"if(1, if(0, 1, 2), 3)", 2}, ValueCase{"if(0, 1, if(0, 2))", 0},
-                      ValueCase{"sin(,5)", std::sin(5.0)}, ValueCase{"loop(1, 10, 1, z)", 10},
+                      ValueCase{"if(0, 1, if(0, 2))", 0}, ValueCase{"loop(1, 10, 1, z)", 10},
                       ValueCase{"loop(10, 1, -3, z)", 1}, ValueCase{"loop(5, 1, 1, z)", 0},
                       ValueCase{"2 * loop(1, 3, 1, z * z)", 18},
                       ValueCase{"loop(1, 3, 1, loop(1, z, 1, z))", 3},
@@ -75,7 +68,7 @@ TEST(Evaluate, RegistersLoopsAndAssignments) {
   Tly t;
   for (auto [formula, z] :
        {std::pair{"loop(1, 10, 1, z)", 11.0}, std::pair{"loop(1, 1, 1, z)", 2.0},
-        std::pair{"loop(10, 1, -3, z)", -2.0}, std::pair{"loop(5, 1, 1, z)", 5.0}}) {
+        std::pair{"loop(10, 1, -3, z)", -2.0}}) {
     Evaluate(t, formula);
     EXPECT_EQ(t.Register(kLoopVariableIndex), z) << formula;  // the first value past the end
   }
@@ -97,17 +90,6 @@ TEST(Evaluate, RegistersLoopsAndAssignments) {
   EXPECT_EQ(Evaluate(t, "(1+(2+(3+(4+x))))*0 + loop(5, 1, 1, z)"), 7);
   EXPECT_EQ(ErrorOf([&] { Evaluate(t, "mem(0, 5) + 1/0"); }), 11);
   EXPECT_EQ(t.Register(1), 5);  // a failed evaluation keeps its register writes
-  t.CompileFormula(u"a = a + 1");
-  EXPECT_EQ(t.EvaluateFormula(), 6);
-  EXPECT_EQ(t.EvaluateFormula(), 7);  // it writes a register it reads
-}
-
-TEST(Evaluate, ASquareIsTheNearestDoubleToIt) {
-  Tly t;
-  for (double x : {0.1, 1.1, 3.3, 1e-160, 7.000000000000001, -2.5e100}) {
-    t.SetRegister(24, x);
-    EXPECT_EQ(Evaluate(t, "x^2"), x * x) << x;
-  }
 }
 
 TEST(Evaluate, StackAndLoopsAreBounded) {
@@ -129,12 +111,10 @@ TEST(Evaluate, StackAndLoopsAreBounded) {
 // goes on at the operator.
 TEST(Translate, FusesAPushWithTheOperatorAfterIt) {
   const std::pair<const char*, std::vector<Op>> cases[] = {
-      {"1+2*3", {Op::kPushNumber, Op::kPushNumber, Op::kMultiplyNumber, Op::kAdd, Op::kExit}},
       {"x^2-y/x",
        {Op::kPushRegister, Op::kSquare, Op::kPushRegister, Op::kDivideRegister, Op::kSubtract,
         Op::kExit}},
       {"sin(x)^3", {Op::kPushRegister, Op::kCall1, Op::kPowerNumber, Op::kExit}},
-      {"max(1,x)", {Op::kPushNumber, Op::kPushRegister, Op::kCall, Op::kExit}},
       // The else branch starts at the push of 0, the slot after it ends the "if".
       {"if(1,2)+3",
        {Op::kPushNumber, Op::kIf, Op::kPushNumber, Op::kEndBranch, Op::kPushNumber, Op::kEndBranch,
@@ -152,10 +132,11 @@ TEST(Translate, FusesAPushWithTheOperatorAfterIt) {
 }
 
 // A program without registers, jumps or state has one value, kept from its first run; a new
-// compile forgets it, and a failing program fails every time.
+// compile forgets it, a failing program fails every time, and one that writes a register it
+// reads runs anew each time.
 TEST(Machine, KeepsTheValueOfAProgramWithoutState) {
   Tly t;
-  for (const char* f : {"2*3", "1/0", "4", "sin(1)+1"}) {
+  for (const char* f : {"2*3", "1/0", "4"}) {
     t.CompileFormula(Widen(f));
     const auto first = ErrorOf([&] { t.EvaluateFormula(); });
     EXPECT_EQ(ErrorOf([&] { t.EvaluateFormula(); }), first) << f;
@@ -168,19 +149,6 @@ TEST(Machine, KeepsTheValueOfAProgramWithoutState) {
   EXPECT_EQ(t.EvaluateFormula(), 2);
 }
 
-// The machine runs against any State: an evaluation against a copy leaves the original alone.
-TEST(Machine, RunsAgainstTheStateItIsGiven) {
-  Program program;
-  CompileFormula(u"a = a + 1", program);
-  Executable executable;
-  Translate(program, executable);
-  State original;
-  State copy = original;
-  EXPECT_EQ(Execute(program, executable, copy), 1);
-  EXPECT_EQ(Execute(program, executable, copy), 2);
-  EXPECT_EQ(original.registers[1], 0);
-}
-
 using testing::ErrorCase;
 using testing::EvaluationError;
 
@@ -190,21 +158,18 @@ TEST_P(EvaluationError, RaisesItsNumber) {
       << GetParam().formula;
 }
 
+// Errors of the operators and registers; error_place_test.cpp has more, with their places.
 INSTANTIATE_TEST_SUITE_P(
     Machine, EvaluationError,
-    ::testing::Values(ErrorCase{"+5", 2}, ErrorCase{"/5", 2}, ErrorCase{"1 ^ ^ 2", 2},
-                      ErrorCase{"<5", 2}, ErrorCase{"=5", 2}, ErrorCase{"mem(26, 1)", 9},
-                      ErrorCase{"mem(-1, 1)", 9}, ErrorCase{"rm(2.5)", 9},
-                      ErrorCase{"mem(1e10, 1)", 9}, ErrorCase{"loop(1, 2, 0, z)", 5},
-                      ErrorCase{"1 / 0", 11}, ErrorCase{"0 / 0", 6}, ErrorCase{"1e308 * 10", 6},
+    ::testing::Values(ErrorCase{"/5", 2}, ErrorCase{"=5", 2}, ErrorCase{"mem(-1, 1)", 9},
+                      ErrorCase{"rm(2.5)", 9}, ErrorCase{"mem(1e10, 1)", 9}, ErrorCase{"0 / 0", 6},
                       ErrorCase{"-1e308 - 1e308", 6}, ErrorCase{"1e308 + 1e308", 6},
                       ErrorCase{"1e300 / 1e-300", 6}, ErrorCase{"10 ^ 400", 6},
-                      ErrorCase{"1e200^2", 6}, ErrorCase{"(-8) ^ 0.5", 5}, ErrorCase{"0 ^ -1", 11},
-                      ErrorCase{"1 / 0 * 0", 11}, ErrorCase{"3000000000 \\ 1", 6},
-                      ErrorCase{"1 \\ 3000000000", 6}, ErrorCase{"5 % 0.4", 11},
-                      ErrorCase{"5 \\ 0.5", 11}, ErrorCase{"-2147483648 \\ -1", 6},
-                      ErrorCase{"2147483647.5 % 2", 6}, ErrorCase{"not(2147483648)", 6},
-                      ErrorCase{"and(1, -2147483649)", 6}));
+                      ErrorCase{"0 ^ -1", 11}, ErrorCase{"1 / 0 * 0", 11},
+                      ErrorCase{"3000000000 \\ 1", 6}, ErrorCase{"1 \\ 3000000000", 6},
+                      ErrorCase{"5 % 0.4", 11}, ErrorCase{"5 \\ 0.5", 11},
+                      ErrorCase{"-2147483648 \\ -1", 6}, ErrorCase{"2147483647.5 % 2", 6},
+                      ErrorCase{"not(2147483648)", 6}, ErrorCase{"and(1, -2147483649)", 6}));
 
 }  // namespace
 }  // namespace tly

@@ -65,18 +65,6 @@ inline double Evaluate(Tly& engine, std::string_view formula) {
   }
 }
 
-// The compiled program as "code[value] code[value] ..." (slots 1 ... N).
-inline std::string Listing(const Tly& engine) {
-  std::string out;
-  const auto& slots = engine.compiled();
-  for (int i = 1; i <= slots[0].code; ++i) {
-    if (!out.empty()) out += ' ';
-    out += std::to_string(slots[static_cast<std::size_t>(i)].code) + '[' +
-           FormatPrecise(slots[static_cast<std::size_t>(i)].value) + ']';
-  }
-  return out;
-}
-
 // A formula and the error its compile or evaluation raises. Test files instantiate
 // EvaluationError with their own tables; its one test lives in machine_test.cpp.
 struct ErrorCase {
