@@ -62,46 +62,42 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     DatesAndTimes, FormulaValue,
     ::testing::Values(
-        ValueCase{"date(1899, 12, 30)", 0}, ValueCase{"date(1900, 1, 1)", 2},
-        ValueCase{"date(2015, 13, 1)", 42370}, ValueCase{"date(2015, -1, 1)", 41944},
-        ValueCase{"date(15, 6, 10)", 42165}, ValueCase{"date(30, 1, 1)", 10959},
-        ValueCase{"date(1900, 2, 29)", 61}, ValueCase{"date(2000, 2, 29)", 36585},
-        ValueCase{"date(100, 1, 1)", -657434}, ValueCase{"date(10000, 0, 31)", 2958465},
-        ValueCase{"time(25, 0, 0)", 25.0 / 24}, ValueCase{"time(0, 90, 0)", 0.0625},
-        ValueCase{"time(-6, 0, 0)", -0.25}, ValueCase{"ymd(date(2015, 6, 10), 3)", 3},
-        ValueCase{"ymd(42165.5 + time(1, 2, 3), 5)", 2},
+        ValueCase{"date(1900, 1, 1)", 2}, ValueCase{"date(2015, 13, 1)", 42370},
+        ValueCase{"date(2015, -1, 1)", 41944}, ValueCase{"date(15, 6, 10)", 42165},
+        ValueCase{"date(30, 1, 1)", 10959}, ValueCase{"date(1900, 2, 29)", 61},
+        ValueCase{"date(2000, 2, 29)", 36585}, ValueCase{"date(100, 1, 1)", -657434},
+        ValueCase{"date(10000, 0, 31)", 2958465}, ValueCase{"time(-6, 90, 0)", -0.1875},
+        ValueCase{"ymd(date(2015, 6, 10), 3)", 3}, ValueCase{"ymd(42165.5 + time(1, 2, 3), 5)", 2},
         // The time of a negative date number counts forward from the start of its day.
         ValueCase{"ymd(-0.25, 2)", 29}, ValueCase{"ymd(-0.25, 4)", 18},
         ValueCase{"ymd(0.9999999, 2)", 31},  // rounds to midnight of the next day
-        ValueCase{"ymd(2958465.9999, 0)", 9999}, ValueCase{"ymd(-657434, 0)", 100}));
+        ValueCase{"ymd(2958465.9999, 0)", 9999}));
 
 INSTANTIATE_TEST_SUITE_P(
     InvalidArguments, EvaluationError,
-    ::testing::Values(
-        ErrorCase{"asin(1.5)", 5}, ErrorCase{"acos(-1.01)", 5}, ErrorCase{"acosh(0.5)", 5},
-        ErrorCase{"atanh(-1)", 5}, ErrorCase{"ln(0)", 5}, ErrorCase{"log(0)", 5},
-        ErrorCase{"db(-1)", 5}, ErrorCase{"sqr(-1)", 5}, ErrorCase{"fact(0)", 5},
-        ErrorCase{"fact(2.5)", 5}, ErrorCase{"round(1, 0.5)", 5}, ErrorCase{"ncr(5, 6)", 5},
-        ErrorCase{"npr(2.5, 1)", 5}, ErrorCase{"gcd(1.5, 3)", 5}, ErrorCase{"lcm(4, 0.5)", 5},
-        ErrorCase{"geo(-8, 2)", 5}, ErrorCase{"series(-8, 0.5, 1, 1)", 5}, ErrorCase{"now(3)", 5},
-        ErrorCase{"ymd(1, 7)", 5}, ErrorCase{"ymd(1e10, 0)", 5}, ErrorCase{"ymd(-657435, 0)", 5},
-        ErrorCase{"ymd(2958465.99999999, 0)", 5}, ErrorCase{"date(2015, 1, 1.5)", 5},
-        ErrorCase{"date(10000, 1, 1)", 5}, ErrorCase{"date(-1, 1, 1)", 5},
-        ErrorCase{"date(100, 1, 0)", 5}, ErrorCase{"time(1.5, 0, 0)", 5}));
+    ::testing::Values(ErrorCase{"asin(1.5)", 5}, ErrorCase{"acosh(0.5)", 5},
+                      ErrorCase{"atanh(-1)", 5}, ErrorCase{"ln(0)", 5}, ErrorCase{"sqr(-1)", 5},
+                      ErrorCase{"fact(0)", 5}, ErrorCase{"fact(2.5)", 5},
+                      ErrorCase{"round(1, 0.5)", 5}, ErrorCase{"ncr(5, 6)", 5},
+                      ErrorCase{"npr(2.5, 1)", 5}, ErrorCase{"gcd(1.5, 3)", 5},
+                      ErrorCase{"geo(-8, 2)", 5}, ErrorCase{"series(-8, 0.5, 1, 1)", 5},
+                      ErrorCase{"now(3)", 5}, ErrorCase{"ymd(1, 7)", 5},
+                      ErrorCase{"ymd(-657435, 0)", 5}, ErrorCase{"ymd(2958465.99999999, 0)", 5},
+                      ErrorCase{"date(2015, 1, 1.5)", 5}, ErrorCase{"date(10000, 1, 1)", 5},
+                      ErrorCase{"date(-1, 1, 1)", 5}, ErrorCase{"time(1.5, 0, 0)", 5}));
 
 INSTANTIATE_TEST_SUITE_P(
     OverflowAndDivision, EvaluationError,
-    ::testing::Values(
-        ErrorCase{"sinh(710)", 6}, ErrorCase{"cosh(710)", 6}, ErrorCase{"tanh(710)", 6},
-        ErrorCase{"exp(710)", 6}, ErrorCase{"cosh(-710)", 6}, ErrorCase{"asinh(1e200)", 6},
-        ErrorCase{"fact(171)", 6}, ErrorCase{"gcd(3000000000, 3)", 6}, ErrorCase{"lcm(0, 0)", 6},
-        ErrorCase{"hypot(1e200, 1e200)", 6}, ErrorCase{"var(5)", 6}, ErrorCase{"round(1, 400)", 6},
-        ErrorCase{"round(1, -400)", 6}, ErrorCase{"date(40000, 1, 1)", 6},
-        ErrorCase{"time(0, 0, 32768)", 6}, ErrorCase{"floor(0, 0)", 6},
-        ErrorCase{"npr(1e300, 2)", 6}, ErrorCase{"rcp(0)", 11}, ErrorCase{"atanh(1)", 11},
-        ErrorCase{"floor(3, 0)", 11}, ErrorCase{"ceil(3, 0)", 11}, ErrorCase{"har(0)", 11},
-        ErrorCase{"tanh(-1000)", 11}, ErrorCase{"sinh(-1000)", 11},
-        ErrorCase{"series(0, -1, 1, 1)", 11}, ErrorCase{"series(0, 1, -1, 1, 1)", 11}));
+    ::testing::Values(ErrorCase{"sinh(710)", 6}, ErrorCase{"tanh(710)", 6},
+                      ErrorCase{"cosh(-710)", 6}, ErrorCase{"asinh(1e200)", 6},
+                      ErrorCase{"fact(171)", 6}, ErrorCase{"gcd(3000000000, 3)", 6},
+                      ErrorCase{"lcm(0, 0)", 6}, ErrorCase{"hypot(1e200, 1e200)", 6},
+                      ErrorCase{"var(5)", 6}, ErrorCase{"round(1, -400)", 6},
+                      ErrorCase{"date(40000, 1, 1)", 6}, ErrorCase{"time(0, 0, 32768)", 6},
+                      ErrorCase{"floor(0, 0)", 6}, ErrorCase{"npr(1e300, 2)", 6},
+                      ErrorCase{"rcp(0)", 11}, ErrorCase{"atanh(1)", 11},
+                      ErrorCase{"ceil(3, 0)", 11}, ErrorCase{"har(0)", 11},
+                      ErrorCase{"tanh(-1000)", 11}, ErrorCase{"series(0, -1, 1, 1)", 11}));
 
 TEST(Clock, NowReadsTheLocalTime) {
   Tly t;
@@ -164,14 +160,15 @@ TEST(Random, NrndIsNormalWithItsMeanAndDeviation) {
 }
 
 TEST(Random, SameSeedSameSequenceAcrossFormulas) {
-  Tly a, b;
+  Tly a, b, c;
   a.SeedRandom(7);
   b.SeedRandom(7);
-  for (const char* f : {"rnd(0, 10)", "nrnd(0, 1)", "nrnd(0, 1)", "rnd(0, 10)"})
-    EXPECT_EQ(Evaluate(a, f), Evaluate(b, f)) << f;
-  Tly c;
   c.SeedRandom(8);
-  EXPECT_NE(Evaluate(a, "rnd(0, 1)"), Evaluate(c, "rnd(0, 1)"));
+  for (const char* f : {"rnd(0, 10)", "nrnd(0, 1)", "nrnd(0, 1)", "rnd(0, 10)"}) {
+    const double x = Evaluate(a, f);
+    EXPECT_EQ(x, Evaluate(b, f)) << f;
+    EXPECT_NE(x, Evaluate(c, f)) << f;
+  }
 }
 
 }  // namespace

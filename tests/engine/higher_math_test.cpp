@@ -58,34 +58,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // At the negative integers the sine of a multiple of the stored pi is not zero.
         ValueCase{"gamma(-1)", -9.72e14, 2e-3}, ValueCase{"gammainc(2, 0)", 0},
-        ValueCase{"betainc(0, 2, 3)", 0}, ValueCase{"betainc(1, 2, 3)", 1}, ValueCase{"erfc(0)", 1},
-        ValueCase{"besselj(0, 0)", 1}, ValueCase{"besselj(0, 3)", 0},
+        ValueCase{"betainc(1, 2, 3)", 1}, ValueCase{"erfc(0)", 1}, ValueCase{"besselj(0, 0)", 1},
+        ValueCase{"besselj(0, 3)", 0},
         ValueCase{"besselj(1, 1.4)", 0.440050585744934, 1e-14},  // the order is rounded
         ValueCase{"normal(0, 0, 1, 1)", 0.5}, ValueCase{"gauss(1, 0, 2, 5)", 2.5, 1e-15},
-        ValueCase{"gauss(0, 0, 2, 5)", 5}, ValueCase{"lorentz(1, 0, 2, 5)", 2.5},
-        ValueCase{"lorentz(2, 0, 2, 5)", 1}, ValueCase{"binom(10, 10, 0.3, 1)", 1},
+        ValueCase{"lorentz(1, 0, 2, 5)", 2.5}, ValueCase{"lorentz(2, 0, 2, 5)", 1},
         ValueCase{"binom(10, 0, 0.3, 2)", 1}, ValueCase{"binom(5, 0, 0, 0)", 1},  // 0^0 is 1
         ValueCase{"fdist(-1, 2, 3, 1)", 0}, ValueCase{"tdist(0, 5, 1)", 0.5},
-        ValueCase{"chidist(-3, 2, 1)", 0}, ValueCase{"chidist(0, 2, 0)", 0.5}));
-
-TEST(SpecialFunctions, TDistCumulativeModesDependOnTheSquare) {
-  Tly t;
-  EXPECT_EQ(Evaluate(t, "tdist(-2, 5, 1)"), Evaluate(t, "tdist(2, 5, 1)"));
-  EXPECT_EQ(Evaluate(t, "tdist(-2, 5, 2)"), Evaluate(t, "tdist(2, 5, 2)"));
-}
+        ValueCase{"chidist(0, 2, 0)", 0.5}));
 
 INSTANTIATE_TEST_SUITE_P(
     Domains, EvaluationError,
     ::testing::Values(
         ErrorCase{"gammaln(0)", 5}, ErrorCase{"gammaln(-0.5)", 5}, ErrorCase{"gammainc(0, 1)", 5},
-        ErrorCase{"gammainc(1, -1)", 5}, ErrorCase{"bessely(0, 1)", 5},
-        ErrorCase{"bessely(-1, 0)", 5}, ErrorCase{"normal(0, 0, 1, 3)", 5},
-        ErrorCase{"normal(0, 0, 1, 0.5)", 5}, ErrorCase{"binom(10, 11, 0.5, 0)", 5},
-        ErrorCase{"binom(10, 3, 1.5, 0)", 5}, ErrorCase{"binom(10, 2.5, 0.5, 0)", 5},
-        ErrorCase{"binom(10, 3, 0.5, 3)", 5}, ErrorCase{"fdist(1, 2.5, 3, 0)", 5},
-        ErrorCase{"fdist(1, 2, 0, 1)", 5}, ErrorCase{"tdist(1, 2.5, 0)", 5},
-        ErrorCase{"tdist(1, -2, 1)", 5}, ErrorCase{"chidist(1, 0, 1)", 5},
-        ErrorCase{"chidist(1, 2, 4)", 5},
+        ErrorCase{"bessely(0, 1)", 5}, ErrorCase{"bessely(-1, 0)", 5},
+        ErrorCase{"normal(0, 0, 1, 3)", 5}, ErrorCase{"binom(10, 11, 0.5, 0)", 5},
+        ErrorCase{"binom(10, 2.5, 0.5, 0)", 5}, ErrorCase{"binom(10, 3, 0.5, 3)", 5},
+        ErrorCase{"fdist(1, 2.5, 3, 0)", 5}, ErrorCase{"tdist(1, 2.5, 0)", 5},
+        ErrorCase{"chidist(1, 0, 1)", 5}, ErrorCase{"chidist(1, 2, 4)", 5},
         // Outside its domain the continued fraction of betainc does not settle; it stops.
         ErrorCase{"betainc(2, 1, 1)", 5}, ErrorCase{"betainc(-1, 1, 1)", 5},
         ErrorCase{"betainc(0.5, -1.5, 1)", 5}));

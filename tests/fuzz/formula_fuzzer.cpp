@@ -11,14 +11,9 @@
 #include "engine.h"
 #include "utf8.h"
 
-namespace {
-
-// The numbers of the errors a formula can raise.
-constexpr int kFormulaErrors[] = {2, 5, 6, 9, 11, 16, 29, 30};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The numbers of the errors a formula can raise.
+  constexpr int kFormulaErrors[] = {2, 5, 6, 9, 11, 16, 29, 30};
   // The input is UTF-8 text, as the formula CLI reads it; malformed bytes become U+FFFD.
   const std::u16string text =
       tly::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
