@@ -96,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{u"sine", 2}, ErrorCase{u"sinhcosh", 2},
                       ErrorCase{std::u16string(1, u'\0'), 2}, ErrorCase{u"1e309", 6},
                       ErrorCase{u"1e-309", 6}, ErrorCase{u"0e400", 6}, ErrorCase{u"1e99999", 6},
-                      ErrorCase{u"10e308", 6}, ErrorCase{u"1." + std::u16string(309, u'0'), 6},
+                      ErrorCase{u"1e4294967296", 6}, ErrorCase{u"10e308", 6},
+                      ErrorCase{u"1." + std::u16string(309, u'0'), 6},
                       ErrorCase{std::u16string(309, u'9'), 6}));
 
 TEST(Tokenizer, FormulaLongerThanTheCharacterCounterOverflows) {
