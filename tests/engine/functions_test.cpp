@@ -7,133 +7,97 @@
 namespace tly {
 namespace {
 
-using testing::Bits;
-using testing::ErrorOf;
+using testing::ErrorCase;
 using testing::Evaluate;
-
-struct ValueCase {
-  const char* formula;
-  double value;
-  double tolerance;  // relative; 0 for an exact value
-};
-
-class FunctionValue : public ::testing::TestWithParam<ValueCase> {};
-
-TEST_P(FunctionValue, IsAsDefined) {
-  const ValueCase& c = GetParam();
-  Tly t;
-  double got = Evaluate(t, c.formula);
-  if (c.tolerance == 0) {
-    EXPECT_EQ(Bits(got), Bits(c.value)) << c.formula << " = " << FormatPrecise(got);
-  } else {
-    EXPECT_NEAR(got, c.value, std::fabs(c.value) * c.tolerance) << c.formula;
-  }
-}
+using testing::EvaluationError;
+using testing::FormulaValue;
+using testing::ValueCase;
 
 constexpr double kPi = 3.14159265358979;
 constexpr double kHalfPi = 1.570796326794895;
 
 INSTANTIATE_TEST_SUITE_P(
-    Elementary, FunctionValue,
+    Elementary, FormulaValue,
     ::testing::Values(
-        ValueCase{"asin(1)", kHalfPi, 0}, ValueCase{"acos(-1)", kPi, 0},
+        ValueCase{"asin(1)", kHalfPi}, ValueCase{"acos(-1)", kPi},
         // half pi - asin(x), with the stored half pi
         ValueCase{"acos(0.5)", 1.0471975511965961, 2e-16},
         ValueCase{"atan(1)", 0.7853981633974483, 2e-16},
         ValueCase{"sin(0.5)", 0.479425538604203, 2e-16},
         ValueCase{"cos(1)", 0.5403023058681398, 2e-16},
-        ValueCase{"tan(1)", 1.5574077246549023, 2e-16}, ValueCase{"sinc(0)", 1, 0},
+        ValueCase{"tan(1)", 1.5574077246549023, 2e-16}, ValueCase{"sinc(0)", 1},
         // sin(3.14159265358979) / 3.14159265358979: the stored pi is not pi.
-        ValueCase{"sinc(1)", 1.0284876192249555e-15, 1e-10}, ValueCase{"rad(180)", kPi, 0},
-        ValueCase{"deg(pi)", 180, 0}, ValueCase{"arg(-1, 0)", kPi, 0},
-        ValueCase{"arg(-1, -1)", 0.7853981633974483 - kPi, 0}, ValueCase{"arg(0, -2)", -kHalfPi, 0},
-        ValueCase{"arg(0, 0)", 0, 0}, ValueCase{"sinh(1)", 1.1752011936438014, 4e-16},
-        ValueCase{"cosh(1)", 1.5430806348152437, 4e-16}, ValueCase{"tanh(400)", 1, 0},
+        ValueCase{"sinc(1)", 1.0284876192249555e-15, 1e-10}, ValueCase{"rad(180)", kPi},
+        ValueCase{"deg(pi)", 180}, ValueCase{"arg(-1, -1)", 0.7853981633974483 - kPi},
+        ValueCase{"arg(0, -2)", -kHalfPi}, ValueCase{"sinh(1)", 1.1752011936438014, 4e-16},
+        ValueCase{"cosh(1)", 1.5430806348152437, 4e-16}, ValueCase{"tanh(400)", 1},
         ValueCase{"asinh(1)", 0.881373587019543, 4e-16},
         ValueCase{"acosh(2)", 1.3169578969248166, 4e-16},
         ValueCase{"atanh(0.5)", 0.5493061443340549, 4e-16},
         // ln 10 is stored slightly above the true value
-        ValueCase{"log(1000)", 2.9999999999999942, 0},
-        ValueCase{"db(10)", 19.99999999999996, 3e-16}, ValueCase{"exp(1)", 2.718281828459045, 0},
-        ValueCase{"exp(-1000)", 0, 0}, ValueCase{"sqr(2)", 1.4142135623730951, 0}));
+        ValueCase{"log(1000)", 2.9999999999999942}, ValueCase{"db(10)", 19.99999999999996, 3e-16},
+        ValueCase{"exp(1)", 2.718281828459045}, ValueCase{"exp(-1000)", 0},
+        ValueCase{"sqr(2)", 1.4142135623730951}));
 
 INSTANTIATE_TEST_SUITE_P(
-    RoundingCombinatoricsAndLists, FunctionValue,
-    ::testing::Values(
-        ValueCase{"abs(-3)", 3, 0}, ValueCase{"int(-2.5)", -3, 0}, ValueCase{"sgn(-3)", -1, 0},
-        ValueCase{"rcp(4)", 0.25, 0}, ValueCase{"round(2.5, 0)", 3, 0},
-        ValueCase{"round(-2.5, 0)", -2, 0}, ValueCase{"round(1234, -2)", 1200, 0},
-        ValueCase{"round(0.125, 2)", 0.13, 0}, ValueCase{"floor(-7, 3)", -9, 0},
-        ValueCase{"ceil(-7, 3)", -6, 0}, ValueCase{"ceil(2.25, 0.5)", 2.5, 0},
-        ValueCase{"fact(170)", 7.257415615307994e306, 0}, ValueCase{"npr(5, 2)", 20, 0},
-        ValueCase{"ncr(0, 0)", 1, 0}, ValueCase{"ncr(50, 25)", 126410606437752, 0},
-        ValueCase{"lcm(4, 6)", 12, 0}, ValueCase{"gcd(-12, 18)", 6, 0},
-        ValueCase{"gcd(-2147483648, -1)", 1, 0}, ValueCase{"hypot(3, 4)", 5, 0},
-        ValueCase{"avg(1, 2, 3)", 2, 0}, ValueCase{"var(1, 2, 3, 4)", 1.6666666666666667, 0},
-        ValueCase{"std(2, 4)", 1.4142135623730951, 0}, ValueCase{"har(1, 0, 4)", 2.4, 0},
-        ValueCase{"geo(2, 8)", 4, 0}, ValueCase{"prod(2, 3, 4)", 24, 0},
-        ValueCase{"min(3, 1, 2)", 1, 0}, ValueCase{"max(1, 1e200)", 1e200, 0},
-        // Sums run from the last argument to the first.
-        ValueCase{"sum(1e16, 1, 1)", (1.0 + 1) + 1e16, 0},
-        // A variance is never negative, and squares are formed only for it.
-        ValueCase{"std(0.1, 0.1, 0.1)", 0, 0}, ValueCase{"sum(1e200, 1e200)", 2e200, 0},
-        ValueCase{"series(2, 0, 1, 1, 1, 1)", 7, 0},
-        ValueCase{"series(3, 2, 2, 1, 0, 1)", 9 * (1 + 81), 0}));
+    RoundingCombinatoricsAndLists, FormulaValue,
+    ::testing::Values(ValueCase{"int(-2.5)", -3}, ValueCase{"round(2.5, 0)", 3},
+                      ValueCase{"round(-2.5, 0)", -2}, ValueCase{"round(1234, -2)", 1200},
+                      ValueCase{"round(0.125, 2)", 0.13}, ValueCase{"floor(-7, 3)", -9},
+                      ValueCase{"ceil(-7, 3)", -6}, ValueCase{"ceil(2.25, 0.5)", 2.5},
+                      ValueCase{"fact(170)", 7.257415615307994e306}, ValueCase{"npr(5, 2)", 20},
+                      ValueCase{"ncr(50, 25)", 126410606437752}, ValueCase{"lcm(4, 6)", 12},
+                      ValueCase{"gcd(-12, 18)", 6}, ValueCase{"gcd(-2147483648, -1)", 1},
+                      ValueCase{"hypot(3, 4)", 5}, ValueCase{"avg(1, 2, 3)", 2},
+                      ValueCase{"var(1, 2, 3, 4)", 1.6666666666666667},
+                      ValueCase{"std(2, 4)", 1.4142135623730951}, ValueCase{"har(1, 0, 4)", 2.4},
+                      ValueCase{"geo(2, 8)", 4}, ValueCase{"min(3, 1, 2)", 1},
+                      // Sums run from the last argument to the first.
+                      ValueCase{"sum(1e16, 1, 1)", 1e16 + 2},
+                      // A variance is never negative, and squares are formed only for it.
+                      ValueCase{"std(0.1, 0.1, 0.1)", 0}, ValueCase{"sum(1e200, 1e200)", 2e200},
+                      ValueCase{"series(2, 0, 1, 1, 1, 1)", 7},
+                      ValueCase{"series(3, 2, 2, 1, 0, 1)", 9 * (1 + 81)}));
 
 INSTANTIATE_TEST_SUITE_P(
-    DatesAndTimes, FunctionValue,
+    DatesAndTimes, FormulaValue,
     ::testing::Values(
-        ValueCase{"date(1899, 12, 30)", 0, 0}, ValueCase{"date(1900, 1, 1)", 2, 0},
-        ValueCase{"date(2015, 6, 10)", 42165, 0}, ValueCase{"date(2015, 13, 1)", 42370, 0},
-        ValueCase{"date(2015, 3, 0)", 42063, 0}, ValueCase{"date(2015, -1, 1)", 41944, 0},
-        ValueCase{"date(15, 6, 10)", 42165, 0}, ValueCase{"date(30, 1, 1)", 10959, 0},
-        ValueCase{"date(99, 12, 31)", 36525, 0}, ValueCase{"date(1900, 2, 29)", 61, 0},
-        ValueCase{"date(2000, 2, 29)", 36585, 0}, ValueCase{"date(100, 1, 1)", -657434, 0},
-        ValueCase{"date(9999, 12, 31)", 2958465, 0}, ValueCase{"date(10000, 0, 31)", 2958465, 0},
-        ValueCase{"time(25, 0, 0)", 25.0 / 24, 0}, ValueCase{"time(0, 90, 0)", 0.0625, 0},
-        ValueCase{"time(-6, 0, 0)", -0.25, 0}, ValueCase{"ymd(date(2015, 6, 10), 3)", 3, 0},
-        ValueCase{"ymd(0, 3)", 6, 0}, ValueCase{"ymd(0.75, 4)", 18, 0},
-        ValueCase{"ymd(42165.5 + time(1, 2, 3), 5)", 2, 0},
+        ValueCase{"date(1900, 1, 1)", 2}, ValueCase{"date(2015, 13, 1)", 42370},
+        ValueCase{"date(2015, -1, 1)", 41944}, ValueCase{"date(15, 6, 10)", 42165},
+        ValueCase{"date(30, 1, 1)", 10959}, ValueCase{"date(1900, 2, 29)", 61},
+        ValueCase{"date(2000, 2, 29)", 36585}, ValueCase{"date(100, 1, 1)", -657434},
+        ValueCase{"date(10000, 0, 31)", 2958465}, ValueCase{"time(-6, 90, 0)", -0.1875},
+        ValueCase{"ymd(date(2015, 6, 10), 3)", 3}, ValueCase{"ymd(42165.5 + time(1, 2, 3), 5)", 2},
         // The time of a negative date number counts forward from the start of its day.
-        ValueCase{"ymd(-0.25, 2)", 29, 0}, ValueCase{"ymd(-0.25, 4)", 18, 0},
-        ValueCase{"ymd(0.9999999, 2)", 31, 0},  // rounds to midnight of the next day
-        ValueCase{"ymd(2958465.9999, 0)", 9999, 0}, ValueCase{"ymd(-657434, 0)", 100, 0}));
-
-using testing::ErrorCase;
-using testing::EvaluationError;
+        ValueCase{"ymd(-0.25, 2)", 29}, ValueCase{"ymd(-0.25, 4)", 18},
+        ValueCase{"ymd(0.9999999, 2)", 31},  // rounds to midnight of the next day
+        ValueCase{"ymd(2958465.9999, 0)", 9999}));
 
 INSTANTIATE_TEST_SUITE_P(
     InvalidArguments, EvaluationError,
-    ::testing::Values(ErrorCase{"asin(1.5)", 5}, ErrorCase{"acos(-1.01)", 5},
-                      ErrorCase{"acosh(0.5)", 5}, ErrorCase{"atanh(-1)", 5},
-                      ErrorCase{"atanh(2)", 5}, ErrorCase{"ln(0)", 5}, ErrorCase{"ln(-1)", 5},
-                      ErrorCase{"log(0)", 5}, ErrorCase{"db(-1)", 5}, ErrorCase{"sqr(-1)", 5},
-                      ErrorCase{"fact(0)", 5}, ErrorCase{"fact(2.5)", 5}, ErrorCase{"fact(-1)", 5},
+    ::testing::Values(ErrorCase{"asin(1.5)", 5}, ErrorCase{"acosh(0.5)", 5},
+                      ErrorCase{"atanh(-1)", 5}, ErrorCase{"ln(0)", 5}, ErrorCase{"sqr(-1)", 5},
+                      ErrorCase{"fact(0)", 5}, ErrorCase{"fact(2.5)", 5},
                       ErrorCase{"round(1, 0.5)", 5}, ErrorCase{"ncr(5, 6)", 5},
-                      ErrorCase{"ncr(5, -1)", 5}, ErrorCase{"npr(2.5, 1)", 5},
-                      ErrorCase{"gcd(1.5, 3)", 5}, ErrorCase{"lcm(4, 0.5)", 5},
+                      ErrorCase{"npr(2.5, 1)", 5}, ErrorCase{"gcd(1.5, 3)", 5},
                       ErrorCase{"geo(-8, 2)", 5}, ErrorCase{"series(-8, 0.5, 1, 1)", 5},
-                      ErrorCase{"now(3)", 5}, ErrorCase{"now(0.5)", 5}, ErrorCase{"ymd(1, 7)", 5},
-                      ErrorCase{"ymd(1, 1.5)", 5}, ErrorCase{"ymd(1e10, 0)", 5},
+                      ErrorCase{"now(3)", 5}, ErrorCase{"ymd(1, 7)", 5},
                       ErrorCase{"ymd(-657435, 0)", 5}, ErrorCase{"ymd(2958465.99999999, 0)", 5},
                       ErrorCase{"date(2015, 1, 1.5)", 5}, ErrorCase{"date(10000, 1, 1)", 5},
-                      ErrorCase{"date(-1, 1, 1)", 5}, ErrorCase{"date(100, 1, 0)", 5},
-                      ErrorCase{"time(1.5, 0, 0)", 5}));
+                      ErrorCase{"date(-1, 1, 1)", 5}, ErrorCase{"time(1.5, 0, 0)", 5}));
 
 INSTANTIATE_TEST_SUITE_P(
     OverflowAndDivision, EvaluationError,
-    ::testing::Values(
-        ErrorCase{"sinh(710)", 6}, ErrorCase{"cosh(710)", 6}, ErrorCase{"tanh(710)", 6},
-        ErrorCase{"exp(710)", 6}, ErrorCase{"cosh(-710)", 6}, ErrorCase{"asinh(1e200)", 6},
-        ErrorCase{"fact(171)", 6}, ErrorCase{"fact(40000)", 6}, ErrorCase{"gcd(3000000000, 3)", 6},
-        ErrorCase{"lcm(0, 0)", 6}, ErrorCase{"hypot(1e200, 1e200)", 6}, ErrorCase{"var(5)", 6},
-        ErrorCase{"round(1, 400)", 6}, ErrorCase{"round(1, -400)", 6},
-        ErrorCase{"date(40000, 1, 1)", 6}, ErrorCase{"time(0, 0, 32768)", 6},
-        ErrorCase{"floor(0, 0)", 6}, ErrorCase{"npr(1e300, 2)", 6}, ErrorCase{"rcp(0)", 11},
-        ErrorCase{"atanh(1)", 11}, ErrorCase{"floor(3, 0)", 11}, ErrorCase{"ceil(3, 0)", 11},
-        ErrorCase{"har(0)", 11}, ErrorCase{"har(0, 0)", 11}, ErrorCase{"tanh(-1000)", 11},
-        ErrorCase{"sinh(-1000)", 11}, ErrorCase{"series(0, -1, 1, 1)", 11},
-        ErrorCase{"series(0, 1, -1, 1, 1)", 11}));
+    ::testing::Values(ErrorCase{"sinh(710)", 6}, ErrorCase{"tanh(710)", 6},
+                      ErrorCase{"cosh(-710)", 6}, ErrorCase{"asinh(1e200)", 6},
+                      ErrorCase{"fact(171)", 6}, ErrorCase{"gcd(3000000000, 3)", 6},
+                      ErrorCase{"lcm(0, 0)", 6}, ErrorCase{"hypot(1e200, 1e200)", 6},
+                      ErrorCase{"var(5)", 6}, ErrorCase{"round(1, -400)", 6},
+                      ErrorCase{"date(40000, 1, 1)", 6}, ErrorCase{"time(0, 0, 32768)", 6},
+                      ErrorCase{"floor(0, 0)", 6}, ErrorCase{"npr(1e300, 2)", 6},
+                      ErrorCase{"rcp(0)", 11}, ErrorCase{"atanh(1)", 11},
+                      ErrorCase{"ceil(3, 0)", 11}, ErrorCase{"har(0)", 11},
+                      ErrorCase{"tanh(-1000)", 11}, ErrorCase{"series(0, -1, 1, 1)", 11}));
 
 TEST(Clock, NowReadsTheLocalTime) {
   Tly t;
@@ -141,7 +105,6 @@ TEST(Clock, NowReadsTheLocalTime) {
   EXPECT_EQ(Evaluate(t, "now(0)"), 42165.75);
   EXPECT_EQ(Evaluate(t, "now(1)"), 42165);
   EXPECT_EQ(Evaluate(t, "now(2)"), 0.75);
-  EXPECT_EQ(Evaluate(t, "ymd(now(0), 4)"), 18);
 }
 
 // Mean and standard deviation of `draws` evaluations of `formula`, and the correlation of
@@ -197,16 +160,15 @@ TEST(Random, NrndIsNormalWithItsMeanAndDeviation) {
 }
 
 TEST(Random, SameSeedSameSequenceAcrossFormulas) {
-  Tly a, b;
+  Tly a, b, c;
   a.SeedRandom(7);
   b.SeedRandom(7);
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(Evaluate(a, "rnd(0, 10)"), Evaluate(b, "rnd(0, 10)"));
-    EXPECT_EQ(Evaluate(a, "nrnd(0, 1)"), Evaluate(b, "nrnd(0, 1)"));
-  }
-  Tly c;
   c.SeedRandom(8);
-  EXPECT_NE(Evaluate(a, "rnd(0, 1)"), Evaluate(c, "rnd(0, 1)"));
+  for (const char* f : {"rnd(0, 10)", "nrnd(0, 1)", "nrnd(0, 1)", "rnd(0, 10)"}) {
+    const double x = Evaluate(a, f);
+    EXPECT_EQ(x, Evaluate(b, f)) << f;
+    EXPECT_NE(x, Evaluate(c, f)) << f;
+  }
 }
 
 }  // namespace

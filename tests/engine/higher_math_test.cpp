@@ -8,8 +8,11 @@
 namespace tly {
 namespace {
 
+using testing::ErrorCase;
 using testing::Evaluate;
-using testing::Widen;
+using testing::EvaluationError;
+using testing::FormulaValue;
+using testing::ValueCase;
 
 struct Reference {
   const char* formula;
@@ -36,94 +39,42 @@ const std::map<std::string, double> kTolerance = {
     {"chidist", 1e-14},
 };
 
-// Orders well above x give values close to the start threshold of the backward recurrence,
-// where only the leading digits are right.
-const std::map<std::string, double> kLooseCases = {{"besselj(0.5, 10)", 2e-10}};
-
-std::string Family(const char* formula) {
-  std::string f(formula);
-  return f.substr(0, f.find('('));
-}
-
 TEST(SpecialFunctions, MatchTheHighPrecisionReferences) {
-  std::map<std::string, double> worst;
   for (const Reference& r : kReferences) {
     Tly t;
-    double got = Evaluate(t, r.formula);
-    double error = std::fabs(got - r.value) / std::fabs(r.value);
-    std::string family = Family(r.formula);
-    auto loose = kLooseCases.find(r.formula);
-    double tolerance = loose != kLooseCases.end() ? loose->second : kTolerance.at(family);
-    EXPECT_LE(error, tolerance) << r.formula << " = " << FormatPrecise(got) << ", reference "
-                                << FormatPrecise(r.value);
-    if (loose == kLooseCases.end()) worst[family] = std::max(worst[family], error);
-  }
-  for (const auto& [family, error] : worst)
-    RecordProperty("worst_relative_error_" + family, FormatPrecise(error));
-}
-
-struct ValueCase {
-  const char* formula;
-  double value;
-  double tolerance;  // relative; 0 for an exact value
-};
-
-class SpecialValue : public ::testing::TestWithParam<ValueCase> {};
-
-TEST_P(SpecialValue, IsAsDefined) {
-  const ValueCase& c = GetParam();
-  Tly t;
-  double got = Evaluate(t, c.formula);
-  if (c.tolerance == 0) {
-    EXPECT_EQ(got, c.value) << c.formula;
-  } else {
-    EXPECT_NEAR(got, c.value, std::fabs(c.value) * c.tolerance) << c.formula;
+    const double got = Evaluate(t, r.formula);
+    const std::string f(r.formula);
+    // Orders well above x give values close to the start threshold of the backward
+    // recurrence, where only the leading digits are right.
+    const double tolerance =
+        f == "besselj(0.5, 10)" ? 2e-10 : kTolerance.at(f.substr(0, f.find('(')));
+    EXPECT_LE(std::fabs(got - r.value), tolerance * std::fabs(r.value))
+        << f << " = " << FormatPrecise(got) << ", reference " << FormatPrecise(r.value);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EdgeCases, SpecialValue,
+    EdgeCases, FormulaValue,
     ::testing::Values(
         // At the negative integers the sine of a multiple of the stored pi is not zero.
-        ValueCase{"gamma(-1)", -9.72e14, 2e-3},
-        ValueCase{"gammainc(1, 1)", 0.632120558828558, 1e-14}, ValueCase{"gammainc(2, 0)", 0, 0},
-        ValueCase{"betainc(0, 2, 3)", 0, 0}, ValueCase{"betainc(1, 2, 3)", 1, 0},
-        ValueCase{"erf(0)", 0, 0}, ValueCase{"erfc(0)", 1, 0}, ValueCase{"besselj(0, 0)", 1, 0},
-        ValueCase{"besselj(0, 3)", 0, 0},
+        ValueCase{"gamma(-1)", -9.72e14, 2e-3}, ValueCase{"gammainc(2, 0)", 0},
+        ValueCase{"betainc(1, 2, 3)", 1}, ValueCase{"erfc(0)", 1}, ValueCase{"besselj(0, 0)", 1},
+        ValueCase{"besselj(0, 3)", 0},
         ValueCase{"besselj(1, 1.4)", 0.440050585744934, 1e-14},  // the order is rounded
-        ValueCase{"bessely(1, 3)", -5.8215176059647, 1e-13},
-        ValueCase{"normal(0, 0, 1, 1)", 0.5, 0},
-        ValueCase{"normal(0, 0, 2, 0)", 0.398942280401433, 1e-14},
-        ValueCase{"gauss(1, 0, 2, 5)", 2.5, 1e-15}, ValueCase{"lorentz(1, 0, 2, 5)", 2.5, 0},
-        ValueCase{"gauss(0, 0, 2, 5)", 5, 0}, ValueCase{"gauss(2, 1, 2, 8)", 4, 2e-15},
-        ValueCase{"lorentz(2, 0, 2, 5)", 1, 0}, ValueCase{"binom(10, 3, 0.5, 0)", 0.1171875, 0},
-        ValueCase{"binom(10, 10, 0.3, 1)", 1, 0}, ValueCase{"binom(10, 0, 0.3, 2)", 1, 0},
-        ValueCase{"binom(5, 0, 0, 0)", 1, 0},  // 0^0 is 1
-        ValueCase{"fdist(-1, 2, 3, 0)", 0, 0}, ValueCase{"fdist(-1, 2, 3, 1)", 0, 0},
-        ValueCase{"tdist(0, 5, 1)", 0.5, 0}, ValueCase{"chidist(-3, 2, 1)", 0, 0},
-        ValueCase{"chidist(0, 2, 0)", 0.5, 0}));
-
-TEST(SpecialFunctions, TDistCumulativeModesDependOnTheSquare) {
-  Tly t;
-  EXPECT_EQ(Evaluate(t, "tdist(-2, 5, 1)"), Evaluate(t, "tdist(2, 5, 1)"));
-  EXPECT_EQ(Evaluate(t, "tdist(-2, 5, 2)"), Evaluate(t, "tdist(2, 5, 2)"));
-}
-
-using testing::ErrorCase;
-using testing::EvaluationError;
+        ValueCase{"normal(0, 0, 1, 1)", 0.5}, ValueCase{"gauss(1, 0, 2, 5)", 2.5, 1e-15},
+        ValueCase{"lorentz(1, 0, 2, 5)", 2.5}, ValueCase{"lorentz(2, 0, 2, 5)", 1},
+        ValueCase{"binom(10, 0, 0.3, 2)", 1}, ValueCase{"binom(5, 0, 0, 0)", 1},  // 0^0 is 1
+        ValueCase{"fdist(-1, 2, 3, 1)", 0}, ValueCase{"tdist(0, 5, 1)", 0.5},
+        ValueCase{"chidist(0, 2, 0)", 0.5}));
 
 INSTANTIATE_TEST_SUITE_P(
     Domains, EvaluationError,
     ::testing::Values(
-        ErrorCase{"gammaln(0)", 5}, ErrorCase{"gammaln(-0.5)", 5}, ErrorCase{"gammaln(-2)", 5},
-        ErrorCase{"gammainc(0, 1)", 5}, ErrorCase{"gammainc(1, -1)", 5},
+        ErrorCase{"gammaln(0)", 5}, ErrorCase{"gammaln(-0.5)", 5}, ErrorCase{"gammainc(0, 1)", 5},
         ErrorCase{"bessely(0, 1)", 5}, ErrorCase{"bessely(-1, 0)", 5},
-        ErrorCase{"normal(0, 0, 1, 3)", 5}, ErrorCase{"normal(0, 0, 1, 0.5)", 5},
-        ErrorCase{"normal(0, 0, 1, -1)", 5}, ErrorCase{"binom(10, 11, 0.5, 0)", 5},
-        ErrorCase{"binom(10, 3, 1.5, 0)", 5}, ErrorCase{"binom(10, 2.5, 0.5, 0)", 5},
-        ErrorCase{"binom(10, -1, 0.5, 1)", 5}, ErrorCase{"binom(10, 3, 0.5, 3)", 5},
-        ErrorCase{"fdist(1, 2.5, 3, 0)", 5}, ErrorCase{"fdist(1, 2, 0, 1)", 5},
-        ErrorCase{"tdist(1, 2.5, 0)", 5}, ErrorCase{"tdist(1, -2, 1)", 5},
+        ErrorCase{"normal(0, 0, 1, 3)", 5}, ErrorCase{"binom(10, 11, 0.5, 0)", 5},
+        ErrorCase{"binom(10, 2.5, 0.5, 0)", 5}, ErrorCase{"binom(10, 3, 0.5, 3)", 5},
+        ErrorCase{"fdist(1, 2.5, 3, 0)", 5}, ErrorCase{"tdist(1, 2.5, 0)", 5},
         ErrorCase{"chidist(1, 0, 1)", 5}, ErrorCase{"chidist(1, 2, 4)", 5},
         // Outside its domain the continued fraction of betainc does not settle; it stops.
         ErrorCase{"betainc(2, 1, 1)", 5}, ErrorCase{"betainc(-1, 1, 1)", 5},

@@ -1,89 +1,78 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
 
-#include "compiler.h"
 #include "engine_helpers.h"
 
 namespace tly {
 namespace {
 
 using testing::Bits;
+using testing::ErrorCase;
 using testing::ErrorOf;
 using testing::Evaluate;
-using testing::Widen;
+using testing::EvaluationError;
+using testing::FormulaValue;
+using testing::ValueCase;
 
-struct ValueCase {
-  const char* formula;
-  double value;
-};
-
-class Evaluates : public ::testing::TestWithParam<ValueCase> {};
-
-TEST_P(Evaluates, ToTheExactValue) {
+TEST_P(FormulaValue, IsAsDefined) {
+  const ValueCase& c = GetParam();
   Tly t;
-  EXPECT_EQ(Bits(Evaluate(t, GetParam().formula)), Bits(GetParam().value)) << GetParam().formula;
+  const double got = Evaluate(t, c.formula);
+  if (c.tolerance == 0) {
+    EXPECT_EQ(Bits(got), Bits(c.value)) << c.formula << " = " << FormatPrecise(got);
+  } else {
+    EXPECT_NEAR(got, c.value, std::fabs(c.value) * c.tolerance) << c.formula;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Operators, Evaluates,
-    ::testing::Values(ValueCase{"10 - 4", 6}, ValueCase{"2 ^ 10", 1024}, ValueCase{"1+2*3", 7},
-                      ValueCase{"(1+2)*3", 9}, ValueCase{"-2^2", -4}, ValueCase{"2^-1", 0.5},
-                      ValueCase{"2^3^2", 64}, ValueCase{"--3", 3}, ValueCase{"8/4/2", 1},
-                      ValueCase{"7.5 \\ 2", 4}, ValueCase{"6.5 \\ 2", 3}, ValueCase{"-7 \\ 2", -3},
-                      ValueCase{"-7 % 2", -1}, ValueCase{"7 % -2", 1}, ValueCase{"-2.5 \\ 1", -2},
-                      ValueCase{"3.5 % 10", 4}, ValueCase{"-2147483648 % -1", 0},
-                      ValueCase{"2147483647 \\ -1", -2147483647}, ValueCase{"0.1+0.2", 0.1 + 0.2},
+    Operators, FormulaValue,
+    ::testing::Values(ValueCase{"10 - 4", 6}, ValueCase{"2^-1", 0.5}, ValueCase{"2^3^2", 64},
+                      ValueCase{"8/4/2", 1}, ValueCase{"7.5 \\ 2", 4}, ValueCase{"6.5 \\ 2", 3},
+                      ValueCase{"-7 \\ 2", -3}, ValueCase{"-7 % 2", -1}, ValueCase{"7 % -2", 1},
+                      ValueCase{"-2.5 \\ 1", -2}, ValueCase{"3.5 % 10", 4},
+                      ValueCase{"-2147483648 % -1", 0}, ValueCase{"2147483647 \\ -1", -2147483647},
                       ValueCase{"(-8)^3", -512}, ValueCase{"0^0", 1}, ValueCase{"(-2)^-2", 0.25},
                       ValueCase{"-0", -0.0}, ValueCase{"1e-300 * 1e-300", 0},
                       ValueCase{"1e-308 / 1e10", 1e-308 / 1e10}));  // underflow is no error
 
 INSTANTIATE_TEST_SUITE_P(
-    ComparisonsAndLogic, Evaluates,
+    ComparisonsAndLogic, FormulaValue,
     ::testing::Values(ValueCase{"3 > 2", -1}, ValueCase{"2 = 2.0000001", 0}, ValueCase{"2 = 2", -1},
-                      ValueCase{"1 <> 2", -1}, ValueCase{"2 >< 2", 0}, ValueCase{"2 >= 2", -1},
-                      ValueCase{"2 => 3", 0}, ValueCase{"2 <= 2", -1}, ValueCase{"3 =< 2", 0},
                       ValueCase{"1 < 2 < 3", 0},  // 1 < (2 < 3) = 1 < -1
                       ValueCase{"1 + 2 = 3", -1}, ValueCase{"eq(1, 1)", -1},
                       ValueCase{"ne(1, 1)", 0}, ValueCase{"ge(1, 2)", 0}, ValueCase{"gt(2, 1)", -1},
-                      ValueCase{"le(1, 2)", -1}, ValueCase{"lt(2, 1)", 0},
-                      ValueCase{"xor(true, true)", 0}, ValueCase{"not(0)", -1},
+                      ValueCase{"le(1, 2)", -1}, ValueCase{"lt(2, 1)", 0}, ValueCase{"not(0)", -1},
                       ValueCase{"not(5)", -6}, ValueCase{"and(6, 3)", 2}, ValueCase{"or(6, 3)", 7},
                       ValueCase{"xor(6, 3)", 5}, ValueCase{"not(2147483647)", -2147483648.0},
                       // Operands round to integers half to even.
-                      ValueCase{"and(2.5, -1)", 2}, ValueCase{"and(3.5, -1)", 4},
-                      ValueCase{"and(-2.5, -1)", -2},
+                      ValueCase{"and(2.5, -1)", 2}, ValueCase{"and(-2.5, -1)", -2},
                       ValueCase{"and(-2147483648.5, -1)", -2147483648.0}));
 
 INSTANTIATE_TEST_SUITE_P(
-    ConditionalsAndLoops, Evaluates,
+    ConditionalsAndLoops, FormulaValue,
     ::testing::Values(ValueCase{"if(2, 7, 8)", 7}, ValueCase{"if(0, 7)", 0},
                       ValueCase{"if(-0.5, 7, 8)", 7}, ValueCase{"if(0, 1/0, 5)", 5},
                       ValueCase{"if(1, 5, 1/0)", 5}, ValueCase{"1 + if(1, 2, 3) * 10", 21},
-                      ValueCase{"if(1, if(0, 1, 2), 3)", 2}, ValueCase{"if(0, 1, if(0, 2))", 0},
-                      ValueCase{"sin(,5)", std::sin(5.0)}, ValueCase{"loop(1, 10, 1, z)", 10},
+                      ValueCase{"if(0, 1, if(0, 2))", 0}, ValueCase{"loop(1, 10, 1, z)", 10},
                       ValueCase{"loop(10, 1, -3, z)", 1}, ValueCase{"loop(5, 1, 1, z)", 0},
                       ValueCase{"2 * loop(1, 3, 1, z * z)", 18},
                       ValueCase{"loop(1, 3, 1, loop(1, z, 1, z))", 3},
                       ValueCase{"loop(0, 1, 0.25, z)", 1},
+                      // Afterwards z holds the first value past the end.
+                      ValueCase{"loop(1, 10, 1, 0) + z", 11}, ValueCase{"loop(1, 1, 1, 0) + z", 2},
+                      ValueCase{"loop(10, 1, -3, 0) + z", -2},
                       // The slot just above the step held 5 earlier in the same evaluation,
                       // pushed by a pair that the translation fuses.
                       ValueCase{"(1+(2+(3+(4+5))))*0 + loop(5, 1, 1, z)", 5}));
 
 TEST(Evaluate, RegistersLoopsAndAssignments) {
   Tly t;
-  for (auto [formula, z] :
-       {std::pair{"loop(1, 10, 1, z)", 11.0}, std::pair{"loop(1, 1, 1, z)", 2.0},
-        std::pair{"loop(10, 1, -3, z)", -2.0}, std::pair{"loop(5, 1, 1, z)", 5.0}}) {
-    Evaluate(t, formula);
-    EXPECT_EQ(t.Register(kLoopVariableIndex), z) << formula;  // the first value past the end
-  }
   EXPECT_EQ(Evaluate(t, "c = 4"), 4);
-  EXPECT_EQ(t.Register(3), 4);
-  EXPECT_EQ(Evaluate(t, "rm(2)"), 4);
+  EXPECT_EQ(Evaluate(t, "rm(2)"), 4);  // c
   EXPECT_EQ(Evaluate(t, "b = a = 1"), 1);
-  EXPECT_EQ(t.Register(2), 1);
+  EXPECT_EQ(t.Register(2), 1);  // b
   EXPECT_EQ(Evaluate(t, "loop(1, 10, 1, mem(0, a + z))"), 56);
   EXPECT_EQ(t.Register(1), 56);
   // Not assignments: these compare.
@@ -97,17 +86,6 @@ TEST(Evaluate, RegistersLoopsAndAssignments) {
   EXPECT_EQ(Evaluate(t, "(1+(2+(3+(4+x))))*0 + loop(5, 1, 1, z)"), 7);
   EXPECT_EQ(ErrorOf([&] { Evaluate(t, "mem(0, 5) + 1/0"); }), 11);
   EXPECT_EQ(t.Register(1), 5);  // a failed evaluation keeps its register writes
-  t.CompileFormula(u"a = a + 1");
-  EXPECT_EQ(t.EvaluateFormula(), 6);
-  EXPECT_EQ(t.EvaluateFormula(), 7);  // it writes a register it reads
-}
-
-TEST(Evaluate, ASquareIsTheNearestDoubleToIt) {
-  Tly t;
-  for (double x : {0.1, 1.1, 3.3, 1e-160, 7.000000000000001, -2.5e100}) {
-    t.SetRegister(24, x);
-    EXPECT_EQ(Evaluate(t, "x^2"), x * x) << x;
-  }
 }
 
 TEST(Evaluate, StackAndLoopsAreBounded) {
@@ -125,64 +103,18 @@ TEST(Evaluate, StackAndLoopsAreBounded) {
   EXPECT_EQ(ErrorOf([&] { Evaluate(t, "loop(1, 1001, 1, z)"); }), 16);
 }
 
-// The translation: a push and the operator after it become one instruction, unless a jump
-// goes on at the operator.
-TEST(Translate, FusesAPushWithTheOperatorAfterIt) {
-  const std::pair<const char*, std::vector<Op>> cases[] = {
-      {"1+2*3", {Op::kPushNumber, Op::kPushNumber, Op::kMultiplyNumber, Op::kAdd, Op::kExit}},
-      {"x^2-y/x",
-       {Op::kPushRegister, Op::kSquare, Op::kPushRegister, Op::kDivideRegister, Op::kSubtract,
-        Op::kExit}},
-      {"sin(x)^3", {Op::kPushRegister, Op::kCall1, Op::kPowerNumber, Op::kExit}},
-      {"max(1,x)", {Op::kPushNumber, Op::kPushRegister, Op::kCall, Op::kExit}},
-      // The else branch starts at the push of 0, the slot after it ends the "if".
-      {"if(1,2)+3",
-       {Op::kPushNumber, Op::kIf, Op::kPushNumber, Op::kEndBranch, Op::kPushNumber, Op::kEndBranch,
-        Op::kAddNumber, Op::kExit}},
-      {"<5", {Op::kPushNumber, Op::kRelation, Op::kExit}},
-  };
-  for (const auto& [formula, expected] : cases) {
-    Tly t;
-    t.CompileFormula(Widen(formula));
-    std::vector<Op> ops;
-    for (int i = 0; i < t.executable().length; ++i)
-      ops.push_back(t.executable().code[static_cast<std::size_t>(i)].op);
-    EXPECT_EQ(ops, expected) << formula;
-  }
-}
-
 // A program without registers, jumps or state has one value, kept from its first run; a new
-// compile forgets it, and a failing program fails every time.
+// compile forgets it, a failing program fails every time, and one with state runs anew.
 TEST(Machine, KeepsTheValueOfAProgramWithoutState) {
   Tly t;
-  for (const char* f : {"2*3", "1/0", "4", "sin(1)+1"}) {
-    t.CompileFormula(Widen(f));
-    const auto first = ErrorOf([&] { t.EvaluateFormula(); });
-    EXPECT_EQ(ErrorOf([&] { t.EvaluateFormula(); }), first) << f;
-    if (!first) {
-      EXPECT_EQ(t.EvaluateFormula(), Evaluate(t, f)) << f;
-    }
-  }
+  t.CompileFormula(u"1/0");
+  for (int pass = 0; pass < 2; ++pass) EXPECT_EQ(ErrorOf([&] { t.EvaluateFormula(); }), 11);
+  t.CompileFormula(u"2*3");
+  for (int pass = 0; pass < 2; ++pass) EXPECT_EQ(t.EvaluateFormula(), 6);
   t.CompileFormula(u"a = a + 1");
   EXPECT_EQ(t.EvaluateFormula(), 1);
   EXPECT_EQ(t.EvaluateFormula(), 2);
 }
-
-// The machine runs against any State: an evaluation against a copy leaves the original alone.
-TEST(Machine, RunsAgainstTheStateItIsGiven) {
-  Program program;
-  CompileFormula(u"a = a + 1", program);
-  Executable executable;
-  Translate(program, executable);
-  State original;
-  State copy = original;
-  EXPECT_EQ(Execute(program, executable, copy), 1);
-  EXPECT_EQ(Execute(program, executable, copy), 2);
-  EXPECT_EQ(original.registers[1], 0);
-}
-
-using testing::ErrorCase;
-using testing::EvaluationError;
 
 TEST_P(EvaluationError, RaisesItsNumber) {
   Tly t;
@@ -190,21 +122,18 @@ TEST_P(EvaluationError, RaisesItsNumber) {
       << GetParam().formula;
 }
 
+// Errors of the operators and registers; error_place_test.cpp has more, with their places.
 INSTANTIATE_TEST_SUITE_P(
     Machine, EvaluationError,
-    ::testing::Values(ErrorCase{"+5", 2}, ErrorCase{"/5", 2}, ErrorCase{"1 ^ ^ 2", 2},
-                      ErrorCase{"<5", 2}, ErrorCase{"=5", 2}, ErrorCase{"mem(26, 1)", 9},
-                      ErrorCase{"mem(-1, 1)", 9}, ErrorCase{"rm(2.5)", 9},
-                      ErrorCase{"mem(1e10, 1)", 9}, ErrorCase{"loop(1, 2, 0, z)", 5},
-                      ErrorCase{"1 / 0", 11}, ErrorCase{"0 / 0", 6}, ErrorCase{"1e308 * 10", 6},
+    ::testing::Values(ErrorCase{"/5", 2}, ErrorCase{"=5", 2}, ErrorCase{"mem(-1, 1)", 9},
+                      ErrorCase{"rm(2.5)", 9}, ErrorCase{"mem(1e10, 1)", 9}, ErrorCase{"0 / 0", 6},
                       ErrorCase{"-1e308 - 1e308", 6}, ErrorCase{"1e308 + 1e308", 6},
                       ErrorCase{"1e300 / 1e-300", 6}, ErrorCase{"10 ^ 400", 6},
-                      ErrorCase{"1e200^2", 6}, ErrorCase{"(-8) ^ 0.5", 5}, ErrorCase{"0 ^ -1", 11},
-                      ErrorCase{"1 / 0 * 0", 11}, ErrorCase{"3000000000 \\ 1", 6},
-                      ErrorCase{"1 \\ 3000000000", 6}, ErrorCase{"5 % 0.4", 11},
-                      ErrorCase{"5 \\ 0.5", 11}, ErrorCase{"-2147483648 \\ -1", 6},
-                      ErrorCase{"2147483647.5 % 2", 6}, ErrorCase{"not(2147483648)", 6},
-                      ErrorCase{"and(1, -2147483649)", 6}));
+                      ErrorCase{"0 ^ -1", 11}, ErrorCase{"1 / 0 * 0", 11},
+                      ErrorCase{"3000000000 \\ 1", 6}, ErrorCase{"1 \\ 3000000000", 6},
+                      ErrorCase{"5 % 0.4", 11}, ErrorCase{"5 \\ 0.5", 11},
+                      ErrorCase{"-2147483648 \\ -1", 6}, ErrorCase{"2147483647.5 % 2", 6},
+                      ErrorCase{"not(2147483648)", 6}, ErrorCase{"and(1, -2147483649)", 6}));
 
 }  // namespace
 }  // namespace tly

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <limits>
 
 #include "number_text.h"
@@ -18,43 +16,24 @@ class ResultText : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(ResultText, IsWrittenSo) { EXPECT_EQ(FormatResult(GetParam().value), GetParam().text); }
 
+// Fifteen significant digits, plain up to 1e15 and from 1e-4, in exponent notation beyond.
 INSTANTIATE_TEST_SUITE_P(
-    PlainDigits, ResultText,
+    All, ResultText,
     ::testing::Values(
-        TextCase{2, "2"}, TextCase{0.5, "0.5"}, TextCase{-4, "-4"},
-        TextCase{1.0 / 3, "0.333333333333333"}, TextCase{2.0 / 3, "0.666666666666667"},
-        TextCase{0, "0"}, TextCase{-0.0, "0"}, TextCase{1609.3439999999998, "1609.344"},
-        TextCase{2.9999999999999942, "2.99999999999999"}, TextCase{0.1 + 0.2, "0.3"},
-        TextCase{123456789012345, "123456789012345"}, TextCase{999999999999999, "999999999999999"},
-        TextCase{1234567.25, "1234567.25"}, TextCase{0.0001, "0.0001"},
-        TextCase{-0.000123456789, "-0.000123456789"}, TextCase{100, "100"},
-        TextCase{1e14, "100000000000000"}, TextCase{3.14159265358979, "3.14159265358979"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    ExponentNotation, ResultText,
-    ::testing::Values(TextCase{1.5e20, "1.5E+20"}, TextCase{1e-5, "1E-05"}, TextCase{1e15, "1E+15"},
-                      TextCase{-1e15, "-1E+15"}, TextCase{1234567890123456, "1.23456789012346E+15"},
-                      // Rounding to 15 digits carries into the next power of ten.
-                      TextCase{999999999999999.9, "1E+15"},
-                      TextCase{9.999999999999999e-5, "0.0001"}, TextCase{1e308, "1E+308"},
-                      TextCase{1.0284876192249555e-15, "1.02848761922496E-15"},
-                      TextCase{5e-324, "4.94065645841247E-324"},
-                      TextCase{std::numeric_limits<double>::max(), "1.79769313486232E+308"},
-                      TextCase{7.257415615307994e306, "7.25741561530799E+306"},
-                      TextCase{-2.5e-7, "-2.5E-07"}, TextCase{1e100, "1E+100"}));
+        TextCase{-4, "-4"}, TextCase{2.0 / 3, "0.666666666666667"}, TextCase{-0.0, "0"},
+        TextCase{1609.3439999999998, "1609.344"}, TextCase{2.9999999999999942, "2.99999999999999"},
+        TextCase{999999999999999, "999999999999999"}, TextCase{-0.000123456789, "-0.000123456789"},
+        TextCase{1.5e20, "1.5E+20"}, TextCase{1e-5, "1E-05"}, TextCase{-1e15, "-1E+15"},
+        TextCase{1234567890123456, "1.23456789012346E+15"},
+        // Rounding to 15 digits carries into the next power of ten.
+        TextCase{999999999999999.9, "1E+15"}, TextCase{9.999999999999999e-5, "0.0001"},
+        TextCase{5e-324, "4.94065645841247E-324"},
+        TextCase{std::numeric_limits<double>::max(), "1.79769313486232E+308"},
+        TextCase{1e100, "1E+100"}));
 
 TEST(ResultText, UsesTheLocaleDecimalSeparator) {
   EXPECT_EQ(FormatResult(0.5, ','), "0,5");
   EXPECT_EQ(FormatResult(1.5e20, ','), "1,5E+20");
-}
-
-TEST(PreciseText, IsTheShortestRoundTrip) {
-  for (double x : {1609.3439999999998, 0.1, 1.0 / 3, 1e300, 5e-324, -2.5, 72156.2734785871}) {
-    std::string text = FormatPrecise(x);
-    EXPECT_EQ(std::strtod(text.c_str(), nullptr), x) << text;
-  }
-  EXPECT_EQ(FormatPrecise(1609.3439999999998), "1609.3439999999998");
-  EXPECT_EQ(FormatPrecise(2), "2");
 }
 
 }  // namespace

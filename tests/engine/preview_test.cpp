@@ -38,14 +38,5 @@ TEST(Preview, GivesNothingPastAMillionLoopPasses) {
   EXPECT_EQ(t.PreviewFormula(u"loop(1, 1e3, 1, loop(1, 1e3, 1, z) + 1)").kind, Kind::kNone);
 }
 
-TEST(Preview, GivesTheErrorWithItsPlace) {
-  Tly t;
-  const Preview p = t.PreviewFormula(u"2*(1+1/0)");
-  ASSERT_EQ(p.kind, Kind::kError);
-  EXPECT_EQ(p.error->number(), err::kDivisionByZero);
-  EXPECT_EQ(p.error->where(), (SourceSpan{6, 7}));
-  EXPECT_EQ(t.PreviewFormula(u"(((((((((1)))))))))").error->number(), err::kTooComplex);
-}
-
 }  // namespace
 }  // namespace tly

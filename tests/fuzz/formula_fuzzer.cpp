@@ -1,6 +1,7 @@
 // Fuzz target over compile and evaluate: every input ends in a value or a numbered error of
 // the formula language, placed inside the formula, never in a crash, a hang, an infinity or a
 // NaN; and the preview, made first, gives the same value or error without changing the state.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -10,25 +11,9 @@
 #include "engine.h"
 #include "utf8.h"
 
-namespace {
-
-bool IsFormulaError(int n) {
-  switch (n) {
-    case 2:
-    case 5:
-    case 6:
-    case 9:
-    case 11:
-    case 16:
-    case 29:
-    case 30: return true;
-    default: return false;
-  }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The numbers of the errors a formula can raise.
+  constexpr int kFormulaErrors[] = {2, 5, 6, 9, 11, 16, 29, 30};
   // The input is UTF-8 text, as the formula CLI reads it; malformed bytes become U+FFFD.
   const std::u16string text =
       tly::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
@@ -53,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
   } catch (const tly::NumberedError& e) {
-    if (!IsFormulaError(e.number())) std::abort();
+    if (std::ranges::find(kFormulaErrors, e.number()) == std::end(kFormulaErrors)) std::abort();
     const auto& where = e.where();
     if (!where || where->begin < 0 || where->begin > where->end ||
         where->end > static_cast<int>(text.size()))
