@@ -155,20 +155,6 @@ TEST(WindowExtras, MissingOrDamagedValuesKeepTodaysWindow) {
   }
 }
 
-TEST(WindowExtras, EachIsWrittenAloneInItsType) {
-  MemorySettings store;
-  WriteTopMost(store, true);
-  WriteHotKey(store, 0x0670);  // Ctrl+Alt+F1
-  WriteWidth(store, 5520);
-  EXPECT_EQ(store.App(u"", u"TopMost"), V::Long(-1));
-  EXPECT_EQ(store.App(u"", u"HotKey"), V::Long(0x0670));
-  EXPECT_EQ(store.App(u"", u"Width"), V::Long(5520));
-  const WindowExtras e = ReadWindowExtras(store);
-  EXPECT_TRUE(e.top_most);
-  EXPECT_EQ(e.hot_key, 0x0670u);
-  EXPECT_EQ(e.width, 5520);
-}
-
 TEST(WindowExtras, HotKeyFlagsBecomeRegisterHotKeyModifiers) {
   const struct {
     std::uint32_t key, modifiers;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The calling hotkey with real X key events: Ctrl+Alt+K, read from the settings at start, brings
-# the minimised window back with the formula selected, and hides it again when it is in front;
+# the window back from the tray with the formula selected, and hides it again when in front;
 # a key another program holds is refused by the Options dialog's OK, which says so.
 # Arguments: Tallyra.exe, tallyra-probe.exe. Needs DISPLAY and WINEPREFIX (scripts/test).
 set -euo pipefail
@@ -17,6 +17,7 @@ state() { wine "$probe" state | tr -d '\r'; }
 
 wine reg delete "$key" /f >/dev/null 2>&1 || true
 wine reg add "$key" /v HotKey /t REG_DWORD /d 0x64b /f >/dev/null  # Ctrl+Alt+K
+wine reg add "$key" /v TaskTray /t REG_DWORD /d 0xffffffff /f >/dev/null
 wine "$tallyra" & first=$!
 wine "$probe" wait 30 || fail "no window"
 sleep 1
@@ -26,7 +27,7 @@ sleep 0.5
 xdotool type --delay 80 '1+2'
 wine "$probe" minimize
 sleep 1
-[ "$(state)" = minimized ] || fail "the window did not minimise"
+[ "$(state)" = hidden ] || fail "the window did not go to the tray"
 xdotool key ctrl+alt+k
 sleep 1
 [ "$(state)" = normal ] || fail "the hotkey did not restore the window"
@@ -40,7 +41,7 @@ echo "$output"
 [ "$output" = $'formula=6*7\nresult=42' ] || fail "the keys did not replace the formula"
 xdotool key ctrl+alt+k
 sleep 1
-[ "$(state)" = minimized ] || fail "the hotkey did not hide the window in front"
+[ "$(state)" = hidden ] || fail "the hotkey did not hide the window in front"
 
 # Ctrl+Alt+L held by another program: OK says so and the stored key stays Ctrl+Alt+K.
 wine "$probe" hold 3 0x4c 60 >"$held" & holder=$!
