@@ -59,13 +59,23 @@ void AboutForm::OnCreate() {
 
 void AboutForm::OnLoad() {
   PlaceOver(main_);
-  Image1->SetPicture(main_.Icon());
+  ShowIconForDpi();
   const forms::VersionInfo& v = forms::ProgramVersion();
   Label1->SetCaption(v.product);
   Label2->SetCaption(VersionText(v.major, v.minor));
   Label3->SetCaption(v.legal_copyright);
   Label4->SetCaption(forms::ResourceString(ids::kWebPageAddress));
   MessageBeep(MB_ICONASTERISK);
+}
+
+void AboutForm::OnDpiChanged() { ShowIconForDpi(); }
+
+// The icon drawn at its own size for the DPI rather than stretched; the main window's icon
+// where the program has none of its own.
+void AboutForm::ShowIconForDpi() {
+  forms::UniqueIcon icon(forms::LoadProgramIcon(1, forms::MetricForDpi(SM_CXICON, Dpi())));
+  Image1->SetPicture(icon ? icon.get() : main_.Icon());
+  icon_ = std::move(icon);
 }
 
 void AboutForm::LinkMouseDown(const forms::MouseEvent& e) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "forms/form.h"
+#include "forms/owners.h"
 
 namespace tly {
 
@@ -32,9 +33,12 @@ class AboutForm : public forms::Form {
  protected:
   void OnCreate() override;
   void OnLoad() override;
+  void OnDpiChanged() override;
 
  private:
+  void ShowIconForDpi();
   Calculator& main_;
+  forms::UniqueIcon icon_;  // the program's icon at the size of the form's DPI
 };
 
 // "Version 2.07": the major number, a point and the minor number in at least two digits.

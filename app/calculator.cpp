@@ -29,6 +29,8 @@ constexpr int kWindowHelp = 1, kFormulaHelp = 3, kConversionHelp = 6, kVariables
 // Enter closed the formula box's list: calculate once the key is through and the box shows the
 // picked entry.
 constexpr UINT kCalculateAfterList = WM_APP + 2;
+constexpr int kHotKeyId = 1;
+constexpr int kVariableRows = 5;
 
 forms::FormStyle MainStyle(HICON icon) {
   forms::FormStyle s;
@@ -38,6 +40,7 @@ forms::FormStyle MainStyle(HICON icon) {
   s.quit_on_destroy = true;
   s.help_context = kWindowHelp;
   s.icon = icon;
+  s.wider_by_right_edge = true;
   return s;
 }
 
@@ -71,6 +74,7 @@ void Calculator::CreateMenus() {
   mnuViewVariable = &AddMenuItem(view, L"変数(&V)");
   AddMenuSeparator(view);
   mnuViewOption = &AddMenuItem(view, L"オプション(&O)...");
+  CreateTopMostItem(view);
   HMENU help = AddMenu(nullptr, L"ヘルプ(&H)");
   mnuHelpHelp = &AddMenuItem(help, L"Tallyraヘルプ(&H)");
   AddMenuSeparator(help);
@@ -133,7 +137,7 @@ void Calculator::CreateControls() {
   // bar and above the button.
   for (double y : {0.0, 1080.0}) {
     AddLine({0, y, kClientWidth, y, COLOR_BTNSHADOW});
-    AddLine({0, y, kClientWidth, y, COLOR_BTNHIGHLIGHT});
+    AddLine({0, y, kClientWidth, y, COLOR_BTNHIGHLIGHT, 1});
   }
 
   Combo1->on_change = [this] { UpdateEnabledState(); };
@@ -189,7 +193,7 @@ void Calculator::CreateVariablesPanel() {
     box->on_validate = [this, i](bool& cancel) { ValidateVariable(i, cancel); };
   }
   VScroll1 = std::make_unique<forms::VScrollBar>(f, TwipRect{3120, 360, 255, 1695});
-  VScroll1->large_change = 5;
+  VScroll1->large_change = kVariableRows;
   VScroll1->on_change = [this] { RefreshVariableRows(); };
   VScroll1->on_scroll = [this] { RefreshVariableRows(); };
 }
@@ -219,7 +223,11 @@ void Calculator::MoveToSavedPosition(const StartupSettings& s) {
 void Calculator::OnLoad() {
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
   StartupSettings saved;
-  if (std::unique_ptr<SettingsStore> store = OpenSettings()) saved = ReadStartupSettings(*store);
+  WindowExtras extras;
+  if (std::unique_ptr<SettingsStore> store = OpenSettings()) {
+    saved = ReadStartupSettings(*store);
+    extras = ReadWindowExtras(*store);
+  }
 
   MoveToSavedPosition(saved);
   RestoreMenusAndRegisters(saved);
@@ -227,6 +235,7 @@ void Calculator::OnLoad() {
   RestoreModes(saved);
   FinishControls();
   FillQuantities(saved.unit);
+  RestoreExtras(extras);
   loaded_ = true;
 }
 
@@ -257,12 +266,7 @@ void Calculator::FinishControls() {
   ApplyUIFont(*this);
   engine_.SeedRandomFromClock();
   VScroll1->SetRange(kFirstRegisterRow, kLastRegisterRow);
-
-  // The highlight line of each separator lies one pixel below its shadow line.
-  auto& lines = Lines();
-  for (std::size_t i = 1; i < lines.size(); i += 2) {
-    lines[i].y1 = lines[i].y2 = lines[i - 1].y1 + forms::TwipsPerPixelY();
-  }
+  VScroll1->SetPage(kVariableRows);
 }
 
 void Calculator::FillQuantities(int selected) {
@@ -275,6 +279,7 @@ void Calculator::FillQuantities(int selected) {
 void Calculator::OnResize() {
   // In tray mode the window is visible exactly while it is not minimised.
   if (show_in_task_tray_) SetVisible(State() == forms::WindowState::kNormal);
+  if (State() == forms::WindowState::kNormal && VScroll1 != nullptr) LayoutWidth();
 }
 
 void Calculator::OnQueryUnload(bool& cancel, forms::UnloadReason reason) {
@@ -285,6 +290,7 @@ void Calculator::OnQueryUnload(bool& cancel, forms::UnloadReason reason) {
 }
 
 void Calculator::OnUnload() {
+  if (hot_key_ != 0) UnregisterHotKey(hwnd(), kHotKeyId);
   CloseHelp(hwnd(), help_file_);
   if (show_in_task_tray_) tray_.Delete();
   SaveSettings(kAllParts);
@@ -322,10 +328,15 @@ void Calculator::SaveSettings(unsigned parts) {
 
 void Calculator::OnHelp(int context) { OpenHelp(hwnd(), help_file_, context); }
 
-std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM, LPARAM) {
+std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM wparam, LPARAM) {
   if (message == WM_EXITSIZEMOVE) {
     SaveSettings(kPositionPart);
+    SaveWidthIfChanged();
     return std::nullopt;
+  }
+  if (message == WM_HOTKEY) {
+    if (wparam == kHotKeyId) HotKeyPressed();
+    return 0;
   }
   if (message == kCalculateAfterList) {
     if (Command1->Enabled()) CalculateCommand();
@@ -526,6 +537,166 @@ void Calculator::ToggleVariablesPanel() {
   mnuViewVariable->SetChecked(!mnuViewVariable->Checked());
   LayoutPanels();
   SaveSettings(kPanelsPart);
+}
+
+}  // namespace tly
+
+namespace tly {
+
+// ---- always on top, the hotkey, the widened window, the wheel ----
+
+void Calculator::CreateTopMostItem(HMENU view) {
+  mnuViewTopMost = &AddMenuItem(view, L"最前面に表示(&T)");
+  mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
+}
+
+void Calculator::RestoreExtras(const WindowExtras& e) {
+  ApplyTopMost(e.top_most);
+  if (e.hot_key != 0) SetHotKey(e.hot_key);
+  saved_width_ = e.width;
+  if (e.width) {
+    // Never wider than the monitor's work area, so that the right edge stays in reach.
+    int width = forms::PixelsX(*e.width);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor))
+      width = std::min<int>(width, monitor.rcWork.right - monitor.rcWork.left);
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    // The form keeps the width at least the designed one.
+    SetWindowPos(hwnd(), nullptr, 0, 0, width, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+bool Calculator::TopMost() const { return mnuViewTopMost->Checked(); }
+
+void Calculator::ApplyTopMost(bool on) {
+  mnuViewTopMost->SetChecked(on);
+  SetWindowPos(hwnd(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Calculator::ToggleTopMost() {
+  ApplyTopMost(!TopMost());
+  if (std::unique_ptr<SettingsStore> store = OpenSettings()) WriteTopMost(*store, TopMost());
+}
+
+bool Calculator::SetHotKey(std::uint32_t key) {
+  auto register_key = [this](std::uint32_t k) {
+    return RegisterHotKey(hwnd(), kHotKeyId, HotKeyModifiers(k) | MOD_NOREPEAT, k & 0xFF) != FALSE;
+  };
+  if (key == hot_key_ && key != 0) return true;
+  if (hot_key_ != 0) UnregisterHotKey(hwnd(), kHotKeyId);
+  if (key != 0 && !register_key(key)) {
+    if (hot_key_ != 0) register_key(hot_key_);
+    return false;
+  }
+  hot_key_ = key;
+  return true;
+}
+
+namespace {
+
+struct ModalSearch {
+  HWND main, found;
+};
+
+// A dialog of the program that is open over the main window.
+BOOL CALLBACK FindOpenDialog(HWND hwnd, LPARAM data) {
+  auto* search = reinterpret_cast<ModalSearch*>(data);
+  if (hwnd == search->main || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  if (std::wstring_view(name) != kFormClassName) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+void Calculator::HotKeyPressed() {
+  const bool in_front =
+      GetForegroundWindow() == hwnd() && Visible() && State() == forms::WindowState::kNormal;
+  if (in_front) {
+    SetState(forms::WindowState::kMinimized);  // into the tray in tray mode
+    return;
+  }
+  RestoreFromTray();
+  if (!IsWindowEnabled(hwnd())) {
+    // Options or About is open: the dialog comes to the front.
+    ModalSearch search{hwnd(), nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindOpenDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) BringToForeground(search.found);
+    return;
+  }
+  Combo1->SetFocus();
+  SendMessageW(Combo1->hwnd(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+}
+
+void Calculator::LayoutWidth() {
+  const double extra = std::max(0.0, ClientWidth() - kClientWidth);
+  // Each control's designed left edge and width; a control either widens or moves right.
+  struct Anchor {
+    forms::Control* control;
+    double left, width;
+    bool widens;
+  };
+  std::vector<Anchor> anchors = {
+      {Combo1.get(), 1200, 2655, true},    {Text1.get(), 1200, 2655, true},
+      {Command1.get(), 2520, 1335, false}, {Frame1.get(), 240, 3615, true},
+      {Combo2.get(), 120, 3375, true},     {Combo3.get(), 1200, 2295, true},
+      {Combo4.get(), 1200, 2295, true},    {Frame2.get(), 240, 3615, true},
+      {VScroll1.get(), 3120, 255, false},
+  };
+  for (auto& box : Text2) anchors.push_back({box.get(), 600, 2415, true});
+  for (const Anchor& a : anchors) {
+    forms::TwipRect r = a.control->DesignBounds();
+    r.left = a.widens ? a.left : a.left + extra;
+    r.width = a.widens ? a.width + extra : a.width;
+    a.control->Move(r);
+  }
+  for (forms::Line& line : Lines()) line.x2 = kClientWidth + extra;
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Calculator::SaveWidthIfChanged() {
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  const auto width = static_cast<std::int32_t>(std::lround(forms::TwipsX(r.right - r.left)));
+  if (saved_width_ == width || IsIconic(hwnd())) return;
+  // The designed width is the default: a window never widened keeps no value.
+  if (!saved_width_ && ClientWidth() <= kClientWidth + forms::TwipsPerPixelX() / 2) return;
+  if (std::unique_ptr<SettingsStore> store = OpenSettings()) {
+    WriteWidth(*store, width);
+    saved_width_ = width;
+  }
+}
+
+void Calculator::OnDpiChanged() {
+  LayoutPanels();
+  LayoutWidth();
+  if (show_in_task_tray_) {
+    tray_.Delete();
+    AddTrayIcon();
+  }
+}
+
+bool Calculator::OnMouseWheel(POINT at, int delta) {
+  RECT panel;
+  GetWindowRect(Frame2->hwnd(), &panel);
+  if (!Frame2->Visible() || !IsWindowEnabled(hwnd()) || !PtInRect(&panel, at)) return false;
+  wheel_delta_ += delta;
+  const int notches = wheel_delta_ / WHEEL_DELTA;
+  wheel_delta_ -= notches * WHEEL_DELTA;
+  if (notches != 0) ScrollVariables(-notches);
+  return true;
+}
+
+// As the arrows do: a value box being edited is committed first.
+void Calculator::ScrollVariables(int rows) {
+  if (!CommitVariableBeingEdited()) return;
+  VScroll1->SetValue(VScroll1->Value() + rows);
 }
 
 }  // namespace tly

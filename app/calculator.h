@@ -58,6 +58,17 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void CategorySelected();       // the click handler of Combo2
   void UpdateEnabledState();     // the change handler of Combo1
 
+  // Always on top, the key that calls the window, and the widened window.
+  bool TopMost() const;
+  void ToggleTopMost();  // mnuViewTopMost
+  std::uint32_t HotKey() const { return hot_key_; }
+  // Registers `key` (low byte virtual-key code, next byte HOTKEYF_* flags; 0 none) in place of
+  // the current key; false, keeping the current key, when another program holds it.
+  bool SetHotKey(std::uint32_t key);
+  // The hotkey: brings the window to the front with the formula selected, or hides it as
+  // minimising does when it is in front already.
+  void HotKeyPressed();
+
   // Controls.
   std::array<std::unique_ptr<forms::Label>, 2> Label1;
   std::unique_ptr<forms::ComboBox> Combo1;
@@ -81,6 +92,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   forms::MenuItem* mnuViewConvert = nullptr;
   forms::MenuItem* mnuViewVariable = nullptr;
   forms::MenuItem* mnuViewOption = nullptr;
+  forms::MenuItem* mnuViewTopMost = nullptr;
   forms::MenuItem* mnuHelpHelp = nullptr;
   forms::MenuItem* mnuHelpWebpage = nullptr;
   forms::MenuItem* mnuHelpAbout = nullptr;
@@ -96,6 +108,8 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void OnUnload() override;
   void OnHelp(int context) override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void OnDpiChanged() override;
+  bool OnMouseWheel(POINT at, int delta) override;
 
  private:
   void CreateMenus();
@@ -122,6 +136,15 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void FinishControls();
   void FillQuantities(int selected);
 
+  // The window's extras.
+  void CreateTopMostItem(HMENU view);
+  void RestoreExtras(const WindowExtras& e);
+  void ApplyTopMost(bool on);
+  // Stretches the boxes and lists and keeps the button and the scroll bar at the right edge.
+  void LayoutWidth();
+  void SaveWidthIfChanged();
+  void ScrollVariables(int rows);
+
   // CalculatorDisplay
   void SetHistory(const std::vector<std::u16string>& entries) override;
   void SetFormula(std::u16string_view formula) override;
@@ -139,6 +162,9 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   TrayIcon tray_;
   std::wstring help_file_;
   UINT taskbar_created_ = 0;
+  std::uint32_t hot_key_ = 0;
+  int wheel_delta_ = 0;                      // turned but less than a notch
+  std::optional<std::int32_t> saved_width_;  // the Width value last read or written
 };
 
 }  // namespace tly

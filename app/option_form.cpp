@@ -15,7 +15,7 @@ namespace {
 
 using forms::TwipRect;
 
-constexpr double kClientWidth = 3480, kClientHeight = 3450;
+constexpr double kClientWidth = 3480, kClientHeight = 3810;
 constexpr int kDialogHelp = 1, kSavingHelp = 9, kTrayHelp = 10;
 
 forms::FormStyle DialogStyle() {
@@ -68,13 +68,14 @@ void OptionForm::OnCreate() {
   Check6 = std::make_unique<forms::CheckBox>(*this, TwipRect{240, 2160, 1935, 255},
                                              L"計算履歴を保存(&H)");
   Check6->SetHelpContext(kSavingHelp);
-  Command1 = std::make_unique<forms::Button>(*this, TwipRect{360, 2880, 1335, 330}, L"OK",
+  CreateHotKeyRow();
+  Command1 = std::make_unique<forms::Button>(*this, TwipRect{360, 3240, 1335, 330}, L"OK",
                                              forms::Button::Role::kDefault);
-  Command2 = std::make_unique<forms::Button>(*this, TwipRect{1800, 2880, 1335, 330}, L"キャンセル",
+  Command2 = std::make_unique<forms::Button>(*this, TwipRect{1800, 3240, 1335, 330}, L"キャンセル",
                                              forms::Button::Role::kCancel);
   SetDefaultButton(Command1.get());
-  AddLine({0, 2640, kClientWidth, 2640, COLOR_BTNSHADOW});
-  AddLine({0, 2640, kClientWidth, 2640, COLOR_BTNHIGHLIGHT});
+  AddLine({0, 3000, kClientWidth, 3000, COLOR_BTNSHADOW});
+  AddLine({0, 3000, kClientWidth, 3000, COLOR_BTNHIGHLIGHT, 1});
 
   Check1->on_click = [this] { CheckRule(); };
   Check1->on_mouse_up = [this](const forms::MouseEvent& e) { RecreateTrayIcon(e); };
@@ -99,9 +100,30 @@ void OptionForm::OnLoad() {
   Check1->SetChecked(main_.ShowInTaskTray());
   Check3->SetChecked(main_.CloseButtonMinimized());
   CheckRule();
+  HotKey1->SetKey(main_.HotKey());
   ApplyUIFont(*this);
-  auto& lines = Lines();
-  lines[1].y1 = lines[1].y2 = lines[0].y1 + forms::TwipsPerPixelY();
+}
+
+void OptionForm::CreateHotKeyRow() {
+  Label7 =
+      std::make_unique<forms::Label>(*this, TwipRect{240, 2565, 1215, 255}, L"呼び出しキー(&K)");
+  HotKey1 = std::make_unique<forms::HotKeyBox>(*this, TwipRect{1560, 2520, 1695, 300});
+  HotKey1->SetToolTip(L"Tallyraを呼び出すキーの組み合わせ");
+}
+
+// A key another program holds is refused: the dialog stays open with the key as it was.
+bool OptionForm::ApplyHotKey() {
+  const std::uint32_t key = HotKey1->Key();
+  if (key == main_.HotKey()) return true;
+  if (!main_.SetHotKey(key)) {
+    forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageHotKeyTaken), kProductName,
+                       MB_OK | MB_ICONEXCLAMATION);
+    HotKey1->SetKey(main_.HotKey());
+    HotKey1->SetFocus();
+    return false;
+  }
+  if (settings_available_) WriteHotKey(*settings_, key);
+  return true;
 }
 
 void OptionForm::OnUnload() { settings_.reset(); }
@@ -125,6 +147,7 @@ void OptionForm::RecreateTrayIcon(const forms::MouseEvent& e) {
 }
 
 void OptionForm::Ok() {
+  if (!ApplyHotKey()) return;
   OptionChoices c;
   c.tray = Check1->Checked();
   c.start_minimized = Check2->Checked();

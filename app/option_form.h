@@ -24,6 +24,8 @@ class OptionForm : public forms::Form, private OptionEffects {
   std::unique_ptr<forms::CheckBox> Check1;
   std::unique_ptr<forms::Frame> Frame1;
   std::unique_ptr<forms::CheckBox> Check2, Check3, Check4, Check5, Check6;
+  std::unique_ptr<forms::Label> Label7;
+  std::unique_ptr<forms::HotKeyBox> HotKey1;
   std::unique_ptr<forms::Button> Command1, Command2;
 
  protected:
@@ -34,6 +36,9 @@ class OptionForm : public forms::Form, private OptionEffects {
 
  private:
   void RecreateTrayIcon(const forms::MouseEvent& e);  // the mouse-up handler of Check1
+  void CreateHotKeyRow();
+  // Registers the key of the hotkey row and stores it; false when another program holds it.
+  bool ApplyHotKey();
 
   // OptionEffects, on the main window.
   bool ShowInTaskTray() override;

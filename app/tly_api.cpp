@@ -13,7 +13,10 @@ TrayIcon::~TrayIcon() {
 }
 
 void TrayIcon::Add(HWND main, HWND receiver) {
-  auto icon = reinterpret_cast<HICON>(SendMessageA(main, WM_GETICON, ICON_SMALL, 0));
+  // The notification area is drawn at the system DPI, whatever monitor `main` is on.
+  if (!icon_) icon_.reset(forms::LoadProgramIcon(1, GetSystemMetrics(SM_CXSMICON)));
+  HICON icon =
+      icon_ ? icon_.get() : reinterpret_cast<HICON>(SendMessageA(main, WM_GETICON, ICON_SMALL, 0));
   data_ = NOTIFYICONDATAA{};
   // The first form of the record, in the size it has on this platform.
   data_.cbSize = NOTIFYICONDATAA_V1_SIZE;

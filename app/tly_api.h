@@ -7,6 +7,8 @@
 
 #include <shellapi.h>
 
+#include "forms/owners.h"
+
 namespace tly {
 
 namespace forms {
@@ -22,8 +24,9 @@ class TrayIcon {
   TrayIcon& operator=(const TrayIcon&) = delete;
   ~TrayIcon();
 
-  // Shows the small icon of `main`; the shell reports the mouse on it to `receiver` as a
-  // WM_MOUSEMOVE whose x coordinate is the mouse message.
+  // Shows the program's icon at the notification area's size for the system DPI (the small
+  // icon of `main` where the program has none of its own); the shell reports the mouse on it
+  // to `receiver` as a WM_MOUSEMOVE whose x coordinate is the mouse message.
   void Add(HWND main, HWND receiver);
   void Delete();
   const NOTIFYICONDATAA& Record() const { return data_; }
@@ -31,6 +34,7 @@ class TrayIcon {
  private:
   NOTIFYICONDATAA data_{};
   bool added_ = false;
+  forms::UniqueIcon icon_;
 };
 
 // Makes `window` the foreground window even when another program holds the foreground lock.

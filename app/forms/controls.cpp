@@ -15,6 +15,7 @@ namespace {
 
 constexpr wchar_t kControlProperty[] = L"TallyraControl";
 constexpr UINT kRestoreFocus = WM_APP + 1;
+constexpr double kListHeight = 3000;  // twips below a combo box for its dropped-down list
 
 RECT PixelRect(const TwipRect& r) {
   int left = PixelsX(r.left), top = PixelsY(r.top);
@@ -30,6 +31,8 @@ int ShiftState() {
 // Routes a frame's control notifications like the form's, and paints nothing of its own.
 LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   try {
+    Control* frame = Control::FromWindow(hwnd);
+    DpiScope scope(frame != nullptr ? frame->OwnerDpi() : 0);
     LRESULT result = 0;
     if (RouteControlMessage(message, wparam, lparam, result)) return result;
   } catch (...) {
@@ -73,7 +76,7 @@ bool RouteControlMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& re
 
 Control::Control(Container& container, const wchar_t* window_class, DWORD style, DWORD ex_style,
                  const TwipRect& bounds, std::wstring_view text)
-    : container_(container) {
+    : container_(container), design_(bounds) {
   Form& form = container.OwnerForm();
   const RECT r = PixelRect(bounds);
   const auto id = static_cast<INT_PTR>(form.NextControlId());
@@ -97,6 +100,8 @@ Control::~Control() {
   container_.OwnerForm().UnregisterControl(this);
 }
 
+int Control::OwnerDpi() { return container_.OwnerForm().Dpi(); }
+
 Control* Control::FromWindow(HWND hwnd) {
   return static_cast<Control*>(GetPropW(hwnd, kControlProperty));
 }
@@ -118,7 +123,9 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wparam, L
     return DefSubclassProc(hwnd, message, wparam, lparam);
   }
   try {
+    DpiScope scope(self->OwnerDpi());
     if (auto result = self->OnOwnMessage(hwnd, message, wparam, lparam)) return *result;
+    return DefSubclassProc(hwnd, message, wparam, lparam);
   } catch (...) {
   }
   return DefSubclassProc(hwnd, message, wparam, lparam);
@@ -149,12 +156,18 @@ TwipRect Control::Bounds() const {
 }
 
 void Control::Move(const TwipRect& bounds) {
-  const RECT r = PixelRect(bounds);
+  design_ = bounds;
+  Relayout();
+}
+
+void Control::Relayout() {
+  const RECT r = PixelRect(design_);
   SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Control::SetTop(double top) {
+  design_.top = top;
   RECT r;
   GetWindowRect(hwnd_, &r);
   MapWindowPoints(nullptr, container_.ContainerWindow(), reinterpret_cast<POINT*>(&r), 2);
@@ -392,8 +405,8 @@ ComboBox::ComboBox(Container& c, const TwipRect& r, Style style)
     : Control(c, L"COMBOBOX",
               WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
                   (style == Style::kEditable ? (CBS_DROPDOWN | CBS_AUTOHSCROLL) : CBS_DROPDOWNLIST),
-              0, {r.left, r.top, r.width, r.height + 3000}),
-      design_height_(r.height) {
+              0, {r.left, r.top, r.width, r.height + kListHeight}) {
+  design_.height = r.height;
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
   if (style == Style::kEditable && GetComboBoxInfo(hwnd_, &info)) {
@@ -407,7 +420,7 @@ ComboBox::ComboBox(Container& c, const TwipRect& r, Style style)
 // resizes the field, so the fit runs again then; the frame's share depends on the field's own
 // height, so it may take a step or two.
 void ComboBox::FitHeight() {
-  const int target = PixelsY(design_height_);
+  const int target = PixelsY(design_.height);
   // Steps are taken from the value last set rather than read back: not every implementation
   // reports the field height in the units it is set in.
   auto setting =
@@ -423,6 +436,15 @@ void ComboBox::FitHeight() {
 }
 
 void ComboBox::OnFontChanged() { FitHeight(); }
+
+// The window's height sizes the list; the closed box fits its design height again.
+void ComboBox::Relayout() {
+  const RECT r =
+      PixelRect({design_.left, design_.top, design_.width, design_.height + kListHeight});
+  SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  FitHeight();
+}
 
 std::wstring ComboBox::Text() const { return WindowText(hwnd_); }
 
@@ -549,10 +571,23 @@ VScrollBar::VScrollBar(Container& c, const TwipRect& r)
 void VScrollBar::SetRange(int min, int max) {
   min_ = min;
   max_ = max;
-  SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE, min, max, 0, 0, 0};
-  SetScrollInfo(hwnd_, SB_CTL, &info, TRUE);
+  ApplyRange();
   int clamped = value_ < min_ ? min_ : value_ > max_ ? max_ : value_;
   Apply(clamped, clamped != value_);
+}
+
+void VScrollBar::SetPage(int page) {
+  page_ = page;
+  ApplyRange();
+}
+
+// With a page, the scroll bar's own range ends a page less one beyond the last value, so that
+// the thumb at the bottom stands for the value Max.
+void VScrollBar::ApplyRange() {
+  const int extra = page_ > 1 ? page_ - 1 : 0;
+  SCROLLINFO info{
+      sizeof info, SIF_RANGE | SIF_PAGE, min_, max_ + extra, static_cast<UINT>(page_), 0, 0};
+  SetScrollInfo(hwnd_, SB_CTL, &info, TRUE);
 }
 
 void VScrollBar::SetValue(int value) {
@@ -587,6 +622,19 @@ void VScrollBar::OnScroll(WORD code) {
   }
 }
 
+// ---- HotKeyBox ----
+
+HotKeyBox::HotKeyBox(Container& c, const TwipRect& r)
+    : Control(c, HOTKEY_CLASSW, WS_VISIBLE | WS_TABSTOP, 0, r) {}
+
+std::uint32_t HotKeyBox::Key() const {
+  return static_cast<std::uint32_t>(SendMessageW(hwnd_, HKM_GETHOTKEY, 0, 0) & 0xFFFF);
+}
+
+void HotKeyBox::SetKey(std::uint32_t key) {
+  SendMessageW(hwnd_, HKM_SETHOTKEY, static_cast<WPARAM>(key & 0xFFFF), 0);
+}
+
 // ---- PictureBox, Image ----
 
 PictureBox::PictureBox(Container& c, const TwipRect& r) : Control(c, kPictureClassName, 0, 0, r) {}
@@ -618,8 +666,11 @@ Frame::Frame(Container& c, const TwipRect& r, std::wstring_view caption)
 }
 
 std::optional<LRESULT> Frame::OnOwnMessage(HWND, UINT message, WPARAM wparam, LPARAM lparam) {
-  // The caption and its access key belong to the group box inside.
+  // The caption and its access key belong to the group box inside, which fills the frame.
   if (message == WM_SETFONT && group_ != nullptr) SendMessageW(group_, message, wparam, lparam);
+  if (message == WM_SIZE && group_ != nullptr)
+    SetWindowPos(group_, nullptr, 0, 0, LOWORD(lparam), HIWORD(lparam),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   return std::nullopt;
 }
 

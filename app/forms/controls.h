@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -56,6 +57,7 @@ class Control {
 
   HWND hwnd() const { return hwnd_; }
   static Control* FromWindow(HWND hwnd);
+  int OwnerDpi();  // the DPI of the form the control is on
 
   bool Visible() const;
   void SetVisible(bool visible);
@@ -67,6 +69,10 @@ class Control {
   TwipRect Bounds() const;  // in the container's client area
   void Move(const TwipRect& r);
   void SetTop(double top);
+  // Where the control lies in twips, as created, moved or set; a new DPI lays it out again from
+  // there.
+  const TwipRect& DesignBounds() const { return design_; }
+  virtual void Relayout();
   double Top() const { return Bounds().top; }
   double Height() const { return Bounds().height; }
   double Width() const { return Bounds().width; }
@@ -110,6 +116,7 @@ class Control {
 
   Container& container_;
   HWND hwnd_ = nullptr;
+  TwipRect design_;
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
@@ -198,6 +205,7 @@ class ComboBox : public Control {
 
   void OnCommand(WORD code) override;
   void OnFontChanged() override;
+  void Relayout() override;
 
  protected:
   std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
@@ -205,7 +213,6 @@ class ComboBox : public Control {
  private:
   void FitHeight();
   HWND edit_ = nullptr;
-  double design_height_;
 };
 
 class CheckBox : public Control {
@@ -244,14 +251,27 @@ class VScrollBar : public Control {
   int Value() const { return value_; }
   void SetRange(int min, int max);  // keeps the value inside; raises on_change if it moves
   void SetValue(int value);         // raises on_change when the value changes
+  // The rows a page shows: the thumb's share of the track. The value still runs to Max.
+  void SetPage(int page);
   int large_change = 1;
 
   std::function<void()> on_change, on_scroll;
   void OnScroll(WORD code) override;
+  bool HasFont() const override { return false; }  // a scroll bar shows no text
 
  private:
   void Apply(int value, bool notify_change);
-  int min_ = 0, max_ = 32767, value_ = 0;
+  void ApplyRange();
+  int min_ = 0, max_ = 32767, value_ = 0, page_ = 0;
+};
+
+// A hotkey control: the key the user presses in it, as the low byte (the virtual-key code) and
+// the next byte (HOTKEYF_* flags) of a word.
+class HotKeyBox : public Control {
+ public:
+  HotKeyBox(Container& c, const TwipRect& r);
+  std::uint32_t Key() const;
+  void SetKey(std::uint32_t key);
 };
 
 // A hidden window that receives notifications as mouse moves; x is in pixels.
@@ -294,6 +314,7 @@ class Frame : public Control, public Container {
 struct Line {
   double x1, y1, x2, y2;  // twips
   int system_color;       // COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, ...
+  int pixels_down = 0;    // drawn this many pixels below y1 and y2, at every DPI
 };
 
 class MenuItem {

@@ -70,6 +70,7 @@ void Form::Load() {
   FormClass();
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   DWORD ex_style = WS_EX_CONTROLPARENT;
+  if (style_.wider_by_right_edge) style |= WS_THICKFRAME;
   if (style_.dialog_frame) {
     ex_style |= WS_EX_DLGMODALFRAME;
   } else if (style_.minimize_box) {
@@ -80,21 +81,14 @@ void Form::Load() {
                       CW_USEDEFAULT, PixelsX(style_.client_width), PixelsY(style_.client_height),
                       nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (created == nullptr) return;
+  DpiScope scope(dpi_);
   if (style_.icon != nullptr) {
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(style_.icon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(style_.icon));
   }
   OnCreate();
   if (menu_bar_) SetMenu(hwnd_, menu_bar_.get());
-  // The outer size follows from the designed client area and the frame around it.
-  RECT outer, client;
-  GetWindowRect(hwnd_, &outer);
-  GetClientRect(hwnd_, &client);
-  const int frame_width = (outer.right - outer.left) - client.right;
-  const int frame_height = (outer.bottom - outer.top) - client.bottom;
-  SetWindowPos(hwnd_, nullptr, 0, 0, PixelsX(style_.client_width) + frame_width,
-               PixelsY(style_.client_height) + frame_height,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetClientSize(PixelsX(style_.client_width), PixelsY(style_.client_height));
   OnLoad();
   for (Control* c : controls_) {
     if (c->HasFont() && !c->FontApplied()) c->SetFont(c->Font());
@@ -223,6 +217,26 @@ void Form::PlaceOver(const Form& main) {
   const int top = std::max<int>(area.top, std::min<int>(r.top, area.bottom - (r.bottom - r.top)));
   if (left != r.left || top != r.top)
     SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The dialog has no owner, so a main window on top would otherwise cover it.
+  if (GetWindowLongW(main.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST)
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// The outer size follows from the client area and the frame around it.
+void Form::SetClientSize(int width, int height) {
+  RECT outer, client;
+  GetWindowRect(hwnd_, &outer);
+  GetClientRect(hwnd_, &client);
+  const int frame_width = (outer.right - outer.left) - client.right;
+  const int frame_height = (outer.bottom - outer.top) - client.bottom;
+  SetWindowPos(hwnd_, nullptr, 0, 0, width + frame_width, height + frame_height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::SetClientWidth(double width) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  SetClientSize(PixelsX(width), client.bottom);
 }
 
 double Form::ClientHeight() const {
@@ -272,9 +286,11 @@ void Form::UnregisterControl(Control* c) {
 
 HWND Form::ToolTipWindow() {
   if (!tooltip_) {
+    // Without an owner: Wine keeps a window that owns a topmost pop-up from becoming topmost
+    // itself, and a form may stay on top. The tool tip goes with the form's window.
     tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                    GetModuleHandleW(nullptr), nullptr));
   }
   return tooltip_.get();
@@ -322,6 +338,12 @@ bool Form::PreTranslate(MSG& msg) {
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
   if (root == nullptr || GetClassLongPtrW(root, GCW_ATOM) != FormClass()) return false;
   // Access keys are matched here, so that those of captions inside frames count as well.
+  if (msg.message == WM_MOUSEWHEEL) {
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(root, GWLP_USERDATA));
+    const POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+    if (form != nullptr && form->OnMouseWheel(at, static_cast<short>(HIWORD(msg.wParam))))
+      return true;
+  }
   if (msg.message == WM_SYSCHAR) {
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(root, GWLP_USERDATA));
     if (form != nullptr && form->HandleAccessKey(static_cast<wchar_t>(msg.wParam))) return true;
@@ -376,6 +398,8 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
   if (message == WM_NCCREATE) {
     self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     self->hwnd_ = hwnd;
+    self->dpi_ = WindowDpi(hwnd);
+    if (self->style_.quit_on_destroy) SetDefaultDpi(self->dpi_);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   } else {
     self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -387,6 +411,7 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }
   try {
+    DpiScope scope(self->dpi_);
     return self->HandleMessage(message, wparam, lparam);
   } catch (...) {
     // A failing event handler leaves the window as it was; the program goes on.
@@ -416,8 +441,18 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_PAINT: Paint(); return 0;
     case WM_HELP: OnHelpMessage(*reinterpret_cast<const HELPINFO*>(lparam)); return TRUE;
     case WM_DESTROY:
+      tooltip_.reset();
       if (style_.quit_on_destroy) PostQuitMessage(0);
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChangedMessage(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
+    case WM_GETMINMAXINFO:
+    case WM_NCHITTEST:
+    case WM_SYSCOMMAND:
+      if (auto r = OnWidthMessage(message, wparam, lparam)) return *r;
+      if (auto r = OnMessage(message, wparam, lparam)) return *r;
+      break;
     default:
       if (auto r = OnMessage(message, wparam, lparam)) return *r;
       break;
@@ -470,15 +505,68 @@ void Form::OnEndSession(bool ending) {
 
 std::optional<LRESULT> Form::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
 
+// The fonts of the old DPI go once every control has one of the new.
+void Form::OnDpiChangedMessage(int dpi, const RECT& suggested) {
+  const double width = ClientWidth();
+  dpi_ = dpi;
+  if (style_.quit_on_destroy) SetDefaultDpi(dpi);
+  DpiScope scope(dpi);
+  std::map<FontSpec, UniqueFont> old_fonts = std::move(fonts_);
+  fonts_.clear();
+  for (Control* c : controls_) {
+    c->Relayout();
+    if (c->HasFont() && c->FontApplied()) c->SetFont(c->Font());
+  }
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetClientSize(PixelsX(width), PixelsY(style_.client_height));
+  OnDpiChanged();
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// A form widened by its right edge: only that edge sizes it, never below the designed width.
+std::optional<LRESULT> Form::OnWidthMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!style_.wider_by_right_edge) return std::nullopt;
+  switch (message) {
+    case WM_GETMINMAXINFO: {
+      RECT outer, client;
+      GetWindowRect(hwnd_, &outer);
+      GetClientRect(hwnd_, &client);
+      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+      info->ptMinTrackSize.x =
+          PixelsX(style_.client_width) + (outer.right - outer.left) - client.right;
+      return 0;
+    }
+    case WM_NCHITTEST: {
+      const LRESULT hit = DefWindowProcW(hwnd_, message, wparam, lparam);
+      switch (hit) {
+        case HTRIGHT:
+        case HTTOPRIGHT:
+        case HTBOTTOMRIGHT: return HTRIGHT;
+        case HTLEFT:
+        case HTTOP:
+        case HTBOTTOM:
+        case HTTOPLEFT:
+        case HTBOTTOMLEFT: return HTBORDER;
+        default: return hit;
+      }
+    }
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_MAXIMIZE) return 0;
+      return std::nullopt;
+    default: return std::nullopt;
+  }
+}
+
 void Form::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   for (const Line& line : lines_) {
     UniquePen pen(CreatePen(PS_SOLID, 1, GetSysColor(line.system_color)));
     HGDIOBJ old = SelectObject(dc, pen.get());
-    MoveToEx(dc, PixelsX(line.x1), PixelsY(line.y1), nullptr);
+    MoveToEx(dc, PixelsX(line.x1), PixelsY(line.y1) + line.pixels_down, nullptr);
     // Lines include their last point, as the design tools draw them.
-    int x2 = PixelsX(line.x2), y2 = PixelsY(line.y2);
+    int x2 = PixelsX(line.x2), y2 = PixelsY(line.y2) + line.pixels_down;
     LineTo(dc, x2 + (line.y1 == line.y2 ? 1 : 0), y2 + (line.x1 == line.x2 ? 1 : 0));
     SelectObject(dc, old);
   }

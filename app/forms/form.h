@@ -34,6 +34,9 @@ struct FormStyle {
   bool escape_closes = false;    // Esc unloads a form without a Cancel button
   int help_context = 0;
   HICON icon = nullptr;  // not owned
+  // The right edge widens the window, never below the designed client width; the height stays
+  // the program's, and the window is never maximised.
+  bool wider_by_right_edge = false;
 };
 
 class Form : public Container {
@@ -68,7 +71,12 @@ class Form : public Container {
   void SetHeight(double height);
   // Places a dialog over `main`: centred across it, its top at the top of `main`'s client
   // area, and moved as little as needed to lie inside the work area of `main`'s monitor.
+  // Over a main window that stays on top, the dialog does so too.
   void PlaceOver(const Form& main);
+  // The client area's width, keeping the left edge.
+  void SetClientWidth(double width);
+  // The DPI the form's twips are turned into pixels at: its monitor's.
+  int Dpi() const { return dpi_; }
   double ClientHeight() const;
   double ClientWidth() const;
 
@@ -107,6 +115,12 @@ class Form : public Container {
   virtual void OnHelp(int /*context*/) {}
   // Any other message; return a value to consume it.
   virtual std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // The form moved to a monitor of another DPI: its controls and fonts are laid out again from
+  // their twips already, and the client area has its width in twips and the designed height.
+  virtual void OnDpiChanged() {}
+  // The mouse wheel turned by `delta` (120 a notch) over `at` (screen pixels), wherever the
+  // focus is; true when the form took it.
+  virtual bool OnMouseWheel(POINT /*at*/, int /*delta*/) { return false; }
 
   // Menus: the bar, its drop-downs and items, and pop-up menus outside the bar.
   HMENU AddMenu(HMENU parent, std::wstring_view caption);
@@ -125,6 +139,9 @@ class Form : public Container {
   void OnActivateMessage(WPARAM wparam);
   void OnHelpMessage(const HELPINFO& info);
   void OnEndSession(bool ending);
+  void OnDpiChangedMessage(int dpi, const RECT& suggested);
+  std::optional<LRESULT> OnWidthMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void SetClientSize(int width, int height);
   void Paint();
   void FinishUnload();
   void ReenableOthers();
@@ -146,6 +163,7 @@ class Form : public Container {
   bool modal_ = false;
   std::vector<HWND> disabled_;  // by ShowModal, until the form unloads
   HWND last_focus_ = nullptr;
+  int dpi_ = 0;  // 0 until the window exists: the DPI in effect
 };
 
 }  // namespace tly::forms

@@ -50,20 +50,22 @@ BOOL VerQuery(const void* block, const wchar_t* path, void** value, UINT* size) 
   return query != nullptr ? query(block, path, value, size) : FALSE;
 }
 
-struct ScreenMetrics {
-  double per_pixel_x, per_pixel_y;
-};
-
-const ScreenMetrics& Metrics() {
-  static const ScreenMetrics metrics = [] {
-    UniqueScreenDc dc(GetDC(nullptr));
-    int dpi_x = GetDeviceCaps(dc.get(), LOGPIXELSX), dpi_y = GetDeviceCaps(dc.get(), LOGPIXELSY);
-    if (dpi_x <= 0) dpi_x = 96;
-    if (dpi_y <= 0) dpi_y = 96;
-    return ScreenMetrics{1440.0 / dpi_x, 1440.0 / dpi_y};
-  }();
-  return metrics;
+LazyLibrary& User32() {
+  static LazyLibrary library(L"user32.dll");
+  return library;
 }
+
+int SystemDpi() {
+  static const int dpi = [] {
+    UniqueScreenDc dc(GetDC(nullptr));
+    const int value = GetDeviceCaps(dc.get(), LOGPIXELSY);
+    return value > 0 ? value : 96;
+  }();
+  return dpi;
+}
+
+int default_dpi = 0;  // 0: the system DPI
+int scoped_dpi = 0;   // 0: no form's message is being handled
 
 std::wstring QueryVersionString(const std::vector<BYTE>& block, const wchar_t* name) {
   struct Translation {
@@ -85,8 +87,36 @@ std::wstring QueryVersionString(const std::vector<BYTE>& block, const wchar_t* n
 
 }  // namespace
 
-double TwipsPerPixelX() { return Metrics().per_pixel_x; }
-double TwipsPerPixelY() { return Metrics().per_pixel_y; }
+int CurrentDpi() {
+  if (scoped_dpi > 0) return scoped_dpi;
+  return default_dpi > 0 ? default_dpi : SystemDpi();
+}
+void SetDefaultDpi(int dpi) { default_dpi = dpi; }
+DpiScope::DpiScope(int dpi) : previous_(scoped_dpi) {
+  if (dpi > 0) scoped_dpi = dpi;
+}
+DpiScope::~DpiScope() { scoped_dpi = previous_; }
+
+int WindowDpi(HWND window) {
+  auto* dpi_for_window = User32().Get<UINT WINAPI(HWND)>("GetDpiForWindow");
+  const UINT dpi = dpi_for_window != nullptr ? dpi_for_window(window) : 0;
+  return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+}
+
+int MetricForDpi(int index, int dpi) {
+  if (auto* metric = User32().Get<int WINAPI(int, UINT)>("GetSystemMetricsForDpi"))
+    return metric(index, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
+}
+
+HICON LoadProgramIcon(int id, int size) {
+  return static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+}
+
+// The DPI is the same across and down for every display Windows supports.
+double TwipsPerPixelX() { return 1440.0 / CurrentDpi(); }
+double TwipsPerPixelY() { return 1440.0 / CurrentDpi(); }
 int PixelsX(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelX())); }
 int PixelsY(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelY())); }
 double TwipsX(int pixels) { return pixels * TwipsPerPixelX(); }

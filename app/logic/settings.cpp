@@ -178,6 +178,33 @@ void WriteWindowSettings(SettingsStore& store, const WindowSettings& s, unsigned
   }
 }
 
+WindowExtras ReadWindowExtras(SettingsStore& store) {
+  WindowExtras e;
+  e.top_most = ReadBoolean(store, kAppKey, u"TopMost", false);
+  // A key code of 0, or flags outside the four the control sets, name no key.
+  const std::int32_t key = ReadLong(store, kAppKey, u"HotKey", 0, 0x0FFF).value_or(0);
+  e.hot_key = (key & 0xFF) != 0 ? static_cast<std::uint32_t>(key) : 0;
+  e.width = ReadLong(store, kAppKey, u"Width", 1, INT32_MAX);
+  return e;
+}
+
+void WriteTopMost(SettingsStore& store, bool on) {
+  WriteEach(store, kAppKey, u"TopMost", SettingValue::Boolean(on));
+}
+
+void WriteHotKey(SettingsStore& store, std::uint32_t hot_key) {
+  WriteEach(store, kAppKey, u"HotKey", SettingValue::Long(static_cast<std::int32_t>(hot_key)));
+}
+
+void WriteWidth(SettingsStore& store, std::int32_t twips) {
+  WriteEach(store, kAppKey, u"Width", SettingValue::Long(twips));
+}
+
+std::uint32_t HotKeyModifiers(std::uint32_t hot_key) {
+  const std::uint32_t flags = (hot_key >> 8) & 0xFF;
+  return ((flags & 4) ? 1u : 0u) | ((flags & 2) ? 2u : 0u) | ((flags & 1) ? 4u : 0u);
+}
+
 OptionSettings ReadOptionSettings(SettingsStore& store) {
   OptionSettings o;
   o.minimized = ReadBoolean(store, kAppKey, u"Minimized", false);

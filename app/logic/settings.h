@@ -113,6 +113,23 @@ enum SettingsPart : unsigned {
 // Writes the chosen parts; each value is kept if it can be, past a failing one.
 void WriteWindowSettings(SettingsStore& store, const WindowSettings& settings, unsigned parts);
 
+// The window's own extras, each a value of its own that is written when it changes: always on
+// top, the key that calls the program, and the width of a widened window.
+struct WindowExtras {
+  bool top_most = false;
+  // Low byte the virtual-key code, next byte the hotkey control's modifier flags (Shift 1,
+  // Ctrl 2, Alt 4, extended key 8); 0 for none.
+  std::uint32_t hot_key = 0;
+  std::optional<std::int32_t> width;  // outer width in twips; absent: the designed width
+};
+
+WindowExtras ReadWindowExtras(SettingsStore& store);
+void WriteTopMost(SettingsStore& store, bool on);
+void WriteHotKey(SettingsStore& store, std::uint32_t hot_key);
+void WriteWidth(SettingsStore& store, std::int32_t twips);
+// The modifiers of RegisterHotKey (Alt 1, Ctrl 2, Shift 4) for a stored hotkey's flags.
+std::uint32_t HotKeyModifiers(std::uint32_t hot_key);
+
 // The Options dialog.
 struct OptionSettings {
   bool minimized = false;

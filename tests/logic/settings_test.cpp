@@ -130,6 +130,38 @@ TEST(SettingsTable, CorruptedValuesGiveTheDefaults) {
   EXPECT_EQ(s.registers[3], 42);
 }
 
+TEST(WindowExtras, MissingOrDamagedValuesKeepTodaysWindow) {
+  const struct {
+    V top_most, hot_key, width;
+    bool want_top_most;
+    std::uint32_t want_hot_key;
+    std::optional<std::int32_t> want_width;
+  } cases[] = {
+      {V::Empty(), V::Empty(), V::Empty(), false, 0, std::nullopt},
+      {V::Boolean(true), V::Long(0x0241), V::Long(6000), true, 0x0241, 6000},  // Ctrl+A
+      {V::String(u"yes"), V::String(u"577"), V::Double(4500.5), false, 0, std::nullopt},
+      {V::Long(-1), V::Long(0x10041), V::Long(-5), true, 0, std::nullopt},  // flags out of range
+      {V::Long(0), V::Long(0x0200), V::Long(0), false, 0, std::nullopt},    // Ctrl, no key
+  };
+  for (const auto& c : cases) {
+    MemorySettings store;
+    store.App(u"", u"TopMost") = c.top_most;
+    store.App(u"", u"HotKey") = c.hot_key;
+    store.App(u"", u"Width") = c.width;
+    const WindowExtras e = ReadWindowExtras(store);
+    EXPECT_EQ(e.top_most, c.want_top_most) << c.hot_key.number;
+    EXPECT_EQ(e.hot_key, c.want_hot_key) << c.hot_key.number;
+    EXPECT_EQ(e.width, c.want_width) << c.width.number;
+  }
+}
+
+TEST(WindowExtras, HotKeyFlagsBecomeRegisterHotKeyModifiers) {
+  const struct {
+    std::uint32_t key, modifiers;
+  } cases[] = {{0x0041, 0}, {0x0141, 4}, {0x0241, 2}, {0x0441, 1}, {0x0770, 7}, {0x0870, 0}};
+  for (const auto& c : cases) EXPECT_EQ(HotKeyModifiers(c.key), c.modifiers) << c.key;
+}
+
 // ---- the Options dialog's OK ----
 
 struct FakeEffects : OptionEffects {

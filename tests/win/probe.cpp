@@ -9,6 +9,11 @@
 //   tallyra-probe rect                 prints the main window's rectangle: x y width height
 //   tallyra-probe tray MESSAGE         sends the tray icon's notification of a mouse message
 //                                      (513 left press, 517 right release), as the shell does
+//   tallyra-probe minimize             minimises the main window as its minimise button does
+//   tallyra-probe state                prints the main window's state: normal, minimized, hidden
+//   tallyra-probe hold MODS VK SECONDS holds a hotkey (RegisterHotKey modifiers, virtual key) as
+//                                      another program, printing "held" once it has it
+//   tallyra-probe hotkey VALUE         puts VALUE into the Options dialog's hotkey control
 #include <windows.h>
 
 #include <cstdio>
@@ -115,6 +120,23 @@ int Dismiss(double seconds) {
   return 1;
 }
 
+int Hold(UINT modifiers, UINT key, double seconds) {
+  if (!RegisterHotKey(nullptr, 1, modifiers, key)) return 1;
+  std::printf("held\n");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(seconds * 1000));
+  UnregisterHotKey(nullptr, 1);
+  return 0;
+}
+
+int SetDialogHotKey(WPARAM value) {
+  HWND options = FindWindowW(tly::kFormClassName, L"オプション");
+  HWND box = FindWindowExW(options, nullptr, L"msctls_hotkey32", nullptr);
+  if (box == nullptr) return 1;
+  SendMessageW(box, 0x0401 /* HKM_SETHOTKEY */, value, 0);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -143,6 +165,21 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(picture, WM_MOUSEMOVE, 0, MAKELPARAM(_wtoi(argv[2]), 0));
     return 0;
   }
+  if (command == L"minimize") {
+    PostMessageW(FindMainWindow(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    return 0;
+  }
+  if (command == L"state") {
+    HWND main = FindMainWindow();
+    if (main == nullptr) return 1;
+    std::printf("%s\n", !IsWindowVisible(main) ? "hidden"
+                        : IsIconic(main)       ? "minimized"
+                                               : "normal");
+    return 0;
+  }
+  if (command == L"hold" && argc > 4)
+    return Hold(wcstoul(argv[2], nullptr, 0), wcstoul(argv[3], nullptr, 0), _wtof(argv[4]));
+  if (command == L"hotkey" && argc > 2) return SetDialogHotKey(wcstoul(argv[2], nullptr, 0));
   if (command == L"foreground") {
     wchar_t caption[256] = {};
     GetWindowTextW(GetForegroundWindow(), caption, 256);
@@ -151,6 +188,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::fprintf(stderr,
                "usage: tallyra-probe text | values | wait [s] | close | dismiss [s] | foreground | "
-               "rect | tray MESSAGE\n");
+               "rect | tray MESSAGE | minimize | state | hold MODS VK S | hotkey VALUE\n");
   return 2;
 }

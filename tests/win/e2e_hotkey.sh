@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The calling hotkey with real X key events: Ctrl+Alt+K, read from the settings at start, brings
+# the window back from the tray with the formula selected, and hides it again when in front;
+# a key another program holds is refused by the Options dialog's OK, which says so.
+# Arguments: Tallyra.exe, tallyra-probe.exe. Needs DISPLAY and WINEPREFIX (scripts/test).
+set -euo pipefail
+tallyra=$1 probe=$2
+key='HKCU\Software\Quessel Works\Tallyra'
+held=$(mktemp)
+
+fail() {
+  echo "FAILED: $*" >&2
+  wine "$probe" close >/dev/null 2>&1 || true
+  exit 1
+}
+state() { wine "$probe" state | tr -d '\r'; }
+
+wine reg delete "$key" /f >/dev/null 2>&1 || true
+wine reg add "$key" /v HotKey /t REG_DWORD /d 0x64b /f >/dev/null  # Ctrl+Alt+K
+wine reg add "$key" /v TaskTray /t REG_DWORD /d 0xffffffff /f >/dev/null
+wine "$tallyra" & first=$!
+wine "$probe" wait 30 || fail "no window"
+sleep 1
+window=$(xdotool search --name 'Tallyra' | head -n 1)
+xdotool windowfocus "$window" 2>/dev/null || true
+sleep 0.5
+xdotool type --delay 80 '1+2'
+wine "$probe" minimize
+sleep 1
+[ "$(state)" = hidden ] || fail "the window did not go to the tray"
+xdotool key ctrl+alt+k
+sleep 1
+[ "$(state)" = normal ] || fail "the hotkey did not restore the window"
+[ "$(wine "$probe" foreground | tr -d '\r')" = "Tallyra" ] || fail "the window is not in front"
+# The formula is selected: typing replaces it.
+xdotool type --delay 80 '6*7'
+xdotool key Return
+sleep 1
+output=$(wine "$probe" text | tr -d '\r')
+echo "$output"
+[ "$output" = $'formula=6*7\nresult=42' ] || fail "the keys did not replace the formula"
+xdotool key ctrl+alt+k
+sleep 1
+[ "$(state)" = hidden ] || fail "the hotkey did not hide the window in front"
+
+# Ctrl+Alt+L held by another program: OK says so and the stored key stays Ctrl+Alt+K.
+wine "$probe" hold 3 0x4c 60 >"$held" & holder=$!
+for _ in $(seq 50); do grep -q held "$held" && break; sleep 0.2; done
+grep -q held "$held" || fail "the other program could not hold the key"
+xdotool key ctrl+alt+k
+sleep 1
+xdotool key --delay 150 alt+v o
+sleep 1
+wine "$probe" hotkey 0x64c || fail "no Options dialog"
+xdotool key Return
+message=$(wine "$probe" dismiss 10) || fail "no message about the key"
+echo "$message"
+grep -q '呼び出しキー' <<<"$message" || fail "unexpected message"
+sleep 0.5
+xdotool key Escape
+sleep 0.5
+stored=$(wine reg query "$key" /v HotKey | tr -d '\r')
+kill "$holder" 2>/dev/null || true
+rm -f "$held"
+wine "$probe" close || true
+wait "$first" || true
+wine reg delete "$key" /f >/dev/null 2>&1 || true
+grep -q 'HotKey *REG_DWORD *0x64b' <<<"$stored" || fail "the stored key changed: $stored"
+echo "hotkey checks passed"

@@ -1,0 +1,184 @@
+// Always on top, the widened window, the wheel over the variables panel, the hotkey, and the
+// layout at each DPI: the real windows under Wine.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+#include "about_form.h"
+#include "option_form.h"
+#include "window_test_support.h"
+
+namespace tly {
+namespace {
+
+using testing::Pump;
+using V = SettingValue;
+
+int At(double twips, int dpi) { return static_cast<int>(std::lround(twips * dpi / 1440)); }
+
+RECT RectInParent(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+bool OnTop(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Every control of `form` lies where its twips put it at the form's DPI, in the UI font of
+// that DPI.
+void ExpectLaidOutAt(const forms::Form& form, int dpi) {
+  ASSERT_EQ(form.Dpi(), dpi);
+  for (const forms::Control* c : form.Controls()) {
+    const forms::TwipRect& t = c->DesignBounds();
+    const RECT r = RectInParent(c->hwnd());
+    EXPECT_EQ(
+        (std::array<LONG, 4>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+        (std::array<LONG, 4>{At(t.left, dpi), At(t.top, dpi), At(t.width, dpi), At(t.height, dpi)}))
+        << form.Caption() << " " << t.left << "," << t.top;
+    if (!c->HasFont()) continue;
+    // A frame's caption and its font belong to the group box inside it.
+    HWND text = dynamic_cast<const forms::Frame*>(c) ? GetWindow(c->hwnd(), GW_CHILD) : c->hwnd();
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -At(c->Font().points * 20, dpi)) << t.left << "," << t.top;
+  }
+}
+
+// Windows' message for a move to a monitor of `dpi`, with a rectangle that is not the one the
+// form wants.
+void SendDpiChange(HWND hwnd, int dpi) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  RECT suggested{r.left, r.top, r.left + (r.right - r.left) * 2, r.top + (r.bottom - r.top) * 2};
+  SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  Pump();
+}
+
+using Extras = testing::WindowTest;
+
+TEST_F(Extras, AlwaysOnTopIsKeptAcrossARestartAndTakesTheDialogsAlong) {
+  Start();
+  EXPECT_FALSE(OnTop(calc->hwnd()));
+  calc->mnuViewTopMost->on_click();
+  EXPECT_TRUE(OnTop(calc->hwnd()));
+  EXPECT_EQ(App(u"TopMost"), V::Long(-1));
+  Exit();
+  Start();
+  EXPECT_TRUE(calc->mnuViewTopMost->Checked());
+  EXPECT_TRUE(OnTop(calc->hwnd()));
+  OptionForm options(*calc);
+  options.Load();
+  AboutForm about(*calc);
+  about.Load();
+  EXPECT_TRUE(OnTop(options.hwnd()) && OnTop(about.hwnd()));
+  calc->ToggleTopMost();
+  EXPECT_FALSE(OnTop(calc->hwnd()));
+  EXPECT_EQ(App(u"TopMost"), V::Long(0));
+}
+
+TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesAndIsKept) {
+  Start();
+  calc->ToggleConversionPanel();
+  calc->ToggleVariablesPanel();
+  HWND w = calc->hwnd();
+  struct Edge {
+    forms::Control* control;
+    int grows, moves;
+    RECT before{};
+  } edges[] = {{calc->Combo1.get(), 200, 0},   {calc->Text1.get(), 200, 0},
+               {calc->Frame1.get(), 200, 0},   {calc->Combo2.get(), 200, 0},
+               {calc->Combo4.get(), 200, 0},   {calc->Text2[4].get(), 200, 0},
+               {calc->Command1.get(), 0, 200}, {calc->VScroll1.get(), 0, 200}};
+  for (Edge& e : edges) e.before = RectInParent(e.control->hwnd());
+  RECT before;
+  GetWindowRect(w, &before);
+  SetWindowPos(w, nullptr, 0, 0, before.right - before.left + 200, before.bottom - before.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageW(w, WM_EXITSIZEMOVE, 0, 0);
+  Pump();
+  for (const Edge& e : edges) {
+    const RECT r = RectInParent(e.control->hwnd());
+    EXPECT_EQ(r.left - e.before.left, e.moves) << e.before.left << "," << e.before.top;
+    EXPECT_EQ(r.right - e.before.right, e.grows + e.moves) << e.before.left << "," << e.before.top;
+  }
+  const auto width =
+      static_cast<std::int32_t>(std::lround(forms::TwipsX(before.right - before.left + 200)));
+  EXPECT_EQ(App(u"Width"), V::Long(width));
+  // Never taller by an edge, nor narrower than designed.
+  EXPECT_NE(SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(before.left + 50, before.bottom - 1)),
+            HTBOTTOM);
+  SetWindowPos(w, nullptr, 0, 0, 100, before.bottom - before.top, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(calc->ClientWidth(), forms::TwipsX(forms::PixelsX(4080)));
+  Exit();
+  Start();
+  GetWindowRect(w = calc->hwnd(), &before);
+  EXPECT_EQ(before.right - before.left, forms::PixelsX(width));
+}
+
+TEST_F(Extras, AWheelNotchOverTheVariablesPanelScrollsOneRow) {
+  Start();
+  calc->ToggleVariablesPanel();
+  SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(calc->VScroll1->hwnd(), SB_CTL, &info);
+  EXPECT_EQ(info.nPage, 5u);  // the thumb is a page of five rows; the value still ends at v
+  EXPECT_EQ(info.nMax - static_cast<int>(info.nPage) + 1, calc->VScroll1->Max());
+  RECT panel;
+  GetWindowRect(calc->Frame2->hwnd(), &panel);
+  // The wheel goes by the mouse, not by the focus.
+  auto turn = [&](int delta, LONG x) {
+    PostMessageW(calc->Combo1->EditWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta),
+                 MAKELPARAM(x, panel.top + 40));
+    Pump();
+  };
+  turn(-WHEEL_DELTA, panel.left + 20);
+  std::wstring rows;
+  for (auto& label : calc->Label4) rows += label->Caption();
+  EXPECT_EQ(rows, L"BCDEF");
+  turn(-WHEEL_DELTA, panel.right + 20);  // beside the panel
+  turn(WHEEL_DELTA, panel.left + 20);
+  EXPECT_EQ(calc->Label4[0]->Caption(), L"A");
+}
+
+// At the DPI the prefix starts with (TALLYRA_EXPECT_DPI, when a script sets one) and after a
+// move to a monitor of another DPI, for the main window and each dialog.
+TEST_F(Extras, EveryControlFollowsItsTwipsAtTheStartingDpiAndAfterAChange) {
+  Start();
+  calc->ToggleConversionPanel();
+  calc->ToggleVariablesPanel();
+  const int start = calc->Dpi();
+  if (const char* expected = std::getenv("TALLYRA_EXPECT_DPI")) {
+    EXPECT_EQ(start, std::atoi(expected));
+  }
+  const int changed = start == 96 ? 144 : 96;  // the window fits the virtual desktop at each
+  OptionForm options(*calc);
+  AboutForm about(*calc);
+  for (forms::Form* form :
+       {static_cast<forms::Form*>(calc.get()), static_cast<forms::Form*>(&options),
+        static_cast<forms::Form*>(&about)}) {
+    form->Load();
+    ExpectLaidOutAt(*form, start);
+    SendDpiChange(form->hwnd(), changed);
+    ExpectLaidOutAt(*form, changed);
+  }
+  RECT client;
+  GetClientRect(calc->hwnd(), &client);
+  EXPECT_EQ(client.right, At(4080, changed));
+  EXPECT_EQ(client.bottom, At(6120, changed));
+  // The About icon drawn at its own size for the DPI, not stretched.
+  ICONINFO icon{};
+  ASSERT_TRUE(GetIconInfo(
+      reinterpret_cast<HICON>(SendMessageW(about.Image1->hwnd(), STM_GETICON, 0, 0)), &icon));
+  BITMAP bits{};
+  GetObjectW(icon.hbmColor != nullptr ? icon.hbmColor : icon.hbmMask, sizeof bits, &bits);
+  EXPECT_EQ(bits.bmWidth, At(480, changed));
+  if (icon.hbmColor != nullptr) DeleteObject(icon.hbmColor);
+  DeleteObject(icon.hbmMask);
+}
+
+}  // namespace
+}  // namespace tly
