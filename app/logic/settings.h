@@ -111,6 +111,10 @@ enum SettingsPart : unsigned {
 // Writes the chosen parts; each value is kept if it can be, past a failing one.
 void WriteWindowSettings(SettingsStore& store, const WindowSettings& settings, unsigned parts);
 
+// The live result while typing (the View menu's item): on unless stored as off.
+bool ReadPreviewOn(SettingsStore& store);
+void WritePreviewOn(SettingsStore& store, bool on);
+
 // The Options dialog.
 struct OptionSettings {
   bool minimized = false;
