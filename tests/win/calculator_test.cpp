@@ -246,7 +246,7 @@ TEST_F(CalculatorWindow, TheLiveResultFollowsFormulaConversionAndVariables) {
   calc->Combo1->SetText(L"1");
   calc->mnuViewPreview->on_click();
   EXPECT_EQ(preview(), L"");
-  EXPECT_EQ(settings.App(u"", u"Preview"), SettingValue::Boolean(false));
+  EXPECT_EQ(settings.App(u"", u"Preview"), SettingValue::Long(0));  // as the store keeps it
 }
 
 TEST_F(CalculatorWindow, AFailureSelectsItsPlaceAndTheBoxesTypeWithoutInputMethod) {
