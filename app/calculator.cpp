@@ -1,5 +1,7 @@
 #include "calculator.h"
 
+#include <imm.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -44,6 +46,25 @@ forms::FormStyle MainStyle(HICON icon) {
   return s;
 }
 
+// The live result: one line of grey text, which never takes an access key from an "&" in it.
+class PreviewLabel : public forms::Label {
+ public:
+  PreviewLabel(forms::Container& c, const TwipRect& r) : Label(c, r, L"") {
+    SetWindowLongW(hwnd(), GWL_STYLE,
+                   GetWindowLongW(hwnd(), GWL_STYLE) | SS_NOPREFIX | SS_LEFTNOWORDWRAP);
+  }
+  bool TakesAccessKey() const override { return false; }
+  std::optional<LRESULT> OnColor(HDC dc) override {
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  }
+};
+
+// Keys typed into `box` reach it as plain characters: the input method stays off while the
+// box has the focus, and other windows keep theirs.
+void TurnOffInputMethod(HWND box) { ImmAssociateContextEx(box, nullptr, 0); }
+
 }  // namespace
 
 Calculator::Calculator(Tly& engine, HICON icon, SettingsOpener open_settings)
@@ -74,6 +95,8 @@ void Calculator::CreateMenus() {
   mnuViewVariable = &AddMenuItem(view, L"変数(&V)");
   AddMenuSeparator(view);
   mnuViewOption = &AddMenuItem(view, L"オプション(&O)...");
+  AddMenuSeparator(view);
+  mnuViewPreview = &AddMenuItem(view, L"入力中の結果(&P)");
   CreateTopMostItem(view);
   HMENU help = AddMenu(nullptr, L"ヘルプ(&H)");
   mnuHelpHelp = &AddMenuItem(help, L"Tallyraヘルプ(&H)");
@@ -108,6 +131,7 @@ void Calculator::CreateMenus() {
   mnuViewConvert->on_click = [this] { ToggleConversionPanel(); };
   mnuViewVariable->on_click = [this] { ToggleVariablesPanel(); };
   mnuViewOption->on_click = [this] { ShowOptions(); };
+  mnuViewPreview->on_click = [this] { TogglePreview(); };
   mnuHelpHelp->on_click = [this] { ShowHelpContents(); };
   mnuHelpWebpage->on_click = [this] { OpenWebPage(); };
   mnuHelpAbout->on_click = [this] { ShowAbout(); };
@@ -132,6 +156,7 @@ void Calculator::CreateControls() {
   SetDefaultButton(Command1.get());
   CreateConversionPanel();
   CreateVariablesPanel();
+  CreatePreview();
 
   // Etched separators: a shadow line and a highlight line one pixel below it, under the menu
   // bar and above the button.
@@ -140,8 +165,14 @@ void Calculator::CreateControls() {
     AddLine({0, y, kClientWidth, y, COLOR_BTNHIGHLIGHT, 1});
   }
 
-  Combo1->on_change = [this] { UpdateEnabledState(); };
-  Combo1->on_click = [this] { UpdateEnabledState(); };
+  Combo1->on_change = [this] {
+    UpdateEnabledState();
+    UpdatePreview();
+  };
+  Combo1->on_click = [this] {
+    UpdateEnabledState();
+    UpdatePreview();
+  };
   Combo1->keys.on_key_press = [](wchar_t c) { return FormulaKeyAllowed(c); };
   // The list takes Enter for itself, so the default button never sees it.
   Combo1->on_close_up = [this] {
@@ -150,6 +181,15 @@ void Calculator::CreateControls() {
   Command1->on_click = [this] { CalculateCommand(); };
   Text1->on_click = [this] { Combo1->SetFocus(); };
   Picture1->on_mouse_move = [this](int x) { OnTrayNotification(x); };
+}
+
+void Calculator::CreatePreview() {
+  Label5 = std::make_unique<PreviewLabel>(*this, TwipRect{240, 1365, 2160, 255});
+  TurnOffInputMethod(Combo1->EditWindow());
+  for (auto& box : Text2) TurnOffInputMethod(box->hwnd());
+  // The variables change the preview only through the registers, which ValidateVariable and
+  // the Calculate command set.
+  for (auto* list : {Combo3.get(), Combo4.get()}) list->on_click = [this] { UpdatePreview(); };
 }
 
 void Calculator::CreateConversionPanel() {
@@ -169,6 +209,7 @@ void Calculator::CreateConversionPanel() {
   Combo4->SetToolTip(L"計算結果の単位");
   Combo2->on_click = [this] {
     CategorySelected();
+    UpdatePreview();
     if (loaded_) SaveSettings(kPanelsPart);  // the load selects the saved quantity itself
   };
 }
@@ -224,10 +265,13 @@ void Calculator::OnLoad() {
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
   StartupSettings saved;
   WindowExtras extras;
+  bool preview = true;
   if (std::unique_ptr<SettingsStore> store = OpenSettings()) {
     saved = ReadStartupSettings(*store);
     extras = ReadWindowExtras(*store);
+    preview = ReadPreviewOn(*store);
   }
+  mnuViewPreview->SetChecked(preview);
 
   MoveToSavedPosition(saved);
   RestoreMenusAndRegisters(saved);
@@ -400,14 +444,33 @@ void Calculator::ShowTaskMenu() {
 
 // ---- the Calculate command and the formula box ----
 
+std::optional<Conversion> Calculator::CurrentConversion() const {
+  if (!mnuViewConvert->Checked()) return std::nullopt;
+  return Conversion{Combo2->ListIndex(), Combo3->ListIndex(), Combo4->ListIndex()};
+}
+
 void Calculator::CalculateCommand() {
   if (!CommitVariableBeingEdited()) return;
-  const std::optional<Conversion> conversion =
-      mnuViewConvert->Checked()
-          ? std::optional(Conversion{Combo2->ListIndex(), Combo3->ListIndex(), Combo4->ListIndex()})
-          : std::nullopt;
-  if (core_.Calculate(ToU16(Combo1->Text()), conversion, forms::LocaleDecimalSeparator()))
+  if (core_.Calculate(ToU16(Combo1->Text()), CurrentConversion(), forms::LocaleDecimalSeparator()))
     SaveSettings(kRegistersPart | kHistoryPart);
+  UpdatePreview();  // the formula may have changed the registers it reads
+}
+
+void Calculator::UpdatePreview() {
+  if (Label5 == nullptr || mnuViewPreview == nullptr) return;
+  const std::wstring text =
+      mnuViewPreview->Checked()
+          ? ToWide(core_.PreviewText(ToU16(Combo1->Text()), CurrentConversion(),
+                                     forms::LocaleDecimalSeparator()))
+          : std::wstring();
+  if (Label5->Caption() != text) Label5->SetCaption(text);
+}
+
+void Calculator::TogglePreview() {
+  mnuViewPreview->SetChecked(!mnuViewPreview->Checked());
+  UpdatePreview();
+  if (std::unique_ptr<SettingsStore> store = OpenSettings())
+    WritePreviewOn(*store, mnuViewPreview->Checked());
 }
 
 void Calculator::UpdateEnabledState() {
@@ -442,6 +505,11 @@ void Calculator::ShowError(std::u16string_view message) {
   mnuEditCopy[1]->SetEnabled(false);
 }
 
+void Calculator::SelectInFormula(int begin, int end) {
+  // The selection runs from `begin` to `end`, so the caret stands at its end.
+  SendMessageW(Combo1->hwnd(), CB_SETEDITSEL, 0, MAKELPARAM(begin, end));
+}
+
 // ---- the conversion panel ----
 
 void Calculator::CategorySelected() {
@@ -465,6 +533,7 @@ void Calculator::CategorySelected() {
 
 void Calculator::ToggleConversionPanel() {
   mnuViewConvert->SetChecked(!mnuViewConvert->Checked());
+  UpdatePreview();
   LayoutPanels();
   SaveSettings(kPanelsPart);
 }
@@ -508,6 +577,7 @@ void Calculator::ValidateVariable(int row, bool& cancel) {
   const int index = VScroll1->Value() + row - code::kAnsRegisterNumber;
   if (engine_.Register(index) == *value) return;
   engine_.SetRegister(index, *value);
+  UpdatePreview();
   SaveSettings(kRegistersPart);
 }
 
@@ -530,6 +600,7 @@ bool Calculator::CommitVariableBeingEdited() {
 void Calculator::ResetVariables() {
   for (int i = 1; i < kRegisterCount; ++i) engine_.SetRegister(i, 0);
   RefreshVariableRows();
+  UpdatePreview();
   SaveSettings(kRegistersPart);
 }
 

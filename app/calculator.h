@@ -57,6 +57,10 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void RefreshVariableRows();    // the change handler of VScroll1
   void CategorySelected();       // the click handler of Combo2
   void UpdateEnabledState();     // the change handler of Combo1
+  void TogglePreview();          // mnuViewPreview
+  // Shows in Label5 what Calculate would show now: on each change of the formula, the
+  // conversion and the variables.
+  void UpdatePreview();
 
   // Always on top, the key that calls the window, and the widened window.
   bool TopMost() const;
@@ -82,6 +86,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   std::array<std::unique_ptr<forms::Label>, 5> Label4;
   std::array<std::unique_ptr<forms::TextBox>, 5> Text2;
   std::unique_ptr<forms::VScrollBar> VScroll1;
+  std::unique_ptr<forms::Label> Label5;  // the live result, left of the Calculate button
 
   // Menus.
   forms::MenuItem* mnuFileEnd = nullptr;
@@ -93,6 +98,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   forms::MenuItem* mnuViewVariable = nullptr;
   forms::MenuItem* mnuViewOption = nullptr;
   forms::MenuItem* mnuViewTopMost = nullptr;
+  forms::MenuItem* mnuViewPreview = nullptr;
   forms::MenuItem* mnuHelpHelp = nullptr;
   forms::MenuItem* mnuHelpWebpage = nullptr;
   forms::MenuItem* mnuHelpAbout = nullptr;
@@ -116,6 +122,9 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void CreateControls();
   void CreateConversionPanel();
   void CreateVariablesPanel();
+  void CreatePreview();
+  // The conversion the Calculate command applies now, if any.
+  std::optional<Conversion> CurrentConversion() const;
   // Shows the panels whose View items are checked, the variables panel below the conversion
   // panel or in its place, and fits the window's height to them.
   void LayoutPanels();
@@ -150,6 +159,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void SetFormula(std::u16string_view formula) override;
   void ShowResult(std::u16string_view text) override;
   void ShowError(std::u16string_view message) override;
+  void SelectInFormula(int begin, int end) override;
 
   Tly& engine_;
   CalculatorCore core_;

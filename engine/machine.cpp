@@ -114,6 +114,7 @@ double Execute(const Program& program, Executable& executable, State& state) {
   const Instruction* const code = executable.code.data();
   double* const registers = state.registers.data();
   long long passes_left = state.loop_pass_limit;
+  const bool timed = state.deadline.has_value();
 
   // Between two instructions 1 <= sp <= top (before the first one sp is 0), and `value` holds
   // data[sp], so that the cases read the top without going through memory. A slot that pushes
@@ -403,6 +404,9 @@ double Execute(const Program& program, Executable& executable, State& state) {
           if (next == from) Raise(err::kInvalidArgument);
           if (passes_left <= 0) Raise(err::kTooComplex);
           --passes_left;
+          if (timed && passes_left % State::kPassesPerClockCheck == 0 &&
+              std::chrono::steady_clock::now() >= *state.deadline) [[unlikely]]
+            Raise(err::kTooComplex);
           data[sp - 2] = next;  // the step stays on top
           NEXT();
         }

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 
 #include "random.h"
 #include "registers.h"
@@ -36,6 +38,10 @@ struct State {
   // Loop bodies may run this many times in one evaluation; a formula that asks for more ends
   // with error 16 instead of freezing the program.
   long long loop_pass_limit = 100'000'000;
+  // When set, the loops also end with error 16 once the clock passes it (checked every
+  // kPassesPerClockCheck passes), so that a preview keeps typing responsive.
+  std::optional<std::chrono::steady_clock::time_point> deadline;
+  static constexpr long long kPassesPerClockCheck = 256;
 
   friend bool operator==(const State&, const State&) = default;
 };

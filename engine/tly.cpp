@@ -19,11 +19,13 @@ void Tly::CompileFormula(std::u16string_view text) {
   Translate(program_, executable_);
 }
 
-Preview Tly::PreviewFormula(std::u16string_view text) const {
+Preview Tly::PreviewFormula(std::u16string_view text,
+                            std::chrono::steady_clock::duration time) const {
   Program program;
   Executable executable;
   State state = state_;
   state.loop_pass_limit = std::min(state.loop_pass_limit, kPreviewLoopPasses);
+  state.deadline = std::chrono::steady_clock::now() + time;
   Preview preview;
   try {
     tly::CompileFormula(text, program);
@@ -32,7 +34,7 @@ Preview Tly::PreviewFormula(std::u16string_view text) const {
     preview.value = Execute(program, executable, state);
     preview.kind = Preview::Kind::kValue;
   } catch (const NumberedError& e) {
-    // An evaluation raises error 16 only when its loops run out of passes.
+    // An evaluation raises error 16 only when its loops run out of passes or time.
     const bool out_of_passes = e.number() == err::kTooComplex && executable.length > 0;
     if (!out_of_passes) {
       preview.kind = Preview::Kind::kError;

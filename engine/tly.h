@@ -5,6 +5,7 @@
 // program owns one Tly for the whole run; tests make a fresh one for each case.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -24,7 +25,7 @@ struct Preview {
   enum class Kind {
     kValue,
     kError,
-    kNone,  // uses rnd, nrnd or now, or runs past the preview's loop budget
+    kNone,  // uses rnd, nrnd or now, or runs past the preview's loop budget or time
   };
   Kind kind = Kind::kNone;
   double value = 0;
@@ -35,6 +36,8 @@ class Tly {
  public:
   // Loop passes a preview may run before it gives up.
   static constexpr long long kPreviewLoopPasses = 1'000'000;
+  // And the time its loops may run: past it the preview gives up as past its budget.
+  static constexpr std::chrono::milliseconds kPreviewTime{50};
 
   Tly();
 
@@ -46,8 +49,10 @@ class Tly {
   double EvaluateFormula() { return Execute(program_, executable_, state_); }
 
   // Compiles and evaluates `text` against a copy of the state: no register, random number or
-  // cached normal deviate changes, and the compiled formula stays as it was.
-  Preview PreviewFormula(std::u16string_view text) const;
+  // cached normal deviate changes, and the compiled formula stays as it was. `time` bounds the
+  // evaluation's loops besides the loop budget.
+  Preview PreviewFormula(std::u16string_view text,
+                         std::chrono::steady_clock::duration time = kPreviewTime) const;
 
   const std::vector<Slot>& compiled() const { return program_.slots; }
   const Program& program() const { return program_; }

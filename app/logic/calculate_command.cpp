@@ -32,6 +32,17 @@ std::u16string FromUtf8(std::string_view text) {
   return out;
 }
 
+// The result of the formula's value `r`, converted when a conversion is given. Raises the
+// conversion's NumberedError.
+double Converted(double r, const std::optional<Conversion>& conversion) {
+  return conversion ? Convert(*conversion, r) : r;
+}
+
+// The result box's text for result `r`.
+std::u16string ResultText(double r, char decimal_separator) {
+  return Ascii(FormatResult(r, decimal_separator));
+}
+
 }  // namespace
 
 void CalculatorCore::RestoreHistory(std::vector<std::u16string> entries) {
@@ -54,14 +65,43 @@ bool CalculatorCore::Calculate(std::u16string_view formula,
   const bool repeated = Record(formula);
   display_.SetHistory(history_);
   if (repeated) display_.SetFormula(formula);
+  double value = 0;
   try {
-    const double r = tly::Calculate(engine_, formula, conversion);
-    display_.ShowResult(Ascii(FormatResult(r, decimal_separator)));
+    engine_.CompileFormula(formula);
+    value = engine_.EvaluateFormula();
+  } catch (const NumberedError& e) {
+    display_.ShowError(ErrorMessageText(e.number()));
+    if (const auto& where = e.where()) display_.SelectInFormula(where->begin, where->end);
+    return false;
+  }
+  // A failing conversion has no place in the formula.
+  try {
+    const double r = Converted(value, conversion);
+    engine_.SetRegister(0, r);
+    display_.ShowResult(ResultText(r, decimal_separator));
     return true;
   } catch (const NumberedError& e) {
     display_.ShowError(ErrorMessageText(e.number()));
     return false;
   }
+}
+
+std::u16string CalculatorCore::PreviewText(std::u16string_view formula,
+                                           const std::optional<Conversion>& conversion,
+                                           char decimal_separator) const {
+  if (formula.empty()) return {};
+  const Preview preview = engine_.PreviewFormula(formula);
+  try {
+    switch (preview.kind) {
+      case Preview::Kind::kValue:
+        return ResultText(Converted(preview.value, conversion), decimal_separator);
+      case Preview::Kind::kError: return ErrorMessageText(preview.error->number());
+      case Preview::Kind::kNone: return {};
+    }
+  } catch (const NumberedError& e) {
+    return ErrorMessageText(e.number());
+  }
+  return {};
 }
 
 std::u16string ErrorMessageText(int number) { return FromUtf8(ErrorMessage(number)); }

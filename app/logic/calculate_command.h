@@ -28,6 +28,9 @@ class CalculatorDisplay {
   // An error message: shown with the exclamation beep, copy-result disabled, the focus in the
   // formula box; the variables panel keeps what it shows.
   virtual void ShowError(std::u16string_view message) = 0;
+  // After an error: selects the characters [begin, end) of the formula box, the caret at the
+  // end of the selection.
+  virtual void SelectInFormula(int begin, int end) = 0;
 };
 
 // The calculator without its window: the engine, the formula history and the command.
@@ -44,6 +47,13 @@ class CalculatorCore {
   // True when there was a result.
   bool Calculate(std::u16string_view formula, const std::optional<Conversion>& conversion,
                  char decimal_separator);
+
+  // What Calculate would show for `formula` now, found against a copy of the engine's state:
+  // the result's text or the error message; empty for an empty formula, one that uses rnd,
+  // nrnd or now, and one that runs past the preview's budget.
+  std::u16string PreviewText(std::u16string_view formula,
+                             const std::optional<Conversion>& conversion,
+                             char decimal_separator) const;
 
  private:
   // Puts `formula` on top; true when an older copy of it was taken out.

@@ -299,4 +299,10 @@ void ApplyOptions(const OptionChoices& c, OptionEffects& effects, SettingsStore&
   effects.UpdateSystemMenu();
 }
 
+bool ReadPreviewOn(SettingsStore& store) { return ReadBoolean(store, kAppKey, u"Preview", true); }
+
+void WritePreviewOn(SettingsStore& store, bool on) {
+  WriteEach(store, kAppKey, u"Preview", SettingValue::Boolean(on));
+}
+
 }  // namespace tly

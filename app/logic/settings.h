@@ -130,6 +130,10 @@ void WriteWidth(SettingsStore& store, std::int32_t twips);
 // The modifiers of RegisterHotKey (Alt 1, Ctrl 2, Shift 4) for a stored hotkey's flags.
 std::uint32_t HotKeyModifiers(std::uint32_t hot_key);
 
+// The live result while typing (the View menu's item): on unless stored as off.
+bool ReadPreviewOn(SettingsStore& store);
+void WritePreviewOn(SettingsStore& store, bool on);
+
 // The Options dialog.
 struct OptionSettings {
   bool minimized = false;

@@ -31,11 +31,23 @@ TEST(Preview, GivesNothingForFormulasWhoseValueWouldChange) {
 
 TEST(Preview, GivesNothingPastAMillionLoopPasses) {
   Tly t;
-  const Preview within = t.PreviewFormula(u"loop(1, 1e6, 1, z)");
+  constexpr std::chrono::hours kNoTimeLimit{1};
+  const Preview within = t.PreviewFormula(u"loop(1, 1e6, 1, z)", kNoTimeLimit);
   EXPECT_EQ(within.kind, Kind::kValue);
   EXPECT_EQ(within.value, 1e6);
-  EXPECT_EQ(t.PreviewFormula(u"loop(1, 1e6 + 1, 1, z)").kind, Kind::kNone);
-  EXPECT_EQ(t.PreviewFormula(u"loop(1, 1e3, 1, loop(1, 1e3, 1, z) + 1)").kind, Kind::kNone);
+  EXPECT_EQ(t.PreviewFormula(u"loop(1, 1e6 + 1, 1, z)", kNoTimeLimit).kind, Kind::kNone);
+  EXPECT_EQ(t.PreviewFormula(u"loop(1, 1e3, 1, loop(1, 1e3, 1, z) + 1)", kNoTimeLimit).kind,
+            Kind::kNone);
+}
+
+TEST(Preview, GivesNothingPastItsTimeWhileEvaluationRunsOn) {
+  Tly t;
+  const auto start = std::chrono::steady_clock::now();
+  const Preview slow =
+      t.PreviewFormula(u"loop(1, 1e5, 1, besselj(100, 100))", std::chrono::milliseconds(5));
+  const auto spent = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(slow.kind, Kind::kNone);
+  EXPECT_LT(spent, std::chrono::milliseconds(100));
 }
 
 }  // namespace

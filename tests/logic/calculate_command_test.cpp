@@ -18,6 +18,7 @@ struct FakeDisplay : CalculatorDisplay {
   std::vector<std::u16string> formulas_set;
   std::u16string result, error;
   int errors = 0;
+  std::optional<SourceSpan> selected;
 
   void SetHistory(const History& entries) override { history = entries; }
   void SetFormula(std::u16string_view f) override { formulas_set.emplace_back(f); }
@@ -26,6 +27,7 @@ struct FakeDisplay : CalculatorDisplay {
     error = m;
     ++errors;
   }
+  void SelectInFormula(int begin, int end) override { selected = SourceSpan{begin, end}; }
 };
 
 struct Calc {
@@ -33,6 +35,7 @@ struct Calc {
   FakeDisplay display;
   CalculatorCore core{engine, display};
   bool Run(std::string_view formula, std::optional<Conversion> conversion = {}, char sep = '.') {
+    display.selected.reset();
     return core.Calculate(U(formula), conversion, sep);
   }
 };
@@ -90,6 +93,47 @@ TEST(CalculateCommand, ConvertsWhenThePanelIsOn) {
   EXPECT_EQ(c.display.result, u"1609.344");
   EXPECT_FALSE(c.Run("1e300", Conversion{0, 0, 20}));
   EXPECT_EQ(c.display.error, ErrorMessageText(6));
+}
+
+TEST(CalculateCommand, PreviewShowsWhatCalculateThenShowsAndChangesNothing) {
+  Calc c;
+  const Conversion mile_to_m{1, 8, 1}, overflowing{0, 0, 20};
+  const std::pair<const char*, std::optional<Conversion>> cases[] = {
+      {"a=a+1", {}}, {"a*10", {}},   {"1", mile_to_m},  {"1e300", overflowing}, {"1+*2", {}},
+      {"1/0", {}},   {"&ans+1", {}}, {"rnd(0, 1)", {}}, {"now(0)", {}}};
+  for (const auto& [formula, conversion] : cases) {
+    const State before = c.engine.state();
+    const std::u16string preview = c.core.PreviewText(U(formula), conversion, ',');
+    EXPECT_TRUE(c.engine.state() == before) << formula;
+    const bool ok = c.Run(formula, conversion, ',');
+    const bool varies = std::string_view(formula).find('(') != std::string_view::npos;
+    EXPECT_EQ(preview, varies ? u"" : ok ? c.display.result : c.display.error) << formula;
+  }
+  EXPECT_EQ(c.engine.Register(1), 1);
+  EXPECT_EQ(c.core.PreviewText(u"", {}, '.'), u"");
+}
+
+TEST(CalculateCommand, AFailureSelectsWhereItWasFound) {
+  Calc c;
+  const struct {
+    const char* formula;
+    std::optional<Conversion> conversion;
+    std::optional<SourceSpan> span;
+  } cases[] = {
+      {"1+*2", {}, SourceSpan{2, 3}},                 // error 2: the token
+      {"(1+2", {}, SourceSpan{0, 1}},                 // 29: the open parenthesis
+      {"1+&sum", {}, SourceSpan{2, 6}},               // 30: the unknown name
+      {"1+1/0", {}, SourceSpan{3, 4}},                // 11: the operator
+      {"sqr(-1)+1", {}, SourceSpan{0, 3}},            // 5: the function call
+      {"10^400", {}, SourceSpan{2, 3}},               // 6
+      {"1e300", Conversion{0, 0, 20}, std::nullopt},  // the conversion has no place
+  };
+  for (const auto& e : cases) {
+    EXPECT_FALSE(c.Run(e.formula, e.conversion));
+    EXPECT_EQ(c.display.selected, e.span) << e.formula;
+  }
+  EXPECT_TRUE(c.Run("1+2"));
+  EXPECT_EQ(c.display.selected, std::nullopt);
 }
 
 TEST(KeyFilters, FormulaBox) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <cmath>
 #include <memory>
@@ -223,6 +224,32 @@ TEST_F(CalculatorWindow, ConversionPanelConvertsEveryResult) {
   calc->Combo3->SetListIndex(0);
   Calculate(L"3");
   EXPECT_EQ(Result(), L"3");  // conversion is off with the panel
+}
+
+TEST_F(CalculatorWindow, TheLiveResultFollowsFormulaConversionAndVariables) {
+  const auto preview = [&] { return calc->Label5->Caption(); };
+  calc->Combo1->SetText(L"a+1");
+  EXPECT_EQ(preview(), L"1");
+  EXPECT_EQ(Result(), L"");
+  Calculate(L"a=a+1");
+  EXPECT_EQ(preview(), L"2");  // what Enter would give now
+  calc->ResetVariables();
+  EXPECT_EQ(preview(), L"1");
+  calc->Combo1->SetText(L"2");
+  calc->ToggleConversionPanel();
+  calc->Combo3->SetListIndex(0);  // km to m
+  EXPECT_EQ(preview(), L"2000");
+  calc->mnuViewPreview->on_click();
+  EXPECT_EQ(preview(), L"");
+  EXPECT_EQ(settings.App(u"", u"Preview"), SettingValue::Long(0));  // as the store keeps it
+}
+
+TEST_F(CalculatorWindow, TheFormulaAndValueBoxesTypeWithoutInputMethod) {
+  EXPECT_EQ(ImmGetContext(FormulaEdit()), nullptr);
+  EXPECT_EQ(ImmGetContext(calc->Text2[0]->hwnd()), nullptr);
+  HIMC other = ImmGetContext(calc->Text1->hwnd());
+  EXPECT_NE(other, nullptr);
+  ImmReleaseContext(calc->Text1->hwnd(), other);
 }
 
 TEST_F(CalculatorWindow, VariablesPanelShowsAndScrollsTheRegisters) {

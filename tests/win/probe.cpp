@@ -7,6 +7,8 @@
 //                                      and presses OK
 //   tallyra-probe foreground           prints the caption of the foreground window
 //   tallyra-probe rect                 prints the main window's rectangle: x y width height
+//   tallyra-probe preview              prints the live result left of the Calculate button
+//   tallyra-probe selection            prints the formula box's selection: first last+1
 //   tallyra-probe tray MESSAGE         sends the tray icon's notification of a mouse message
 //                                      (513 left press, 517 right release), as the shell does
 //   tallyra-probe minimize             minimises the main window as its minimise button does
@@ -88,6 +90,37 @@ int PrintValues() {
   return 0;
 }
 
+// The live result is the one label whose "&" is no access key.
+BOOL CALLBACK FindPreview(HWND hwnd, LPARAM data) {
+  wchar_t cls[32] = {};
+  GetClassNameW(hwnd, cls, 32);
+  if (_wcsicmp(cls, L"Static") == 0 && (GetWindowLongW(hwnd, GWL_STYLE) & SS_NOPREFIX) != 0) {
+    *reinterpret_cast<HWND*>(data) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int PrintPreview() {
+  HWND main = FindMainWindow(), label = nullptr;
+  if (main == nullptr) return 1;
+  EnumChildWindows(main, FindPreview, reinterpret_cast<LPARAM>(&label));
+  if (label == nullptr) return 1;
+  std::printf("%s\n", Utf8(Text(label)).c_str());
+  return 0;
+}
+
+int PrintSelection() {
+  HWND main = FindMainWindow();
+  if (main == nullptr) return 1;
+  Boxes boxes;
+  EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&boxes));
+  // The pointers of EM_GETSEL would point into this process; its result carries both ends.
+  const auto selection = static_cast<DWORD>(SendMessageW(boxes.formula, EM_GETSEL, 0, 0));
+  std::printf("%u %u\n", LOWORD(selection), HIWORD(selection));
+  return 0;
+}
+
 int Wait(double seconds) {
   for (double waited = 0; waited < seconds; waited += 0.1) {
     if (HWND main = FindMainWindow(); main != nullptr && IsWindowVisible(main)) return 0;
@@ -143,6 +176,8 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"text") return PrintText();
   if (command == L"values") return PrintValues();
+  if (command == L"preview") return PrintPreview();
+  if (command == L"selection") return PrintSelection();
   if (command == L"wait") return Wait(argc > 2 ? _wtof(argv[2]) : 20);
   if (command == L"close") {
     HWND main = FindMainWindow();
@@ -188,6 +223,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::fprintf(stderr,
                "usage: tallyra-probe text | values | wait [s] | close | dismiss [s] | foreground | "
-               "rect | tray MESSAGE | minimize | state | hold MODS VK S | hotkey VALUE\n");
+               "rect | tray MESSAGE | minimize | state | hold MODS VK S | hotkey VALUE | preview | "
+               "selection\n");
   return 2;
 }
