@@ -1,5 +1,5 @@
-// The header's C declaration of _Registry's table of functions, whose offsets the type library
-// must give: a C++ caller and a C caller bind the same table.
+// The offsets of _Registry's own functions in the header's C declaration of its table, in their
+// order, then the size of the table: the type library must give the same.
 #define CINTERFACE
 #include <cstddef>
 #include <vector>
@@ -7,8 +7,6 @@
 #include "kolo_reg_interface.h"
 
 namespace kolo::testing {
-
-// The offsets of _Registry's own functions in their order, then the size of the table.
 std::vector<std::size_t> HeaderOffsets() {
   return {offsetof(_RegistryVtbl, get_CompanyName),
           offsetof(_RegistryVtbl, put_CompanyName),
