@@ -63,12 +63,6 @@ std::set<std::wstring> Snapshot() {
   return out;
 }
 
-std::string Show(const std::set<std::wstring>& lines) {
-  std::string out;
-  for (const std::wstring& line : lines) out += std::string(line.begin(), line.end()) + "\n";
-  return out;
-}
-
 // For the machine and for the current user: the class, the interface and the type library point
 // at this DLL; unregistering another copy of it changes nothing, and unregistering this one
 // leaves the registry as it was, without empty keys.
@@ -92,18 +86,18 @@ TEST(Registration, WritesWhatPointsAtThisDllAndTakesOnlyThatAwayAgain) {
           scope + kInterface + L"\\ProxyStubClsid32|={00020424-0000-0000-C000-000000000046}",
           scope + kTypeLib + L"\\4.1\\409\\win64|=" + dll,
           scope + kTypeLib + L"\\4.1\\0\\win64|=" + dll})
-      EXPECT_EQ(registered.count(Upper(line)), 1u) << Show({line});
+      EXPECT_EQ(registered.count(Upper(line)), 1u) << line;
     for (const std::wstring& line : registered)  // nothing in the other root
-      EXPECT_TRUE(before.count(line) || line.substr(0, 5) == scope.substr(0, 5)) << Show({line});
+      EXPECT_TRUE(before.count(line) || line.substr(0, 5) == scope.substr(0, 5)) << line;
     // Wine's COM looks classes up only in the machine's registration.
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     if (scope[2] == 'L') {
       EXPECT_TRUE(tly::RegistryClient::Create().has_value());
     }
     EXPECT_EQ(Regsvr32(L"/u " + options, copy), 0);
-    EXPECT_EQ(Show(Snapshot()), Show(registered));
+    EXPECT_EQ(Snapshot(), registered);
     EXPECT_EQ(Regsvr32(L"/u " + options, dll), 0);
-    EXPECT_EQ(Show(Snapshot()), Show(before));
+    EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(Regsvr32(L"/u " + options, dll), 0);  // nothing left to take away is no error
     HRESULT reason = S_OK;
     EXPECT_FALSE(tly::RegistryClient::Create(&reason).has_value());
