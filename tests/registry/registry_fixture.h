@@ -103,9 +103,7 @@ class RegistryTest : public ::testing::Test {
   }
   HRESULT Set(const std::wstring& section, const std::wstring& key, const VARIANT& value) {
     UniqueBstr s = Bstr(section), k = Bstr(key);
-    UniqueVariant v;
-    VariantCopy(v.put(), const_cast<VARIANT*>(&value));
-    return registry_->SetValue(s.addressof(), k.addressof(), v.addressof());
+    return registry_->SetValue(s.addressof(), k.addressof(), const_cast<VARIANT*>(&value));
   }
   HRESULT Delete(const std::wstring& section, const std::wstring& key) {
     UniqueBstr s = Bstr(section), k = Bstr(key);
