@@ -1,7 +1,6 @@
 // What the Kolo_Reg tests share: a Registry object created by CLSID in this thread's apartment
-// and called through _Registry, the registry as it is stored, and a scratch key below
-// HKCU\Software that is removed afterwards. Its name carries the process id, so the runs in two
-// code pages never meet.
+// and called through _Registry, and a scratch key below HKCU\Software that is removed afterwards.
+// Its name carries the process id, so the runs in two code pages never meet.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,23 +36,8 @@ inline UniqueVariant Bytes(const std::vector<BYTE>& bytes) {
   if (!bytes.empty()) std::memcpy(V_ARRAY(v.addressof())->pvData, bytes.data(), bytes.size());
   return v;
 }
-// A variant as type and value: "I4:5", "BSTR:abc", "R8:9A9999999999B93F" (its bytes in hex),
-// "UI1[]:010203"; any other type as "VT<number>:" (Empty is "VT0:").
-inline std::wstring Show(const VARIANT& v) {
+inline std::wstring Hex(const void* data, std::size_t size) {
   std::wstring out;
-  const void* data = &V_R8(&v);
-  std::size_t size = 0;
-  switch (V_VT(&v)) {
-    case VT_BSTR: return L"BSTR:" + std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
-    case VT_I4: return L"I4:" + std::to_wstring(V_I4(&v));
-    case VT_BOOL: return L"BOOL:" + std::to_wstring(V_BOOL(&v));
-    case VT_R4: out = L"R4:", size = 4; break;
-    case VT_R8: out = L"R8:", size = 8; break;
-    case VT_ARRAY | VT_UI1:
-      out = L"UI1[]:", data = V_ARRAY(&v)->pvData, size = V_ARRAY(&v)->rgsabound[0].cElements;
-      break;
-    default: return L"VT" + std::to_wstring(V_VT(&v)) + L":";
-  }
   for (std::size_t i = 0; i < size; ++i) {
     wchar_t digits[3];
     swprintf(digits, 3, L"%02X", static_cast<const BYTE*>(data)[i]);
@@ -61,9 +45,23 @@ inline std::wstring Show(const VARIANT& v) {
   }
   return out;
 }
-inline bool KeyExists(HKEY root, const std::wstring& path) {
+// A variant as type and value: "I4:5", "BSTR:abc", "UI1[]:010203" (its bytes in hex); any other
+// type as "VT<number>:" (Empty is "VT0:").
+inline std::wstring Show(const VARIANT& v) {
+  switch (V_VT(&v)) {
+    case VT_BSTR: return L"BSTR:" + std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
+    case VT_I4: return L"I4:" + std::to_wstring(V_I4(&v));
+    case VT_ARRAY | VT_UI1:
+      return L"UI1[]:" + Hex(V_ARRAY(&v)->pvData, V_ARRAY(&v)->rgsabound[0].cElements);
+    default: return L"VT" + std::to_wstring(V_VT(&v)) + L":";
+  }
+}
+inline bool KeyExists(const std::wstring& path) {
   UniqueHkey key;
-  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+  return RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+inline UniqueBstr Bstr(const std::wstring& text) {
+  return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
 }
 
 class RegistryTest : public ::testing::Test {
@@ -76,7 +74,8 @@ class RegistryTest : public ::testing::Test {
     ASSERT_EQ(CoCreateInstance(__uuidof(Registry), nullptr, CLSCTX_INPROC_SERVER,
                                __uuidof(_Registry), registry_.put_void()),
               S_OK);
-    SetNames(company_, L"B");
+    registry_->put_CompanyName(Bstr(company_).get());
+    registry_->put_AppName(Bstr(L"B").get());
   }
   void TearDown() override {
     registry_.reset();
@@ -84,58 +83,37 @@ class RegistryTest : public ::testing::Test {
     CoUninitialize();
   }
 
-  void SetNames(const std::wstring& company, const std::wstring& app) {
-    ASSERT_EQ(registry_->put_CompanyName(Bstr(company).get()), S_OK);
-    ASSERT_EQ(registry_->put_AppName(Bstr(app).get()), S_OK);
-  }
   // The application key below HKEY_CURRENT_USER, or a section of it.
   std::wstring AppKey(const std::wstring& section = L"") const {
     return L"Software\\" + company_ + L"\\B" + (section.empty() ? L"" : L"\\" + section);
   }
-  // A value of a section as the registry holds it: "type:bytes in hex".
-  std::wstring Stored(const std::wstring& section, const std::wstring& name) const {
-    UniqueHkey key;
-    DWORD type = 0, size = 0;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, AppKey(section).c_str(), 0, KEY_READ, key.put()) ||
-        RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size))
-      return L"missing";
-    std::vector<BYTE> bytes(size);
-    RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, bytes.data(), &size);
-    return std::to_wstring(type) + L":" + Show(Bytes(bytes).get()).substr(6);
-  }
-  static UniqueBstr Bstr(const std::wstring& text) {
-    return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
-  }
 
-  // The four methods through the table of functions.
-  HRESULT Get(const std::wstring& section, const std::wstring& key, VARIANT* fallback,
-              UniqueVariant& out) {
+  // GetValue as Show gives the value, or "335" for error 335 with nothing returned. DefaultValue
+  // is left out as late-bound clients leave it out (DISP_E_PARAMNOTFOUND) unless it is given.
+  std::wstring Get(const std::wstring& section, const std::wstring& key,
+                   VARIANT* fallback = nullptr) {
     UniqueBstr s = Bstr(section), k = Bstr(key);
-    return registry_->GetValue(s.addressof(), k.addressof(), fallback, out.put());
-  }
-  // GetValue with DefaultValue left out, the way late-bound clients leave it out.
-  std::wstring Get(const std::wstring& section, const std::wstring& key) {
     UniqueVariant omitted, out;
     V_VT(omitted.put()) = VT_ERROR;
     V_ERROR(omitted.addressof()) = DISP_E_PARAMNOTFOUND;
-    HRESULT hr = Get(section, key, omitted.addressof(), out);
-    return hr == S_OK ? Show(out.get()) : L"failed";
+    HRESULT hr = registry_->GetValue(s.addressof(), k.addressof(),
+                                     fallback ? fallback : omitted.addressof(), out.put());
+    if (hr == S_OK) return Show(out.get());
+    return hr == kError335 && out.vt() == VT_EMPTY ? L"335" : L"failed";
   }
   HRESULT Set(const std::wstring& section, const std::wstring& key, const VARIANT& value) {
     UniqueBstr s = Bstr(section), k = Bstr(key);
-    UniqueVariant v;
-    VariantCopy(v.put(), const_cast<VARIANT*>(&value));
-    return registry_->SetValue(s.addressof(), k.addressof(), v.addressof());
+    return registry_->SetValue(s.addressof(), k.addressof(), const_cast<VARIANT*>(&value));
   }
   HRESULT Delete(const std::wstring& section, const std::wstring& key) {
     UniqueBstr s = Bstr(section), k = Bstr(key);
     return registry_->DeleteValue(s.addressof(), k.addressof());
   }
-  // GetAllValues as "name=value" lines in the array's order, or its failure.
-  std::vector<std::wstring> GetAll(const std::wstring& section, HRESULT expected = S_OK) {
+  // GetAllValues as "name=value" lines in the array's order.
+  std::vector<std::wstring> GetAll(const std::wstring& section) {
     UniqueBstr s = Bstr(section);
     UniqueVariant list;
-    EXPECT_EQ(registry_->GetAllValues(s.addressof(), list.put()), expected);
+    EXPECT_EQ(registry_->GetAllValues(s.addressof(), list.put()), S_OK);
     std::vector<std::wstring> lines;
     if (list.vt() != (VT_ARRAY | VT_VARIANT)) return lines;
     for (LONG i = 0; i < static_cast<LONG>(V_ARRAY(&list.get())->rgsabound[1].cElements); ++i) {

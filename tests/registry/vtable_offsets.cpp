@@ -1,28 +1,14 @@
-// The header's C declaration of _Registry's table of functions, whose offsets the type library
-// must give: a C++ caller and a C caller bind the same table.
+// The header's C declaration of _Registry's table of functions, which a C++ caller binds the
+// same way: where the interface's own functions begin (after IUnknown's and IDispatch's), and
+// the size of the table. The type library must place the IDL's members from there, in order.
 #define CINTERFACE
 #include <cstddef>
-#include <vector>
 
 #include "kolo_reg_interface.h"
 
 namespace kolo::testing {
 
-// The offsets of _Registry's own functions in their order, then the size of the table.
-std::vector<std::size_t> HeaderOffsets() {
-  return {offsetof(_RegistryVtbl, get_CompanyName),
-          offsetof(_RegistryVtbl, put_CompanyName),
-          offsetof(_RegistryVtbl, get_AppName),
-          offsetof(_RegistryVtbl, put_AppName),
-          offsetof(_RegistryVtbl, put_DefaultSection),
-          offsetof(_RegistryVtbl, get_DefaultSection),
-          offsetof(_RegistryVtbl, put_RootKey),
-          offsetof(_RegistryVtbl, get_RootKey),
-          offsetof(_RegistryVtbl, GetValue),
-          offsetof(_RegistryVtbl, SetValue),
-          offsetof(_RegistryVtbl, DeleteValue),
-          offsetof(_RegistryVtbl, GetAllValues),
-          sizeof(_RegistryVtbl)};
-}
+std::size_t HeaderTableStart() { return offsetof(_RegistryVtbl, get_CompanyName); }
+std::size_t HeaderTableSize() { return sizeof(_RegistryVtbl); }
 
 }  // namespace kolo::testing
