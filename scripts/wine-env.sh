@@ -4,7 +4,8 @@
 
 export WINEPREFIX="$root/build/win/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+# A crash ends the process at once instead of waiting in the debugger, so a test fails fast.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;winedbg.exe=d"
 
 start_display() {
   if [ -n "${TALLYRA_DISPLAY:-}" ]; then export DISPLAY="$TALLYRA_DISPLAY"; return; fi
