@@ -11,7 +11,6 @@
 
 #include "about_form.h"
 #include "forms/services.h"
-#include "help.h"
 #include "option_form.h"
 #include "single_instance.h"
 #include "window_names.h"
@@ -20,7 +19,6 @@
 namespace tly {
 namespace {
 
-using forms::PixelsX;
 using forms::PixelsY;
 using testing::Pump;
 using V = SettingValue;
@@ -55,12 +53,6 @@ TEST_F(Lifecycle, SettingsSurviveAnExitAndAStart) {
 
   EXPECT_EQ(App(u"Left"), V::Long(static_cast<std::int32_t>(forms::TwipsX(45))));
   EXPECT_EQ(App(u"Top"), V::Long(static_cast<std::int32_t>(forms::TwipsY(60))));
-  EXPECT_EQ(App(u"UnitConvert"), V::Long(-1));
-  EXPECT_EQ(App(u"VariableList"), V::Long(0));
-  EXPECT_EQ(App(u"Unit"), V::Long(3));
-  EXPECT_EQ(settings.App(u"Variable", u"X"), V::Double(0.1));
-  EXPECT_EQ(settings.App(u"Formation", u"ListCount"), V::Long(2));
-  EXPECT_EQ(settings.App(u"Formation", u"00"), V::String(u"1+2"));
 
   engine = Tly();
   Start();
@@ -71,21 +63,10 @@ TEST_F(Lifecycle, SettingsSurviveAnExitAndAStart) {
   EXPECT_TRUE(calc->mnuViewConvert->Checked());
   EXPECT_TRUE(calc->Frame1->Visible());
   EXPECT_EQ(calc->Combo2->ListIndex(), 3);
-  EXPECT_EQ(calc->Combo3->List(calc->Combo3->ListIndex()), L"立方cm");
   EXPECT_EQ(engine.Register(24), 0.1);
   EXPECT_EQ(calc->Combo1->ListCount(), 2);
   EXPECT_EQ(calc->Combo1->List(0), L"1+2");
   EXPECT_EQ(testing::ClientHeightPixels(calc->hwnd()), PixelsY(6120 - 2295 - 120));
-}
-
-TEST_F(Lifecycle, CorruptedSettingsFallBackToTheDefaults) {
-  App(u"Unit") = V::Long(99);
-  App(u"Left") = V::String(u"left");
-  settings.App(u"Variable", u"A") = V::String(u"nan");
-  Start();
-  EXPECT_TRUE(calc->IsLoaded());
-  EXPECT_EQ(calc->Combo2->ListIndex(), 1);
-  EXPECT_EQ(engine.Register(1), 0);
 }
 
 TEST_F(Lifecycle, APositionOnNoMonitorIsNotUsed) {
@@ -164,23 +145,19 @@ TEST_F(Lifecycle, TheIconComesBackWhenTheNotificationAreaIsCreatedAgain) {
 TEST_F(Lifecycle, SystemMenuFollowsTheCloseButtonMode) {
   Start();
   HWND w = calc->hwnd();
-  EXPECT_FALSE(HasSystemCommand(w, SC_MAXIMIZE));
-  EXPECT_FALSE(HasSystemCommand(w, SC_SIZE));
-  EXPECT_TRUE(HasSystemCommand(w, SC_MINIMIZE));
-  EXPECT_TRUE(HasSystemCommand(w, SC_RESTORE));
-  EXPECT_NE(GetWindowLongW(w, GWL_STYLE) & WS_MINIMIZEBOX, 0);
-  calc->SetCloseButtonMinimized(true);
-  calc->UpdateSystemMenu();
-  EXPECT_TRUE(HasSystemCommand(w, SC_MOVE));
-  EXPECT_TRUE(HasSystemCommand(w, SC_CLOSE));
-  EXPECT_EQ(GetWindowLongW(w, GWL_STYLE) & WS_MINIMIZEBOX, 0);
-  // Of the window commands, Move and Close are all that is left.
-  for (UINT command : {SC_SIZE, SC_MAXIMIZE, SC_MINIMIZE, SC_RESTORE})
-    EXPECT_FALSE(HasSystemCommand(w, command)) << command;
-  calc->SetCloseButtonMinimized(false);
-  calc->UpdateSystemMenu();
-  EXPECT_TRUE(HasSystemCommand(w, SC_MINIMIZE));
-  EXPECT_FALSE(HasSystemCommand(w, SC_SIZE));
+  // Minimising by the close button leaves Move and Close of the window commands.
+  for (bool minimising : {false, true, false}) {
+    if (minimising != calc->CloseButtonMinimized()) {
+      calc->SetCloseButtonMinimized(minimising);
+      calc->UpdateSystemMenu();
+    }
+    for (UINT command : {SC_MINIMIZE, SC_RESTORE})
+      EXPECT_NE(HasSystemCommand(w, command), minimising) << command;
+    for (UINT command : {SC_SIZE, SC_MAXIMIZE})
+      EXPECT_FALSE(HasSystemCommand(w, command)) << command;
+    for (UINT command : {SC_MOVE, SC_CLOSE}) EXPECT_TRUE(HasSystemCommand(w, command)) << command;
+    EXPECT_NE(GetWindowLongW(w, GWL_STYLE) & WS_MINIMIZEBOX, minimising ? WS_MINIMIZEBOX : 0);
+  }
 }
 
 // ---- the Options dialog ----
@@ -196,7 +173,7 @@ class Options : public testing::WindowTest {
   std::unique_ptr<OptionForm> dialog;
 };
 
-TEST_F(Options, Check1EnablesTheTrayOptionsAndKeepsTheirMarks) {
+TEST_F(Options, Check1EnablesTheTrayOptionsAndCancelChangesNothing) {
   App(u"Minimized") = V::Boolean(true);
   Start();
   Open();
@@ -208,9 +185,15 @@ TEST_F(Options, Check1EnablesTheTrayOptionsAndKeepsTheirMarks) {
   dialog->CheckRule();
   EXPECT_TRUE(dialog->Check4->Enabled());
   EXPECT_TRUE(dialog->Check2->Checked());  // the marks stay as they were
+  dialog->Check5->SetChecked(true);
+  dialog->Command2->Click();
+  Pump();
+  EXPECT_FALSE(dialog->IsLoaded());
+  EXPECT_FALSE(calc->ShowInTaskTray());
+  EXPECT_FALSE(settings.HasApp(u"", u"SaveVariable"));
 }
 
-TEST_F(Options, OkAppliesTrayModeAtOnceAndRegistersTheStartUpEntry) {
+TEST_F(Options, OkAppliesTrayModeAtOnceAndUncheckingUndoesIt) {
   Start();
   Open();
   dialog->Check1->SetChecked(true);
@@ -224,14 +207,7 @@ TEST_F(Options, OkAppliesTrayModeAtOnceAndRegistersTheStartUpEntry) {
   EXPECT_TRUE(calc->CloseButtonMinimized());
   EXPECT_TRUE(TrayIconExists(calc->Picture1->hwnd()));
   EXPECT_FALSE(HasSystemCommand(calc->hwnd(), SC_MINIMIZE));
-  const std::wstring path =
-      L"\"" + forms::ProgramFolder() + L"\\" + forms::ProgramFileTitle() + L".exe\"";
-  const testing::MemorySettings::Key entry{
-      kHkeyLocalMachine, u"Software\\Microsoft\\Windows\\CurrentVersion\\Run", u"Tallyra"};
-  EXPECT_EQ(settings.values[entry],
-            V::String(std::u16string(reinterpret_cast<const char16_t*>(path.c_str()))));
-  EXPECT_EQ(App(u"SaveVariable"), V::Long(-1));
-  // Unchecking tray mode takes the dependent options and the entry away again.
+  // Unchecking tray mode takes the dependent options and the start-up entry away again.
   Open();
   dialog->Check1->SetChecked(false);
   dialog->Ok();
@@ -242,18 +218,6 @@ TEST_F(Options, OkAppliesTrayModeAtOnceAndRegistersTheStartUpEntry) {
   EXPECT_EQ(App(u"hKeyStartUp"), V::Long(0));
   Open();
   EXPECT_FALSE(dialog->Check4->Checked());
-}
-
-TEST_F(Options, CancelChangesNothing) {
-  Start();
-  Open();
-  dialog->Check1->SetChecked(true);
-  dialog->Check5->SetChecked(true);
-  dialog->Command2->Click();
-  Pump();
-  EXPECT_FALSE(dialog->IsLoaded());
-  EXPECT_FALSE(calc->ShowInTaskTray());
-  EXPECT_FALSE(settings.HasApp(u"", u"SaveVariable"));
 }
 
 TEST_F(Options, RightClickOnCheck1RecreatesTheIconOnlyInTrayMode) {
@@ -275,7 +239,7 @@ TEST_F(Options, RightClickOnCheck1RecreatesTheIconOnlyInTrayMode) {
 
 // ---- the About dialog ----
 
-TEST_F(Lifecycle, AboutShowsTheVersionAndItsLinkOpensOnlyOnARelease) {
+TEST_F(Lifecycle, AboutsLinkOpensOnlyOnARelease) {
   Start();
   AboutForm about(*calc);
   int opened = 0;
@@ -283,8 +247,6 @@ TEST_F(Lifecycle, AboutShowsTheVersionAndItsLinkOpensOnlyOnARelease) {
   about.Load();
   about.Show();
   Pump();
-  EXPECT_EQ(about.Label1->Caption(), L"Tallyra");  // from the version information
-  EXPECT_EQ(about.Label2->Caption(), L"Version 1.00");
   HWND link = about.Label4->hwnd();
   RECT r;
   GetClientRect(link, &r);
@@ -301,11 +263,6 @@ TEST_F(Lifecycle, AboutShowsTheVersionAndItsLinkOpensOnlyOnARelease) {
   SendMessageW(link, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(4, 4));
   EXPECT_TRUE(about.Label4->Border());
   SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-  EXPECT_EQ(opened, 1);
-  EXPECT_FALSE(about.Label4->Border());
-  // The right button does nothing.
-  SendMessageW(link, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
-  SendMessageW(link, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
   EXPECT_EQ(opened, 1);
   EXPECT_FALSE(about.Label4->Border());
 }
@@ -351,12 +308,6 @@ TEST_F(Lifecycle, DialogsOpenInsideTheWorkAreaOfTheMainWindowsMonitor) {
 
 TEST_F(Lifecycle, ASecondStartActivatesThisProgramNotAForeignWindowOfTheSameCaption) {
   Start();
-  HANDLE marker = nullptr;
-  AnotherInstanceRuns(marker);
-  forms::UniqueKernelHandle first(marker);
-  EXPECT_TRUE(AnotherInstanceRuns(marker));  // this run's marker is there now
-  forms::UniqueKernelHandle second(marker);
-
   WNDCLASSW wc{};
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -428,14 +379,6 @@ TEST_F(Lifecycle, WindowsEndingSavesAndEnds) {
   EXPECT_FALSE(calc->IsLoaded());
   MSG msg;
   EXPECT_TRUE(quit || PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-}
-
-TEST(Help, EveryTopicHasItsPage) {
-  const std::wstring help = forms::ProgramFolder() + L"\\help\\";
-  for (int context : {1, 3, 6, 7, 9, 10})
-    EXPECT_EQ(HelpPage(context), help + L"context-" + std::to_wstring(context) + L".html");
-  EXPECT_EQ(HelpPage(0), help + L"index.html");
-  EXPECT_EQ(HelpPage(4), help + L"index.html");  // no page of its own
 }
 
 }  // namespace

@@ -51,19 +51,23 @@ std::string Utf8(const std::wstring& text) {
 
 struct Boxes {
   HWND formula = nullptr, result = nullptr;
+  HWND preview = nullptr;    // the one label whose "&" is no access key
   std::vector<HWND> values;  // in the variables panel
 };
 
 BOOL CALLBACK Collect(HWND hwnd, LPARAM data) {
   auto* boxes = reinterpret_cast<Boxes*>(data);
-  wchar_t cls[32] = {};
+  wchar_t cls[32] = {}, parent[32] = {};
   GetClassNameW(hwnd, cls, 32);
-  if (_wcsicmp(cls, L"Edit") != 0) return TRUE;
-  wchar_t parent[32] = {};
   GetClassNameW(GetParent(hwnd), parent, 32);
-  if (_wcsicmp(parent, L"ComboBox") == 0) {
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  if (_wcsicmp(cls, L"Static") == 0 && (style & SS_NOPREFIX) != 0) {
+    boxes->preview = hwnd;
+  } else if (_wcsicmp(cls, L"Edit") != 0) {
+    return TRUE;
+  } else if (_wcsicmp(parent, L"ComboBox") == 0) {
     if (boxes->formula == nullptr) boxes->formula = hwnd;  // the first combo box is Combo1
-  } else if ((GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) != 0) {
+  } else if ((style & ES_READONLY) != 0) {
     boxes->result = hwnd;
   } else {
     boxes->values.push_back(hwnd);
@@ -71,53 +75,24 @@ BOOL CALLBACK Collect(HWND hwnd, LPARAM data) {
   return TRUE;
 }
 
-int PrintText() {
+int Print(const std::wstring& command) {
   HWND main = FindMainWindow();
   if (main == nullptr) return 1;
   Boxes boxes;
   EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&boxes));
-  std::printf("formula=%s\nresult=%s\n", Utf8(Text(boxes.formula)).c_str(),
-              Utf8(Text(boxes.result)).c_str());
-  return 0;
-}
-
-int PrintValues() {
-  HWND main = FindMainWindow();
-  if (main == nullptr) return 1;
-  Boxes boxes;
-  EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&boxes));
-  for (HWND box : boxes.values) std::printf("%s\n", Utf8(Text(box)).c_str());
-  return 0;
-}
-
-// The live result is the one label whose "&" is no access key.
-BOOL CALLBACK FindPreview(HWND hwnd, LPARAM data) {
-  wchar_t cls[32] = {};
-  GetClassNameW(hwnd, cls, 32);
-  if (_wcsicmp(cls, L"Static") == 0 && (GetWindowLongW(hwnd, GWL_STYLE) & SS_NOPREFIX) != 0) {
-    *reinterpret_cast<HWND*>(data) = hwnd;
-    return FALSE;
+  if (command == L"text") {
+    std::printf("formula=%s\nresult=%s\n", Utf8(Text(boxes.formula)).c_str(),
+                Utf8(Text(boxes.result)).c_str());
+  } else if (command == L"values") {
+    for (HWND box : boxes.values) std::printf("%s\n", Utf8(Text(box)).c_str());
+  } else if (command == L"preview") {
+    if (boxes.preview == nullptr) return 1;
+    std::printf("%s\n", Utf8(Text(boxes.preview)).c_str());
+  } else {
+    // The pointers of EM_GETSEL would point into this process; its result carries both ends.
+    const auto selection = static_cast<DWORD>(SendMessageW(boxes.formula, EM_GETSEL, 0, 0));
+    std::printf("%u %u\n", LOWORD(selection), HIWORD(selection));
   }
-  return TRUE;
-}
-
-int PrintPreview() {
-  HWND main = FindMainWindow(), label = nullptr;
-  if (main == nullptr) return 1;
-  EnumChildWindows(main, FindPreview, reinterpret_cast<LPARAM>(&label));
-  if (label == nullptr) return 1;
-  std::printf("%s\n", Utf8(Text(label)).c_str());
-  return 0;
-}
-
-int PrintSelection() {
-  HWND main = FindMainWindow();
-  if (main == nullptr) return 1;
-  Boxes boxes;
-  EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&boxes));
-  // The pointers of EM_GETSEL would point into this process; its result carries both ends.
-  const auto selection = static_cast<DWORD>(SendMessageW(boxes.formula, EM_GETSEL, 0, 0));
-  std::printf("%u %u\n", LOWORD(selection), HIWORD(selection));
   return 0;
 }
 
@@ -174,10 +149,9 @@ int SetDialogHotKey(WPARAM value) {
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc > 1 ? argv[1] : L"";
-  if (command == L"text") return PrintText();
-  if (command == L"values") return PrintValues();
-  if (command == L"preview") return PrintPreview();
-  if (command == L"selection") return PrintSelection();
+  if (command == L"text" || command == L"values" || command == L"preview" ||
+      command == L"selection")
+    return Print(command);
   if (command == L"wait") return Wait(argc > 2 ? _wtof(argv[2]) : 20);
   if (command == L"close") {
     HWND main = FindMainWindow();
@@ -221,9 +195,6 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%s\n", Utf8(caption).c_str());
     return 0;
   }
-  std::fprintf(stderr,
-               "usage: tallyra-probe text | values | wait [s] | close | dismiss [s] | foreground | "
-               "rect | tray MESSAGE | minimize | state | hold MODS VK S | hotkey VALUE | preview | "
-               "selection\n");
+  std::fprintf(stderr, "usage: tallyra-probe COMMAND [ARGUMENTS], as listed in probe.cpp\n");
   return 2;
 }

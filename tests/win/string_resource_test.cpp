@@ -11,7 +11,6 @@ namespace tly {
 namespace {
 
 TEST(StringResource, EveryIdReadsBackAsThePortableText) {
-  int checked = 0;
   for (const StringEntry& e : AllStrings()) {
     const wchar_t* text = nullptr;
     // With a zero buffer size LoadStringW points into the resource itself.
@@ -21,15 +20,7 @@ TEST(StringResource, EveryIdReadsBackAsThePortableText) {
     std::u16string resource(reinterpret_cast<const char16_t*>(text),
                             static_cast<std::size_t>(length));
     EXPECT_EQ(resource, Utf8ToUtf16(e.text)) << e.id;
-    ++checked;
   }
-  EXPECT_EQ(checked, static_cast<int>(AllStrings().size()));
-}
-
-TEST(StringResource, IdsOutsideTheTableAreAbsent) {
-  wchar_t buffer[16];
-  for (UINT id : {999u, 1503u, 2015u, 2136u, 2712u})
-    EXPECT_EQ(LoadStringW(GetModuleHandleW(nullptr), id, buffer, 16), 0) << id;
 }
 
 }  // namespace

@@ -49,18 +49,6 @@ inline std::wstring ClipboardText() {
   return text;
 }
 
-inline void SetClipboardText(const std::wstring& text) {
-  if (!OpenClipboard(nullptr)) return;
-  EmptyClipboard();
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  if (mem != nullptr) {
-    memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(mem);
-    if (SetClipboardData(CF_UNICODETEXT, mem) == nullptr) GlobalFree(mem);
-  }
-  CloseClipboard();
-}
-
 // The main window over settings in memory: Start() loads and shows it; at the end of the test
 // it unloads as Exit does.
 class WindowTest : public ::testing::Test {
