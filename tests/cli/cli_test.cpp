@@ -29,6 +29,8 @@ TEST(Cli, RunsEachArgumentAsAFormula) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "3\n6\n0.333333333333333\n-4\n1.5E+20\n");
   EXPECT_EQ(r.err, "");
+  // After "--" even an option's name is a formula.
+  EXPECT_EQ(RunWith({"--", "--precise"}).out, "文法が違います。\n");
 }
 
 TEST(Cli, ReportsErrorsAsTheResultBoxShowsThemAndKeepsAns) {
@@ -52,11 +54,6 @@ TEST(Cli, ReadsLinesWhenNoFormulaIsGiven) {
   CliRun r = RunWith({}, "a = 5\r\na * 2\n\nx\t1\n&ans + a");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "5\n10\n文法が違います。\n文法が違います。\n15\n");
-}
-
-TEST(Cli, FormulasMayStartWithAMinusSign) {
-  EXPECT_EQ(RunWith({"-2^2"}).out, "-4\n");
-  EXPECT_EQ(RunWith({"--", "--precise"}).out, "文法が違います。\n");
 }
 
 TEST(Cli, ConvertsLikeTheConversionPanel) {

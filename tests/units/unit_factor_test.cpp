@@ -167,8 +167,9 @@ TEST(ErrorMessages, NumbersWithoutAMessageOfTheirOwn) {
 TEST(Conversion, MultipliesFirstAndDividesSecond) {
   EXPECT_EQ(Convert({1, 0, 1}, 2), 2000);                // 2 km in m
   EXPECT_EQ(Convert({1, 1, 8}, 1609.3439999999998), 1);  // a mile of metres in miles
-  EXPECT_EQ(Convert({5, 17, 17}, 42), 42);
   EXPECT_EQ(Convert({8, 0, 3}, 180), 180 * 0.017453292519943278);
+  // 10 miles in 里 rounds otherwise when divided first.
+  EXPECT_EQ(Convert({1, 8, 17}, 10), 10 * 1609.3439999999998 / 3927.2727272727275);
   EXPECT_TRUE(IsValid({13, 10, 0}));
   for (Conversion c : {Conversion{13, 11, 0}, {0, 0, -1}, {-1, 0, 0}})
     EXPECT_FALSE(IsValid(c)) << c.quantity << "," << c.from_unit << "," << c.to_unit;
