@@ -83,13 +83,12 @@ TEST(SettingsTable, ADamagedListCountNeverCostsTheHistory) {
       {V::Long(5), {u"a", u"5", u"2.5", u"", u"e"}},  // a missing entry reads as ""
       {V::Long(0), {}},
       {V::String(u" 3"), consecutive},
-      {V::Empty(), consecutive},  // missing
+      {V::Empty(), consecutive},  // missing, or of a type not read
       {V::Long(-5), consecutive},
       {V::Double(1.5), consecutive},
   };
   for (const auto& c : cases) {
-    store.values.erase({kHkeyCurrentUser, MemorySettings::AppPath(u"Formation"), u"ListCount"});
-    if (c.count.type != V::Type::kEmpty) store.App(u"Formation", u"ListCount") = c.count;
+    store.App(u"Formation", u"ListCount") = c.count;
     EXPECT_EQ(ReadStartupSettings(store).history, c.history) << c.count.number;
   }
   store.App(u"Formation", u"ListCount") = V::Long(32767);

@@ -32,7 +32,6 @@ struct FactorCase {
 constexpr double kInch = 0.0254, kShaku = 10.0 / 33, kKen = 6 * kShaku;  // m
 constexpr double kPound = 0.45359237, kG = 9.80665;
 const FactorCase kOtherRoads[] = {
-    {0, 7, 1e3},                                // k
     {1, 17, 36 * 60 * kKen},                    // 里: 36 町 of 60 間
     {2, 13, kKen* kKen},                        // 坪: one square 間
     {3, 29, 64.827 * 1e6 / (33.0 * 33 * 33)},   // 升: 64.827 cubic 寸, in cm³
