@@ -40,7 +40,7 @@ struct Calc {
   }
 };
 
-TEST(CalculateCommand, ShowsTheResultAndKeepsItInAns) {
+TEST(CalculateCommand, ShowsTheConvertedResultAndKeepsItInAns) {
   Calc c;
   EXPECT_TRUE(c.Run("1+2"));
   EXPECT_EQ(c.display.result, u"3");
@@ -51,48 +51,20 @@ TEST(CalculateCommand, ShowsTheResultAndKeepsItInAns) {
   EXPECT_EQ(c.display.errors, 0);
   EXPECT_TRUE(c.Run("1/4", std::nullopt, ','));
   EXPECT_EQ(c.display.result, u"0,25");
+  c.Run("1", Conversion{1, 8, 1});  // mile to m, when the panel is on
+  EXPECT_EQ(c.engine.Register(0), 1609.3439999999998);
+  EXPECT_EQ(c.display.result, u"1609.344");
 }
 
 TEST(CalculateCommand, HistoryListsEachFormulaOnceNewestFirst) {
   Calc c;
   c.core.RestoreHistory({u"old", u"1+2"});
-  EXPECT_EQ(c.display.history, (History{u"old", u"1+2"}));
   for (const char* f : {"1+2", "3", "X+1", "x+1", "1+2"}) c.Run(f);
   // The comparison is exact: X+1 and x+1 are two entries.
   EXPECT_EQ(c.core.history(), (History{u"1+2", u"x+1", u"X+1", u"3", u"old"}));
   EXPECT_EQ(c.display.history, c.core.history());
   // The box's text is written again (caret at its end) only when an older copy went.
   EXPECT_EQ(c.display.formulas_set, (std::vector<std::u16string>{u"1+2", u"1+2"}));
-}
-
-TEST(CalculateCommand, ErrorsShowTheirMessageAndKeepAns) {
-  Calc c;
-  c.Run("5");
-  const struct {
-    const char* formula;
-    int number;
-  } cases[] = {{"1+", 2}, {"(1", 29}, {"&sum", 30}, {"1/0", 11}, {"sqr(-1)", 5}};
-  for (const auto& e : cases) {
-    EXPECT_FALSE(c.Run(e.formula));
-    EXPECT_EQ(c.display.error, ErrorMessageText(e.number)) << e.formula;
-    EXPECT_EQ(c.engine.Register(0), 5);
-  }
-  EXPECT_EQ(ErrorMessageText(2), u"文法が違います。");
-  EXPECT_EQ(c.display.errors, 5);
-  EXPECT_EQ(c.display.result, u"5");
-  EXPECT_EQ(c.core.history().size(), 6u);  // failing formulas are kept too
-  // An assignment carried out before the failing step keeps its effect.
-  c.Run("mem(0, 5) + 1/0");
-  EXPECT_EQ(c.engine.Register(1), 5);
-}
-
-TEST(CalculateCommand, ConvertsWhenThePanelIsOn) {
-  Calc c;
-  c.Run("1", Conversion{1, 8, 1});  // mile to m
-  EXPECT_EQ(c.engine.Register(0), 1609.3439999999998);
-  EXPECT_EQ(c.display.result, u"1609.344");
-  EXPECT_FALSE(c.Run("1e300", Conversion{0, 0, 20}));
-  EXPECT_EQ(c.display.error, ErrorMessageText(6));
 }
 
 TEST(CalculateCommand, PreviewShowsWhatCalculateThenShowsAndChangesNothing) {
@@ -113,27 +85,37 @@ TEST(CalculateCommand, PreviewShowsWhatCalculateThenShowsAndChangesNothing) {
   EXPECT_EQ(c.core.PreviewText(u"", {}, '.'), u"");
 }
 
-TEST(CalculateCommand, AFailureSelectsWhereItWasFound) {
+TEST(CalculateCommand, AFailureShowsItsMessageSelectsItsPlaceAndKeepsAns) {
   Calc c;
+  c.Run("5");
   const struct {
     const char* formula;
     std::optional<Conversion> conversion;
+    int number;
     std::optional<SourceSpan> span;
   } cases[] = {
-      {"1+*2", {}, SourceSpan{2, 3}},                 // error 2: the token
-      {"(1+2", {}, SourceSpan{0, 1}},                 // 29: the open parenthesis
-      {"1+&sum", {}, SourceSpan{2, 6}},               // 30: the unknown name
-      {"1+1/0", {}, SourceSpan{3, 4}},                // 11: the operator
-      {"sqr(-1)+1", {}, SourceSpan{0, 3}},            // 5: the function call
-      {"10^400", {}, SourceSpan{2, 3}},               // 6
-      {"1e300", Conversion{0, 0, 20}, std::nullopt},  // the conversion has no place
+      {"1+*2", {}, 2, SourceSpan{2, 3}},       // the token
+      {"(1+2", {}, 29, SourceSpan{0, 1}},      // the open parenthesis
+      {"1+&sum", {}, 30, SourceSpan{2, 6}},    // the unknown name
+      {"1+1/0", {}, 11, SourceSpan{3, 4}},     // the operator
+      {"sqr(-1)+1", {}, 5, SourceSpan{0, 3}},  // the function call
+      {"10^400", {}, 6, SourceSpan{2, 3}},
+      {"1e300", Conversion{0, 0, 20}, 6, std::nullopt},  // the conversion has no place
   };
   for (const auto& e : cases) {
     EXPECT_FALSE(c.Run(e.formula, e.conversion));
+    EXPECT_EQ(c.display.error, ErrorMessageText(e.number)) << e.formula;
     EXPECT_EQ(c.display.selected, e.span) << e.formula;
+    EXPECT_EQ(c.engine.Register(0), 5);
   }
+  EXPECT_EQ(c.display.errors, 7);
+  EXPECT_EQ(c.display.result, u"5");
+  EXPECT_EQ(c.core.history().size(), 8u);  // failing formulas are kept too
   EXPECT_TRUE(c.Run("1+2"));
   EXPECT_EQ(c.display.selected, std::nullopt);
+  // An assignment carried out before the failing step keeps its effect.
+  c.Run("mem(0, 5) + 1/0");
+  EXPECT_EQ(c.engine.Register(1), 5);
 }
 
 TEST(KeyFilters, FormulaBox) {

@@ -18,13 +18,8 @@ class MemorySettings : public SettingsStore {
  public:
   using Key = std::tuple<std::uint32_t, std::u16string, std::u16string>;  // root, path, name
 
-  void SetDefaultSection(bool on) override {
-    default_section_ = on;
-    if (on) root_ = kHkeyCurrentUser;
-  }
-  void SetRootKey(std::uint32_t root) override {
-    if (!default_section_) root_ = root;
-  }
+  void SetDefaultSection(bool on) override { default_section_ = on; }
+  void SetRootKey(std::uint32_t root) override { root_ = root; }  // used outside the default
   SettingValue Get(std::u16string_view section, std::u16string_view name,
                    const SettingValue& default_value) override {
     auto it = values.find(KeyOf(section, name));

@@ -6,7 +6,6 @@
 
 #include "calculation.h"
 #include "conversion.h"
-#include "numbered_error.h"
 #include "string_ids.h"
 #include "string_table.h"
 #include "unit_factor.h"
@@ -33,7 +32,6 @@ struct FactorCase {
 constexpr double kInch = 0.0254, kShaku = 10.0 / 33, kKen = 6 * kShaku;  // m
 constexpr double kPound = 0.45359237, kG = 9.80665;
 const FactorCase kOtherRoads[] = {
-    {0, 7, 1e3},                                // k
     {1, 17, 36 * 60 * kKen},                    // 里: 36 町 of 60 間
     {2, 13, kKen* kKen},                        // 坪: one square 間
     {3, 29, 64.827 * 1e6 / (33.0 * 33 * 33)},   // 升: 64.827 cubic 寸, in cm³
@@ -118,31 +116,16 @@ TEST(UnitFactor, PrefixesArePowersOfTen) {
 // 1 / 10^24), the 俵's non-integer power and the squares and cubes come from the C runtime.
 TEST(UnitFactor, SizesToTheBit) {
   const FactorCase cases[] = {{1, 6, 1e-10},
-                              {2, 17, 1e-28},
-                              {4, 4, 1e-9},
-                              {5, 21, 1e-12},
-                              {12, 4, 1e-3},
-                              {3, 27, 72156.2734785871},
-                              {3, 33, 0.18039068369646885},
-                              {1, 8, 1609.3439999999998},
-                              {1, 17, 3927.2727272727275},
-                              {2, 5, 2589988.1103359996},
                               {2, 6, 4046.856422400012},
                               {3, 7, 28316.846592},
-                              {6, 0, 0.2777777777777778},
-                              {7, 0, 0.277777777777778},
-                              {8, 0, 0.017453292519943278},
-                              {8, 6, 6.28318530717958},
-                              {9, 4, 100},
-                              {12, 11, 101325.0 / 760},
-                              {13, 0, 1099511627776}};
+                              {3, 27, 72156.2734785871},
+                              {3, 33, 0.18039068369646885}};
   for (const FactorCase& c : cases)
     EXPECT_EQ(Bits(Factor(c.quantity, c.unit)), Bits(c.expected)) << c.quantity << "," << c.unit;
 }
 
 TEST(UnitFactor, OutsideTheCatalogueIsZero) {
-  for (auto [q, u] :
-       {std::pair{14, 0}, {-1, 0}, {1, UnitCount(1)}, {1, -1}, {7, 5}, {32767, 32767}})
+  for (auto [q, u] : {std::pair{14, 0}, {-1, 0}, {1, UnitCount(1)}, {1, -1}})
     EXPECT_EQ(Factor(q, u), 0) << q << "," << u;
 }
 
@@ -160,6 +143,9 @@ TEST(Catalogue, UnitListsEndWhereTheStringListsEnd) {
   }
   EXPECT_EQ(total, 246);
   EXPECT_EQ(UnitCount(kQuantityCount), 0);
+  // A list also ends at the first id missing from the table.
+  EXPECT_EQ(LoadList(ids::kStartupRunKey).size(), 1u);  // 1002 is not in the table
+  EXPECT_EQ(LoadString(999), "");
 }
 
 TEST(Catalogue, InitialUnitsAreTheBaseUnits) {
@@ -171,22 +157,8 @@ TEST(Catalogue, InitialUnitsAreTheBaseUnits) {
   }
 }
 
-TEST(StringTable, ListsEndAtTheFirstStarOrMissingId) {
-  EXPECT_EQ(LoadList(FirstUnitString(13)).back(), "nibble");
-  EXPECT_TRUE(LoadList(FirstUnitString(1) + UnitCount(1)).empty());
-  EXPECT_EQ(LoadList(ids::kStartupRunKey).size(), 1u);  // 1002 is not in the table
-  EXPECT_EQ(LoadString(999), "");
-}
-
-TEST(ErrorMessages, OwnMessagesAndStandardDescriptions) {
-  EXPECT_EQ(ErrorMessageId(2), ids::kErrorSyntax);
-  EXPECT_EQ(ErrorMessageId(5), ids::kErrorArgumentType);
-  EXPECT_EQ(ErrorMessageId(29), ids::kErrorParentheses);
-  EXPECT_EQ(ErrorMessageId(30), ids::kErrorUnsupported);
-  EXPECT_EQ(ErrorMessageId(6), ids::kErrorDescriptionOverflow);
-  EXPECT_EQ(ErrorMessageId(9), ids::kErrorDescriptionIndexRange);
-  EXPECT_EQ(ErrorMessageId(11), ids::kErrorDescriptionDivisionByZero);
-  EXPECT_EQ(ErrorMessageId(16), ids::kErrorDescriptionTooComplex);
+// The messages of the other numbers are checked by their text where formulas fail.
+TEST(ErrorMessages, NumbersWithoutAMessageOfTheirOwn) {
   EXPECT_EQ(ErrorMessageId(335), ids::kErrorDescriptionRegistry);
   for (int n : {7, -1, 0, 3000}) EXPECT_EQ(ErrorMessageId(n), ids::kErrorDescriptionOther) << n;
 }
@@ -194,20 +166,12 @@ TEST(ErrorMessages, OwnMessagesAndStandardDescriptions) {
 TEST(Conversion, MultipliesFirstAndDividesSecond) {
   EXPECT_EQ(Convert({1, 0, 1}, 2), 2000);                // 2 km in m
   EXPECT_EQ(Convert({1, 1, 8}, 1609.3439999999998), 1);  // a mile of metres in miles
-  EXPECT_EQ(Convert({5, 17, 17}, 42), 42);
   EXPECT_EQ(Convert({8, 0, 3}, 180), 180 * 0.017453292519943278);
+  // 10 miles in 里 rounds otherwise when divided first.
+  EXPECT_EQ(Convert({1, 8, 17}, 10), 10 * 1609.3439999999998 / 3927.2727272727275);
   EXPECT_TRUE(IsValid({13, 10, 0}));
-  for (Conversion c : {Conversion{13, 11, 0}, {14, 0, 0}, {0, 0, -1}, {-1, 0, 0}})
+  for (Conversion c : {Conversion{13, 11, 0}, {0, 0, -1}, {-1, 0, 0}})
     EXPECT_FALSE(IsValid(c)) << c.quantity << "," << c.from_unit << "," << c.to_unit;
-}
-
-TEST(Conversion, OverflowIsError6) {
-  try {
-    Convert({0, 0, 20}, 1e300);  // yotta to yocto: 1e300 × 1e24 overflows
-    FAIL();
-  } catch (const NumberedError& e) {
-    EXPECT_EQ(e.number(), 6);
-  }
 }
 
 }  // namespace
