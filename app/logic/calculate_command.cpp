@@ -5,32 +5,12 @@
 #include "calculation.h"
 #include "number_text.h"
 #include "numbered_error.h"
+#include "utf8.h"
 
 namespace tly {
 namespace {
 
 std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()}; }
-
-// The string table is UTF-8 and well formed; its texts lie inside the Basic Multilingual Plane
-// but for the odd symbol, which becomes a surrogate pair.
-std::u16string FromUtf8(std::string_view text) {
-  std::u16string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-    for (int k = 1; k <= extra && i + static_cast<std::size_t>(k) < text.size(); ++k)
-      c = (c << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
-    i += static_cast<std::size_t>(extra) + 1;
-    if (c < 0x10000) {
-      out.push_back(static_cast<char16_t>(c));
-    } else {
-      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    }
-  }
-  return out;
-}
 
 // The result of the formula's value `r`, converted when a conversion is given. Raises the
 // conversion's NumberedError.
@@ -65,23 +45,14 @@ bool CalculatorCore::Calculate(std::u16string_view formula,
   const bool repeated = Record(formula);
   display_.SetHistory(history_);
   if (repeated) display_.SetFormula(formula);
-  double value = 0;
   try {
-    engine_.CompileFormula(formula);
-    value = engine_.EvaluateFormula();
-  } catch (const NumberedError& e) {
-    display_.ShowError(ErrorMessageText(e.number()));
-    if (const auto& where = e.where()) display_.SelectInFormula(where->begin, where->end);
-    return false;
-  }
-  // A failing conversion has no place in the formula.
-  try {
-    const double r = Converted(value, conversion);
-    engine_.SetRegister(0, r);
+    const double r = tly::Calculate(engine_, formula, conversion);
     display_.ShowResult(ResultText(r, decimal_separator));
     return true;
   } catch (const NumberedError& e) {
     display_.ShowError(ErrorMessageText(e.number()));
+    // A failing conversion has no place in the formula.
+    if (const auto& where = e.where()) display_.SelectInFormula(where->begin, where->end);
     return false;
   }
 }
@@ -104,7 +75,7 @@ std::u16string CalculatorCore::PreviewText(std::u16string_view formula,
   return {};
 }
 
-std::u16string ErrorMessageText(int number) { return FromUtf8(ErrorMessage(number)); }
+std::u16string ErrorMessageText(int number) { return Utf8ToUtf16(ErrorMessage(number)); }
 
 bool FormulaKeyAllowed(char16_t c) {
   return c == 3 || c == 8 || c == 13 || c == 22 || c == 24 || c == 26 || c == 27 ||
