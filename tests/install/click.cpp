@@ -8,6 +8,8 @@
 #include <cwchar>
 #include <string>
 
+#include "window_text.h"
+
 namespace {
 
 struct Search {
@@ -17,18 +19,9 @@ struct Search {
   bool found_text = false;
 };
 
-std::wstring Text(HWND hwnd) {
-  auto length = static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
-  std::wstring text(length + 1, L'\0');
-  length = static_cast<std::size_t>(
-      SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
-  text.resize(length);
-  return text;
-}
-
 BOOL CALLBACK Descendant(HWND hwnd, LPARAM data) {
   auto* search = reinterpret_cast<Search*>(data);
-  if (IsWindowVisible(hwnd) && Text(hwnd).find(search->text) != std::wstring::npos)
+  if (IsWindowVisible(hwnd) && WindowText(hwnd).find(search->text) != std::wstring::npos)
     search->found_text = true;
   return TRUE;
 }
@@ -38,7 +31,7 @@ BOOL CALLBACK TopLevel(HWND hwnd, LPARAM data) {
   if (!IsWindowVisible(hwnd)) return TRUE;
   HWND button = GetDlgItem(hwnd, search->id);
   if (button == nullptr || !IsWindowVisible(button) || !IsWindowEnabled(button)) return TRUE;
-  search->found_text = Text(hwnd).find(search->text) != std::wstring::npos;
+  search->found_text = WindowText(hwnd).find(search->text) != std::wstring::npos;
   EnumChildWindows(hwnd, Descendant, data);
   if (!search->found_text) return TRUE;
   search->button = button;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "registry_fixture.h"
+#include "utf8.h"
 
 namespace kolo::testing {
 
@@ -21,11 +22,8 @@ std::wstring Idl() {
   std::stringstream file;
   file << std::ifstream(KOLO_REG_IDL, std::ios::binary).rdbuf();
   const std::string utf8 = std::regex_replace(file.str(), std::regex(R"(\\r\\n)"), "\r\n");
-  std::wstring text(utf8.size(), L'\0');
-  text.resize(static_cast<std::size_t>(
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(),
-                          static_cast<int>(text.size()))));
-  return text;
+  const std::u16string text = tly::Utf8ToUtf16(utf8);
+  return {text.begin(), text.end()};
 }
 
 class TypeLibrary : public RegistryTest {

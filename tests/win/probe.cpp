@@ -22,31 +22,16 @@
 #include <string>
 #include <vector>
 
+#include "utf8.h"
 #include "window_names.h"
+#include "window_text.h"
 
 namespace {
 
 HWND FindMainWindow() { return FindWindowW(tly::kFormClassName, tly::kProductName); }
 
-// The text of a control of another process: GetWindowText would read only captions there.
-std::wstring Text(HWND hwnd) {
-  if (hwnd == nullptr) return {};
-  auto length = static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
-  std::wstring text(length + 1, L'\0');
-  length = static_cast<std::size_t>(
-      SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
-  text.resize(length);
-  return text;
-}
-
 std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
+  return tly::Utf16ToUtf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
 }
 
 struct Boxes {
@@ -81,13 +66,13 @@ int Print(const std::wstring& command) {
   Boxes boxes;
   EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&boxes));
   if (command == L"text") {
-    std::printf("formula=%s\nresult=%s\n", Utf8(Text(boxes.formula)).c_str(),
-                Utf8(Text(boxes.result)).c_str());
+    std::printf("formula=%s\nresult=%s\n", Utf8(WindowText(boxes.formula)).c_str(),
+                Utf8(WindowText(boxes.result)).c_str());
   } else if (command == L"values") {
-    for (HWND box : boxes.values) std::printf("%s\n", Utf8(Text(box)).c_str());
+    for (HWND box : boxes.values) std::printf("%s\n", Utf8(WindowText(box)).c_str());
   } else if (command == L"preview") {
     if (boxes.preview == nullptr) return 1;
-    std::printf("%s\n", Utf8(Text(boxes.preview)).c_str());
+    std::printf("%s\n", Utf8(WindowText(boxes.preview)).c_str());
   } else {
     // The pointers of EM_GETSEL would point into this process; its result carries both ends.
     const auto selection = static_cast<DWORD>(SendMessageW(boxes.formula, EM_GETSEL, 0, 0));
@@ -108,7 +93,7 @@ BOOL CALLBACK BoxText(HWND hwnd, LPARAM data) {
   wchar_t cls[32] = {};
   GetClassNameW(hwnd, cls, 32);
   if (_wcsicmp(cls, L"Static") == 0) {
-    std::wstring text = Text(hwnd);
+    std::wstring text = WindowText(hwnd);
     if (!text.empty()) *reinterpret_cast<std::wstring*>(data) = text;
   }
   return TRUE;
