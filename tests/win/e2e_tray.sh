@@ -20,6 +20,7 @@ for _ in $(seq 60); do
   sleep 0.5
 done
 sleep 1
+[ "$(wine "$probe" state | tr -d '\r')" = hidden ] || fail "a minimised start shows the window"
 # Every window of the virtual desktop lives inside its X window, which takes the keyboard.
 desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
 xdotool windowfocus "$desktop" 2>/dev/null || true

@@ -119,20 +119,6 @@ TEST_F(Lifecycle, TrayModeHidesTheMinimisedWindowAndTheIconRestoresIt) {
   EXPECT_FALSE(TrayIconExists(picture));
 }
 
-TEST_F(Lifecycle, AMinimisedStartInTrayModeShowsOnlyTheIcon) {
-  App(u"TaskTray") = V::Boolean(true);
-  App(u"Minimized") = V::Boolean(true);
-  Start();
-  EXPECT_FALSE(calc->Visible());
-  EXPECT_TRUE(TrayIconExists(calc->Picture1->hwnd()));
-  calc->mnuTaskReturn->on_click();
-  Pump();
-  EXPECT_TRUE(calc->Visible());
-  // In front with the focus in the formula box, as after a click on the icon.
-  EXPECT_EQ(GetForegroundWindow(), calc->hwnd());
-  EXPECT_TRUE(calc->Combo1->HasFocus());
-}
-
 TEST_F(Lifecycle, TheIconComesBackWhenTheNotificationAreaIsCreatedAgain) {
   App(u"TaskTray") = V::Boolean(true);
   Start();
