@@ -8,6 +8,12 @@
 #include "text.h"
 
 namespace tly {
+
+// The portable settings name the roots by the numbers the library's enumeration gives them,
+// which the start-up entry's root is also stored as.
+static_assert(kHkeyCurrentUser == static_cast<std::uint32_t>(kolo::kCurrentUser) &&
+              kHkeyLocalMachine == static_cast<std::uint32_t>(kolo::kLocalMachine));
+
 namespace {
 
 // A VARIANT made from a setting; it owns its string.

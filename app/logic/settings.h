@@ -49,6 +49,7 @@ class SettingsStore {
   virtual void Delete(std::u16string_view section, std::u16string_view name) = 0;
 };
 
+// The registry roots as the settings library numbers them; checked against it where it is used.
 inline constexpr std::uint32_t kHkeyCurrentUser = 0x80000001;
 inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002;
 inline constexpr int kMaxSavedHistory = 100;
