@@ -5,17 +5,11 @@
 # neither of them. Arguments: Tallyra.exe, tallyra-probe.exe. Needs DISPLAY and WINEPREFIX.
 set -euo pipefail
 tallyra=$1 probe=$2
-key='HKCU\Software\Quessel Works\Tallyra'
+. "$(dirname "$0")/e2e_common.sh"
 
-fail() { echo "FAILED: $*" >&2; exit 1; }
 keys() { xdotool key --delay 120 "$@"; sleep 0.4; }
 type_text() { xdotool type --delay 100 "$1"; sleep 0.3; }
 replace_formula() { keys alt+t End shift+Home; type_text "$1"; }
-expect() {
-  local got
-  got=$(wine "$probe" text | tr -d '\r')
-  [ "$got" = $'formula='"$1"$'\nresult='"$2" ] || fail "$3: got '$got'"
-}
 
 # A German locale, built for this run: Wine takes the user's locale from the environment, and
 # its first process in that locale writes the locale's separators to the user's settings.
@@ -24,17 +18,14 @@ locales="$(dirname "$WINEPREFIX")/locale"
   fail "no German locale (Debian package locales)"; }
 wine() { env LOCPATH="$locales" LC_ALL=de_DE.UTF-8 wine "$@"; }
 
-wine reg delete 'HKCU\Software\Quessel Works' /f >/dev/null 2>&1 || true
+wine reg delete "$company" /f >/dev/null 2>&1 || true
 for value in SaveFormation SaveVariable VariableList; do
   wine reg add "$key" /v $value /t REG_DWORD /d 0xffffffff /f >/dev/null
 done
 
-wine "$tallyra" & program=$!
-wine "$probe" wait 30 || fail "no window"
+start_tallyra
 sleep 1
-window=$(xdotool search --name 'Tallyra' | head -n 1)
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-sleep 0.5
+focus_tallyra
 
 # A formula that repeats an earlier one leaves the caret at the end of the box.
 type_text '5+5'
@@ -45,38 +36,38 @@ for formula in '6+6' '5+5'; do
 done
 type_text '*2'
 keys Return
-expect '5+5*2' 15 "caret after a repeated formula"
+expect_text '5+5*2' 15 "caret after a repeated formula"
 
 # Enter in the open history list picks the entry, closes the list and calculates; Esc closes it.
 keys alt+t End shift+Home BackSpace F4 Down Down Return
-expect '5+5' 10 "Enter in the history list"
+expect_text '5+5' 10 "Enter in the history list"
 keys F4 Down Escape End shift+Home
 type_text '7*7'
 keys Return
-expect '7*7' 49 "Esc in the history list"
+expect_text '7*7' 49 "Esc in the history list"
 
 # Enter in a value box commits it first, with the locale's separator; a text that is not a
 # number keeps the focus there and calculates nothing.
 replace_formula 'a*2'
 keys alt+l
 type_text '2,5'
-wine "$probe" values | tr -d '\r' | head -n 1 | grep -qx '2,5' || fail "the comma was not taken"
+probe values | head -n 1 | grep -qx '2,5' || fail "the comma was not taken"
 keys Return
-expect 'a*2' 5 "Enter in a value box"
+expect_text 'a*2' 5 "Enter in a value box"
 keys alt+l
 type_text '-'
 keys Return
-expect 'a*2' 5 "an invalid value box"
+expect_text 'a*2' 5 "an invalid value box"
 type_text '1'
 keys Return
-expect 'a*2' -2 "the focus stayed in the value box"
+expect_text 'a*2' -2 "the focus stayed in the value box"
 
 # Killed right after two calculations: both are in the saved history, the register too.
 replace_formula 'x=6*7'
 keys Return
 replace_formula 'x+1'
 keys Return
-expect 'x+1' 43 "the last calculation"
+expect_text 'x+1' 43 "the last calculation"
 wine taskkill /f /im Tallyra.exe >/dev/null 2>&1 || kill -9 $program
 wait $program 2>/dev/null || true
 saved=$(wine reg query "$key" /s | tr -d '\r')

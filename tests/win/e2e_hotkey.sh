@@ -5,21 +5,13 @@
 # Arguments: Tallyra.exe, tallyra-probe.exe. Needs DISPLAY and WINEPREFIX (scripts/test).
 set -euo pipefail
 tallyra=$1 probe=$2
-key='HKCU\Software\Quessel Works\Tallyra'
+. "$(dirname "$0")/e2e_common.sh"
 held=$(mktemp)
-
-fail() {
-  echo "FAILED: $*" >&2
-  wine "$probe" close >/dev/null 2>&1 || true
-  exit 1
-}
-state() { wine "$probe" state | tr -d '\r'; }
 
 wine reg delete "$key" /f >/dev/null 2>&1 || true
 wine reg add "$key" /v HotKey /t REG_DWORD /d 0x64b /f >/dev/null  # Ctrl+Alt+K
 wine reg add "$key" /v TaskTray /t REG_DWORD /d 0xffffffff /f >/dev/null
-wine "$tallyra" & first=$!
-wine "$probe" wait 30 || fail "no window"
+start_tallyra
 sleep 1
 window=$(xdotool search --name 'Tallyra' | head -n 1)
 xdotool windowfocus "$window" 2>/dev/null || true
@@ -27,21 +19,19 @@ sleep 0.5
 xdotool type --delay 80 '1+2'
 wine "$probe" minimize
 sleep 1
-[ "$(state)" = hidden ] || fail "the window did not go to the tray"
+[ "$(probe state)" = hidden ] || fail "the window did not go to the tray"
 xdotool key ctrl+alt+k
 sleep 1
-[ "$(state)" = normal ] || fail "the hotkey did not restore the window"
-[ "$(wine "$probe" foreground | tr -d '\r')" = "Tallyra" ] || fail "the window is not in front"
+[ "$(probe state)" = normal ] || fail "the hotkey did not restore the window"
+[ "$(probe foreground)" = "Tallyra" ] || fail "the window is not in front"
 # The formula is selected: typing replaces it.
 xdotool type --delay 80 '6*7'
 xdotool key Return
 sleep 1
-output=$(wine "$probe" text | tr -d '\r')
-echo "$output"
-[ "$output" = $'formula=6*7\nresult=42' ] || fail "the keys did not replace the formula"
+expect_text '6*7' 42 "the keys did not replace the formula"
 xdotool key ctrl+alt+k
 sleep 1
-[ "$(state)" = hidden ] || fail "the hotkey did not hide the window in front"
+[ "$(probe state)" = hidden ] || fail "the hotkey did not hide the window in front"
 
 # Ctrl+Alt+L held by another program: OK says so and the stored key stays Ctrl+Alt+K.
 wine "$probe" hold 3 0x4c 60 >"$held" & holder=$!
@@ -63,7 +53,7 @@ stored=$(wine reg query "$key" /v HotKey | tr -d '\r')
 kill "$holder" 2>/dev/null || true
 rm -f "$held"
 wine "$probe" close || true
-wait "$first" || true
+wait "$program" || true
 wine reg delete "$key" /f >/dev/null 2>&1 || true
 grep -q 'HotKey *REG_DWORD *0x64b' <<<"$stored" || fail "the stored key changed: $stored"
 echo "hotkey checks passed"

@@ -4,47 +4,43 @@
 # Arguments: Tallyra.exe, tallyra-probe.exe. Needs DISPLAY and WINEPREFIX (scripts/test).
 set -euo pipefail
 tallyra=$1 probe=$2
-key='HKCU\Software\Quessel Works\Tallyra'
+. "$(dirname "$0")/e2e_common.sh"
 
-fail() { echo "FAILED: $*" >&2; exit 1; }
 settings() { wine reg query "$key" /s 2>/dev/null | tr -d '\r' | sed '/^$/d; /^reg:/d' || true; }
-start() { wine "$tallyra" & wine "$probe" wait 30 || fail "no window"; sleep 0.5; }
 stop() { wine "$probe" close; wait "$1" || true; }
 
-wine reg delete 'HKCU\Software\Quessel Works' /f >/dev/null 2>&1 || true
+wine reg delete "$company" /f >/dev/null 2>&1 || true
 
 # A first run writes the settings table when it exits.
-wine "$tallyra" & first=$!
-wine "$probe" wait 30 || fail "no window"
+start_tallyra
 sleep 0.5
 window=$(xdotool search --name 'Tallyra' | head -n 1)
 xdotool windowfocus "$window"
 xdotool key --delay 150 alt+v c
 sleep 0.5
-stop $first
+stop $program
 after_first=$(settings)
 echo "$after_first"
 grep -q 'UnitConvert *REG_DWORD *0xffffffff' <<<"$after_first" || fail "UnitConvert not saved"
 grep -q 'Unit *REG_DWORD *0x1' <<<"$after_first" || fail "Unit not saved"
 
 # A second start while one runs activates the first and leaves the settings as they are.
-wine "$tallyra" & first=$!
-wine "$probe" wait 30 || fail "no window"
+start_tallyra
 sleep 0.5
 before=$(settings)
 timeout 30 wine "$tallyra" || fail "the second instance did not end"
 sleep 0.5
-[ "$(wine "$probe" foreground | tr -d '\r')" = "Tallyra" ] || fail "first instance not in front"
+[ "$(probe foreground)" = "Tallyra" ] || fail "first instance not in front"
 [ "$(settings)" = "$before" ] || fail "the second instance changed the settings"
-stop $first
+stop $program
 
 # Without the settings library the program starts, says so once, and runs.
-wine reg delete 'HKCU\Software\Quessel Works' /f >/dev/null 2>&1 || true
-WINEDLLOVERRIDES="Kolo_Reg=d" wine "$tallyra" & first=$!
+wine reg delete "$company" /f >/dev/null 2>&1 || true
+WINEDLLOVERRIDES="Kolo_Reg=d" wine "$tallyra" & program=$!
 message=$(wine "$probe" dismiss 30) || fail "no message about the settings library"
 echo "$message"
 grep -q 'Kolo_Reg' <<<"$message" || fail "unexpected message"
 wine "$probe" wait 30 || fail "no window without the settings library"
-stop $first
+stop $program
 [ -z "$(settings)" ] || fail "settings written without the library"
 echo "lifecycle checks passed"

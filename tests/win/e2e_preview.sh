@@ -5,23 +5,19 @@
 # DISPLAY and WINEPREFIX (scripts/test).
 set -euo pipefail
 tallyra=$1 probe=$2
+. "$(dirname "$0")/e2e_common.sh"
 
-fail() { echo "FAILED: $*" >&2; wine "$probe" close || true; exit 1; }
-probe() { wine "$probe" "$@" | tr -d '\r'; }
 replace_formula() { xdotool key --delay 120 alt+t End shift+Home; xdotool type --delay 100 "$1"; sleep 0.5; }
 
-wine reg delete 'HKCU\Software\Quessel Works' /f >/dev/null 2>&1 || true
-wine "$tallyra" &
-wine "$probe" wait 30 || fail "no window"
+wine reg delete "$company" /f >/dev/null 2>&1 || true
+start_tallyra
 sleep 1
-window=$(xdotool search --name 'Tallyra' | head -n 1)
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-sleep 0.5
+focus_tallyra
 
 xdotool type --delay 100 '1+2*3'
 sleep 0.5
 [ "$(probe preview)" = 7 ] || fail "preview of 1+2*3: '$(probe preview)'"
-[ "$(probe text)" = $'formula=1+2*3\nresult=' ] || fail "before Enter: '$(probe text)'"
+expect_text '1+2*3' '' "before Enter"
 
 replace_formula 'a=5'
 [ "$(probe preview)" = 5 ] || fail "preview of a=5: '$(probe preview)'"
@@ -31,7 +27,7 @@ replace_formula '1+*2'
 xdotool key Return
 sleep 1
 [ "$(probe selection)" = '2 3' ] || fail "selection after 1+*2: '$(probe selection)'"
-[ "$(probe text)" = $'formula=1+*2\nresult=文法が違います。' ] || fail "after Enter: '$(probe text)'"
+expect_text '1+*2' '文法が違います。' "after Enter"
 
 wine "$probe" close || true
 wait || true
