@@ -36,6 +36,7 @@ class Compiler {
   void ParseExpression();
   void ParseTerm();
   void ParseFactor();
+  bool SkipMinusSigns();
   void ParseOperand();
   void ParsePrimary();
   void ParseIf(SourceSpan where, int depth);
@@ -143,27 +144,29 @@ void Compiler::ParseTerm() {
 
 // factor := { "-" } operand { "^" { "-" } operand }; the leading signs negate the whole chain
 void Compiler::ParseFactor() {
-  bool negate = false;
   const SourceSpan sign = tokens_.token_span();
-  while (token() == code::kSubtract) {
-    negate = !negate;
-    NextToken();
-  }
+  const bool negate = SkipMinusSigns();
   ParseOperand();
   while (token() == code::kPower) {
     const SourceSpan power = tokens_.token_span();
     NextToken();
-    bool flip = false;
     const SourceSpan flip_sign = tokens_.token_span();
-    while (token() == code::kSubtract) {
-      flip = !flip;
-      NextToken();
-    }
+    const bool flip = SkipMinusSigns();
     ParseOperand();
     if (flip) EmitSlot(code::kNegate, 0, flip_sign);
     EmitSlot(code::kPower, 1, power);
   }
   if (negate) EmitSlot(code::kNegate, 0, sign);
+}
+
+// Reads a run of "-" signs; true when there is an odd number of them.
+bool Compiler::SkipMinusSigns() {
+  bool odd = false;
+  while (token() == code::kSubtract) {
+    odd = !odd;
+    NextToken();
+  }
+  return odd;
 }
 
 // operand := primary | function primary { "," primary }, where a further argument follows
