@@ -55,7 +55,8 @@ check_removed() {
   key_exists "$uninstall_key" && fail "uninstall entry left"
   local key
   for key in "CLSID\\$clsid" Kolo_Reg.Registry "TypeLib\\$typelib" "Interface\\$interface"; do
-    key_exists "HKCU\\Software\\Classes\\$key" && fail "registration left: $key"
+    key_exists "HKCU\\Software\\Classes\\$key" &&
+      fail "registration left: $(wine reg query "HKCU\\Software\\Classes\\$key" /s | tr -d '\r')"
   done
   [ -z "$(reg_value "HKCU\\$run_key" Tallyra)" ] || fail "start-up entry left under HKCU"
   [ -z "$(reg_value "HKLM\\$run_key" Tallyra)" ] || fail "start-up entry left under HKLM"
