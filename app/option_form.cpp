@@ -18,12 +18,13 @@ using forms::TwipRect;
 constexpr double kClientWidth = 3480, kClientHeight = 3810;
 constexpr int kDialogHelp = 1, kSavingHelp = 9, kTrayHelp = 10;
 
-forms::FormStyle DialogStyle() {
+forms::FormStyle DialogStyle(const forms::Form& main) {
   forms::FormStyle s;
   s.caption = L"オプション";
   s.client_width = kClientWidth;
   s.client_height = kClientHeight;
   s.dialog_frame = true;
+  s.owner = &main;
   s.help_context = kDialogHelp;
   return s;
 }
@@ -45,7 +46,7 @@ class UnavailableSettings : public SettingsStore {
 
 }  // namespace
 
-OptionForm::OptionForm(Calculator& main) : Form(DialogStyle()), main_(main) {}
+OptionForm::OptionForm(Calculator& main) : Form(DialogStyle(main)), main_(main) {}
 
 OptionForm::~OptionForm() = default;
 
