@@ -12,6 +12,7 @@
 #include "help.h"
 #include "number_text.h"
 #include "option_form.h"
+#include "single_instance.h"
 #include "string_ids.h"
 #include "text.h"
 #include "tly_api.h"
@@ -382,6 +383,10 @@ std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM wparam, LPARAM
     if (wparam == kHotKeyId) HotKeyPressed();
     return 0;
   }
+  if (message == CallMessage()) {
+    CallToFront();
+    return 0;
+  }
   if (message == kCalculateAfterList) {
     if (Command1->Enabled()) CalculateCommand();
     return 0;
@@ -693,6 +698,10 @@ void Calculator::HotKeyPressed() {
     SetState(forms::WindowState::kMinimized);  // into the tray in tray mode
     return;
   }
+  CallToFront();
+}
+
+void Calculator::CallToFront() {
   RestoreFromTray();
   if (!IsWindowEnabled(hwnd())) {
     // Options or About is open: the dialog comes to the front.
