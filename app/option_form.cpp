@@ -106,9 +106,11 @@ void OptionForm::OnLoad() {
 }
 
 void OptionForm::CreateHotKeyRow() {
+  // The label holds its whole caption, access key included, on one line; the key box keeps its
+  // right edge.
   Label7 =
-      std::make_unique<forms::Label>(*this, TwipRect{240, 2565, 1215, 255}, L"呼び出しキー(&K)");
-  HotKey1 = std::make_unique<forms::HotKeyBox>(*this, TwipRect{1560, 2520, 1695, 300});
+      std::make_unique<forms::Label>(*this, TwipRect{240, 2565, 1440, 255}, L"呼び出しキー(&K)");
+  HotKey1 = std::make_unique<forms::HotKeyBox>(*this, TwipRect{1740, 2520, 1515, 300});
   HotKey1->SetToolTip(L"Tallyraを呼び出すキーの組み合わせ");
 }
 
