@@ -114,13 +114,18 @@ void OptionForm::CreateHotKeyRow() {
   HotKey1->SetToolTip(L"Tallyraを呼び出すキーの組み合わせ");
 }
 
-// A key another program holds is refused: the dialog stays open with the key as it was.
+// A key another program holds is refused, and so is a box with modifiers alone or one that
+// fell back to nothing (another program took the key pressed in it): only a box emptied with
+// Backspace or Delete removes the key. The dialog stays open with the key as it was.
 bool OptionForm::ApplyHotKey() {
   const std::uint32_t key = HotKey1->Key();
   if (key == main_.HotKey()) return true;
-  if (!main_.SetHotKey(key)) {
-    forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageHotKeyTaken), kProductName,
-                       MB_OK | MB_ICONEXCLAMATION);
+  const bool incomplete = (key & 0xFF) == 0 && !(key == 0 && HotKey1->Cleared());
+  if (incomplete || !main_.SetHotKey(key)) {
+    forms::ShowMessage(hwnd(),
+                       forms::ResourceString(incomplete ? ids::kMessageHotKeyIncomplete
+                                                        : ids::kMessageHotKeyTaken),
+                       kProductName, MB_OK | MB_ICONEXCLAMATION);
     HotKey1->SetKey(main_.HotKey());
     HotKey1->SetFocus();
     return false;
