@@ -29,9 +29,6 @@ constexpr double kPanelGap = 120;  // between the panels, and below the last one
 constexpr int kFirstRegisterRow = code::kFirstLetterRegister;    // a
 constexpr int kLastRegisterRow = code::kLastLetterRegister - 4;  // v: the rows show v ... z
 constexpr int kWindowHelp = 1, kFormulaHelp = 3, kConversionHelp = 6, kVariablesHelp = 7;
-// Enter closed the formula box's list: calculate once the key is through and the box shows the
-// picked entry.
-constexpr UINT kCalculateAfterList = WM_APP + 2;
 constexpr int kHotKeyId = 1;
 constexpr int kVariableRows = 5;
 
@@ -175,10 +172,6 @@ void Calculator::CreateControls() {
     UpdatePreview();
   };
   Combo1->keys.on_key_press = [](wchar_t c) { return FormulaKeyAllowed(c); };
-  // The list takes Enter for itself, so the default button never sees it.
-  Combo1->on_close_up = [this] {
-    if (GetKeyState(VK_RETURN) < 0) PostMessageW(hwnd(), kCalculateAfterList, 0, 0);
-  };
   Command1->on_click = [this] { CalculateCommand(); };
   Text1->on_click = [this] { Combo1->SetFocus(); };
   Picture1->on_mouse_move = [this](int x) { OnTrayNotification(x); };
@@ -385,10 +378,6 @@ std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM wparam, LPARAM
   }
   if (message == CallMessage()) {
     CallToFront();
-    return 0;
-  }
-  if (message == kCalculateAfterList) {
-    if (Command1->Enabled()) CalculateCommand();
     return 0;
   }
   // Explorer started again: its new notification area knows no icons yet.

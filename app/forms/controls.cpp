@@ -500,7 +500,6 @@ void ComboBox::OnCommand(WORD code) {
     }
     if (on_click) on_click();
   }
-  if (code == CBN_CLOSEUP && on_close_up) on_close_up();
 }
 
 std::optional<LRESULT> ComboBox::OnOwnMessage(HWND hwnd, UINT message, WPARAM wparam,

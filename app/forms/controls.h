@@ -201,7 +201,6 @@ class ComboBox : public Control {
 
   KeyEvents keys;
   std::function<void()> on_change, on_click;
-  std::function<void()> on_close_up;  // the drop-down list closed
 
   void OnCommand(WORD code) override;
   void OnFontChanged() override;
