@@ -14,12 +14,13 @@ namespace {
 
 using forms::TwipRect;
 
-forms::FormStyle DialogStyle() {
+forms::FormStyle DialogStyle(const forms::Form& main) {
   forms::FormStyle s;
   s.caption = L"バージョン情報";
   s.client_width = 4800;
   s.client_height = 2520;
   s.dialog_frame = true;
+  s.owner = &main;
   s.escape_closes = true;
   return s;
 }
@@ -32,7 +33,7 @@ std::wstring VersionText(int major, int minor) {
   return L"Version " + std::to_wstring(major) + L"." + two;
 }
 
-AboutForm::AboutForm(Calculator& main) : Form(DialogStyle()), main_(main) {
+AboutForm::AboutForm(Calculator& main) : Form(DialogStyle(main)), main_(main) {
   open_address = [this](const std::wstring& address) { forms::ShellOpen(hwnd(), address); };
 }
 

@@ -12,6 +12,7 @@
 #include "help.h"
 #include "number_text.h"
 #include "option_form.h"
+#include "single_instance.h"
 #include "string_ids.h"
 #include "text.h"
 #include "tly_api.h"
@@ -28,9 +29,6 @@ constexpr double kPanelGap = 120;  // between the panels, and below the last one
 constexpr int kFirstRegisterRow = code::kFirstLetterRegister;    // a
 constexpr int kLastRegisterRow = code::kLastLetterRegister - 4;  // v: the rows show v ... z
 constexpr int kWindowHelp = 1, kFormulaHelp = 3, kConversionHelp = 6, kVariablesHelp = 7;
-// Enter closed the formula box's list: calculate once the key is through and the box shows the
-// picked entry.
-constexpr UINT kCalculateAfterList = WM_APP + 2;
 constexpr int kHotKeyId = 1;
 constexpr int kVariableRows = 5;
 
@@ -174,10 +172,6 @@ void Calculator::CreateControls() {
     UpdatePreview();
   };
   Combo1->keys.on_key_press = [](wchar_t c) { return FormulaKeyAllowed(c); };
-  // The list takes Enter for itself, so the default button never sees it.
-  Combo1->on_close_up = [this] {
-    if (GetKeyState(VK_RETURN) < 0) PostMessageW(hwnd(), kCalculateAfterList, 0, 0);
-  };
   Command1->on_click = [this] { CalculateCommand(); };
   Text1->on_click = [this] { Combo1->SetFocus(); };
   Picture1->on_mouse_move = [this](int x) { OnTrayNotification(x); };
@@ -382,8 +376,8 @@ std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM wparam, LPARAM
     if (wparam == kHotKeyId) HotKeyPressed();
     return 0;
   }
-  if (message == kCalculateAfterList) {
-    if (Command1->Enabled()) CalculateCommand();
+  if (message == CallMessage()) {
+    CallToFront();
     return 0;
   }
   // Explorer started again: its new notification area knows no icons yet.
@@ -693,6 +687,10 @@ void Calculator::HotKeyPressed() {
     SetState(forms::WindowState::kMinimized);  // into the tray in tray mode
     return;
   }
+  CallToFront();
+}
+
+void Calculator::CallToFront() {
   RestoreFromTray();
   if (!IsWindowEnabled(hwnd())) {
     // Options or About is open: the dialog comes to the front.

@@ -72,6 +72,9 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   // The hotkey: brings the window to the front with the formula selected, or hides it as
   // minimising does when it is in front already.
   void HotKeyPressed();
+  // Brings the window to the front, from the tray too, with the formula selected, or the dialog
+  // open over it: for the hotkey, and for a second start of the program.
+  void CallToFront();
 
   // Controls.
   std::array<std::unique_ptr<forms::Label>, 2> Label1;

@@ -18,12 +18,13 @@ using forms::TwipRect;
 constexpr double kClientWidth = 3480, kClientHeight = 3810;
 constexpr int kDialogHelp = 1, kSavingHelp = 9, kTrayHelp = 10;
 
-forms::FormStyle DialogStyle() {
+forms::FormStyle DialogStyle(const forms::Form& main) {
   forms::FormStyle s;
   s.caption = L"オプション";
   s.client_width = kClientWidth;
   s.client_height = kClientHeight;
   s.dialog_frame = true;
+  s.owner = &main;
   s.help_context = kDialogHelp;
   return s;
 }
@@ -45,7 +46,7 @@ class UnavailableSettings : public SettingsStore {
 
 }  // namespace
 
-OptionForm::OptionForm(Calculator& main) : Form(DialogStyle()), main_(main) {}
+OptionForm::OptionForm(Calculator& main) : Form(DialogStyle(main)), main_(main) {}
 
 OptionForm::~OptionForm() = default;
 
@@ -105,19 +106,26 @@ void OptionForm::OnLoad() {
 }
 
 void OptionForm::CreateHotKeyRow() {
+  // The label holds its whole caption, access key included, on one line; the key box keeps its
+  // right edge.
   Label7 =
-      std::make_unique<forms::Label>(*this, TwipRect{240, 2565, 1215, 255}, L"呼び出しキー(&K)");
-  HotKey1 = std::make_unique<forms::HotKeyBox>(*this, TwipRect{1560, 2520, 1695, 300});
+      std::make_unique<forms::Label>(*this, TwipRect{240, 2565, 1440, 255}, L"呼び出しキー(&K)");
+  HotKey1 = std::make_unique<forms::HotKeyBox>(*this, TwipRect{1740, 2520, 1515, 300});
   HotKey1->SetToolTip(L"Tallyraを呼び出すキーの組み合わせ");
 }
 
-// A key another program holds is refused: the dialog stays open with the key as it was.
+// A key another program holds is refused, and so is a box with modifiers alone or one that
+// fell back to nothing (another program took the key pressed in it): only a box emptied with
+// Backspace or Delete removes the key. The dialog stays open with the key as it was.
 bool OptionForm::ApplyHotKey() {
   const std::uint32_t key = HotKey1->Key();
   if (key == main_.HotKey()) return true;
-  if (!main_.SetHotKey(key)) {
-    forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageHotKeyTaken), kProductName,
-                       MB_OK | MB_ICONEXCLAMATION);
+  const bool incomplete = (key & 0xFF) == 0 && !(key == 0 && HotKey1->Cleared());
+  if (incomplete || !main_.SetHotKey(key)) {
+    forms::ShowMessage(hwnd(),
+                       forms::ResourceString(incomplete ? ids::kMessageHotKeyIncomplete
+                                                        : ids::kMessageHotKeyTaken),
+                       kProductName, MB_OK | MB_ICONEXCLAMATION);
     HotKey1->SetKey(main_.HotKey());
     HotKey1->SetFocus();
     return false;

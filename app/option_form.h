@@ -37,7 +37,8 @@ class OptionForm : public forms::Form, private OptionEffects {
  private:
   void RecreateTrayIcon(const forms::MouseEvent& e);  // the mouse-up handler of Check1
   void CreateHotKeyRow();
-  // Registers the key of the hotkey row and stores it; false when another program holds it.
+  // Registers the key of the hotkey row and stores it; false when another program holds it or
+  // the row holds no whole key without having been emptied.
   bool ApplyHotKey();
 
   // OptionEffects, on the main window.

@@ -10,8 +10,12 @@ namespace tly {
 // that marks this instance is kept in `marker` for the whole run.
 bool AnotherInstanceRuns(HANDLE& marker);
 
+// The message a second start sends the first instance's main window: come to the front, with
+// the formula selected, as for the calling key.
+UINT CallMessage();
+
 // Finds the first instance's main window (by its window class and caption, never another
-// program's window of the same caption) and shows it, or its open dialog, restored in front.
+// program's window of the same caption) and sends it the call message.
 void ActivateFirstInstance();
 
 }  // namespace tly

@@ -500,7 +500,6 @@ void ComboBox::OnCommand(WORD code) {
     }
     if (on_click) on_click();
   }
-  if (code == CBN_CLOSEUP && on_close_up) on_close_up();
 }
 
 std::optional<LRESULT> ComboBox::OnOwnMessage(HWND hwnd, UINT message, WPARAM wparam,
@@ -633,6 +632,13 @@ std::uint32_t HotKeyBox::Key() const {
 
 void HotKeyBox::SetKey(std::uint32_t key) {
   SendMessageW(hwnd_, HKM_SETHOTKEY, static_cast<WPARAM>(key & 0xFFFF), 0);
+  cleared_ = false;
+}
+
+std::optional<LRESULT> HotKeyBox::OnOwnMessage(HWND, UINT message, WPARAM wparam, LPARAM) {
+  if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+    cleared_ = wparam == VK_BACK || wparam == VK_DELETE;
+  return std::nullopt;
 }
 
 // ---- PictureBox, Image ----

@@ -201,7 +201,6 @@ class ComboBox : public Control {
 
   KeyEvents keys;
   std::function<void()> on_change, on_click;
-  std::function<void()> on_close_up;  // the drop-down list closed
 
   void OnCommand(WORD code) override;
   void OnFontChanged() override;
@@ -272,6 +271,16 @@ class HotKeyBox : public Control {
   HotKeyBox(Container& c, const TwipRect& r);
   std::uint32_t Key() const;
   void SetKey(std::uint32_t key);
+  // The last key pressed in the box was Backspace or Delete, which empty it. A box can also
+  // fall back to nothing by itself, when another program takes the key pressed with modifiers.
+  bool Cleared() const { return cleared_; }
+
+ protected:
+  std::optional<LRESULT> OnOwnMessage(HWND hwnd, UINT message, WPARAM wparam,
+                                      LPARAM lparam) override;
+
+ private:
+  bool cleared_ = false;
 };
 
 // A hidden window that receives notifications as mouse moves; x is in pixels.

@@ -79,7 +79,8 @@ void Form::Load() {
   HWND created =
       CreateWindowExW(ex_style, kFormClassName, style_.caption.c_str(), style, CW_USEDEFAULT,
                       CW_USEDEFAULT, PixelsX(style_.client_width), PixelsY(style_.client_height),
-                      nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                      style_.owner != nullptr ? style_.owner->hwnd() : nullptr, nullptr,
+                      GetModuleHandleW(nullptr), this);
   if (created == nullptr) return;
   DpiScope scope(dpi_);
   if (style_.icon != nullptr) {
@@ -217,7 +218,7 @@ void Form::PlaceOver(const Form& main) {
   const int top = std::max<int>(area.top, std::min<int>(r.top, area.bottom - (r.bottom - r.top)));
   if (left != r.left || top != r.top)
     SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  // The dialog has no owner, so a main window on top would otherwise cover it.
+  // An owned window stays above its owner, but among the windows that are not on top.
   if (GetWindowLongW(main.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST)
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

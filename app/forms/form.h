@@ -34,6 +34,9 @@ struct FormStyle {
   bool escape_closes = false;    // Esc unloads a form without a Cancel button
   int help_context = 0;
   HICON icon = nullptr;  // not owned
+  // The window that owns a dialog: the dialog stays above it and has no task-bar button of its
+  // own. Not owned; loaded before the dialog.
+  const Form* owner = nullptr;
   // The right edge widens the window, never below the designed client width; the height stays
   // the program's, and the window is never maximised.
   bool wider_by_right_edge = false;

@@ -38,9 +38,12 @@ type_text '*2'
 keys Return
 expect_text '5+5*2' 15 "caret after a repeated formula"
 
-# Enter in the open history list picks the entry, closes the list and calculates; Esc closes it.
+# Enter in the open history list closes it with the entry picked, and only the next Enter
+# calculates; Esc closes it too.
 keys alt+t End shift+Home BackSpace F4 Down Down Return
-expect_text '5+5' 10 "Enter in the history list"
+expect_text '5+5' 15 "Enter in the history list"
+keys Return
+expect_text '5+5' 10 "Enter after the history list"
 keys F4 Down Escape End shift+Home
 type_text '7*7'
 keys Return

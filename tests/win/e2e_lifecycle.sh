@@ -24,14 +24,24 @@ echo "$after_first"
 grep -q 'UnitConvert *REG_DWORD *0xffffffff' <<<"$after_first" || fail "UnitConvert not saved"
 grep -q 'Unit *REG_DWORD *0x1' <<<"$after_first" || fail "Unit not saved"
 
-# A second start while one runs activates the first and leaves the settings as they are.
+# A second start while one runs brings the minimised first back with the formula selected, as
+# the calling key does, and leaves the settings as they are.
 start_tallyra
 sleep 0.5
+focus_tallyra
+xdotool type --delay 80 '1+2'
+wine "$probe" minimize
+sleep 1
 before=$(settings)
 timeout 30 wine "$tallyra" || fail "the second instance did not end"
 sleep 0.5
 [ "$(probe foreground)" = "Tallyra" ] || fail "first instance not in front"
+[ "$(probe state)" = normal ] || fail "first instance not restored"
 [ "$(settings)" = "$before" ] || fail "the second instance changed the settings"
+xdotool type --delay 80 '6*7'
+xdotool key Return
+sleep 1
+expect_text '6*7' 42 "the keys did not replace the formula"
 stop $program
 
 # Without the settings library the program starts, says so once, and runs.

@@ -276,6 +276,15 @@ TEST_F(Lifecycle, DialogsOpenInsideTheWorkAreaOfTheMainWindowsMonitor) {
     for (forms::Form* dialog :
          {static_cast<forms::Form*>(&about), static_cast<forms::Form*>(&options)}) {
       dialog->Load();
+      // Owned by the main window: no task-bar button of its own, and above the main window
+      // when that comes to the top.
+      EXPECT_EQ(GetWindow(dialog->hwnd(), GW_OWNER), calc->hwnd());
+      EXPECT_EQ(GetWindowLongW(dialog->hwnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+      dialog->Show();
+      SetWindowPos(calc->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      HWND above = calc->hwnd();
+      while (above != nullptr && above != dialog->hwnd()) above = GetWindow(above, GW_HWNDPREV);
+      EXPECT_EQ(above, dialog->hwnd());
       RECT r;
       GetWindowRect(dialog->hwnd(), &r);
       EXPECT_GE(r.left, area.left) << at.x << "," << at.y;

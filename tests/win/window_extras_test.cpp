@@ -180,5 +180,41 @@ TEST_F(Extras, EveryControlFollowsItsTwipsAtTheStartingDpiAndAfterAChange) {
   DeleteObject(icon.hbmMask);
 }
 
+// Every caption of both dialogs fits its control on one line at the form's DPI (the DPI tests
+// run this at 144 and 192): labels, the text beside a check box, buttons and frames.
+TEST_F(Extras, EveryCaptionOfTheDialogsFitsItsControl) {
+  Start();
+  OptionForm options(*calc);
+  AboutForm about(*calc);
+  for (forms::Form* form :
+       {static_cast<forms::Form*>(&options), static_cast<forms::Form*>(&about)}) {
+    form->Load();
+    const int dpi = form->Dpi();
+    for (const forms::Control* c : form->Controls()) {
+      HWND h = dynamic_cast<const forms::Frame*>(c) ? GetWindow(c->hwnd(), GW_CHILD) : c->hwnd();
+      wchar_t cls[16] = {};
+      GetClassNameW(h, cls, 16);
+      const bool button = _wcsicmp(cls, L"Button") == 0;
+      const std::wstring text = forms::WindowText(h);
+      if (text.empty() || (!button && _wcsicmp(cls, L"Static") != 0)) continue;
+      RECT client, need{};
+      GetClientRect(h, &client);
+      // A check box's text starts right of its box; a button's and a frame's keep off the edges.
+      const bool check = (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+      const int room =
+          client.right - (!button ? 0
+                          : check ? forms::MetricForDpi(SM_CXMENUCHECK, dpi) + At(60, dpi)
+                                  : 2 * At(90, dpi));
+      HDC dc = GetDC(h);
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
+      DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);  // "&" takes no room
+      SelectObject(dc, old);
+      ReleaseDC(h, dc);
+      EXPECT_LE(need.right, room) << form->Caption() << " " << text << " at " << dpi;
+      EXPECT_LE(need.bottom, client.bottom) << form->Caption() << " " << text << " at " << dpi;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tly
