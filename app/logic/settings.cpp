@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -16,6 +17,8 @@ constexpr std::u16string_view kAppKey = u"";
 constexpr std::u16string_view kVariables = u"Variable";
 constexpr std::u16string_view kFormation = u"Formation";
 constexpr std::u16string_view kProductName = u"Tallyra";
+// The batch of writes under way (WriteTogether), in the program's own key.
+constexpr std::u16string_view kPendingWrites = u"PendingWrites";
 
 // The place of letter register `number` in the settings' array of a ... z.
 std::size_t LetterSlot(int number) {
@@ -72,6 +75,99 @@ std::optional<std::u16string> EntryText(const SettingValue& v) {
   if (!v.IsNumber() || !std::isfinite(v.number)) return std::nullopt;
   const std::string digits = FormatResult(v.number);
   return std::u16string(digits.begin(), digits.end());
+}
+
+// A batch of writes as one text: for each write a letter (the value's type, or X to delete)
+// and the section, the name and the value's text, each as its length, ':' and the text; a '.'
+// ends the batch. Numbers are written as the shortest text that reads back to the same double.
+constexpr std::u16string_view kTypeLetters = u"EILBFDS";  // in the order of SettingValue::Type
+
+void AppendField(std::u16string& out, std::u16string_view text) {
+  const std::string length = std::to_string(text.size());
+  out.append(length.begin(), length.end()).append(1, u':').append(text);
+}
+
+std::u16string EncodeWrites(const std::vector<SettingWrite>& writes) {
+  std::u16string out;
+  for (const SettingWrite& w : writes) {
+    out.push_back(w.value ? kTypeLetters[static_cast<std::size_t>(w.value->type)] : u'X');
+    AppendField(out, w.section);
+    AppendField(out, w.name);
+    std::u16string text;
+    if (w.value && w.value->type == SettingValue::Type::kString) {
+      text = w.value->text;
+    } else if (w.value && w.value->IsNumber()) {
+      std::array<char, 32> digits{};
+      const auto end =
+          std::to_chars(digits.data(), digits.data() + digits.size(), w.value->number).ptr;
+      text.assign(digits.data(), end);
+    }
+    AppendField(out, text);
+  }
+  return out.append(u".");
+}
+
+std::optional<std::u16string> TakeField(std::u16string_view& in) {
+  std::size_t length = 0, i = 0;
+  for (; i < in.size() && i < 9 && in[i] >= u'0' && in[i] <= u'9'; ++i)
+    length = length * 10 + static_cast<std::size_t>(in[i] - u'0');
+  if (i == 0 || i >= in.size() || in[i] != u':' || in.size() - i - 1 < length) return std::nullopt;
+  std::u16string text(in.substr(i + 1, length));
+  in.remove_prefix(i + 1 + length);
+  return text;
+}
+
+// The batch in `in`; nothing when the text is not a whole batch.
+std::optional<std::vector<SettingWrite>> DecodeWrites(std::u16string_view in) {
+  std::vector<SettingWrite> writes;
+  while (!in.empty() && in.front() != u'.') {
+    const std::size_t type =
+        in.front() == u'X' ? kTypeLetters.size() : kTypeLetters.find(in.front());
+    in.remove_prefix(1);
+    std::optional<std::u16string> section = TakeField(in), name = TakeField(in),
+                                  text = TakeField(in);
+    if (type == std::u16string_view::npos || !section || !name || !text) return std::nullopt;
+    SettingWrite w{std::move(*section), std::move(*name), std::nullopt};
+    if (type < kTypeLetters.size()) {
+      w.value = SettingValue{static_cast<SettingValue::Type>(type), 0, {}};
+      if (w.value->type == SettingValue::Type::kString) {
+        w.value->text = std::move(*text);
+      } else if (w.value->IsNumber()) {
+        const std::optional<double> number = AsNumber(SettingValue::String(*text));
+        if (!number) return std::nullopt;
+        w.value->number = *number;
+      }
+    }
+    writes.push_back(std::move(w));
+  }
+  if (in != u".") return std::nullopt;
+  return writes;
+}
+
+// Writes one value in place, or deletes it; a value that is missing is deleted already.
+void Apply(SettingsStore& s, const SettingWrite& w) {
+  if (w.value) {
+    s.Set(w.section, w.name, *w.value);
+  } else {
+    DeleteIfThere(s, w.section, w.name);
+  }
+}
+
+// Writes in place a batch that a kill interrupted, and deletes it; a damaged one is deleted.
+void FinishPendingWrites(SettingsStore& s) {
+  const SettingValue pending = Read(s, kAppKey, kPendingWrites, SettingValue::Empty());
+  if (pending.type == SettingValue::Type::kEmpty) return;
+  if (pending.type == SettingValue::Type::kString) {
+    if (const std::optional<std::vector<SettingWrite>> writes = DecodeWrites(pending.text)) {
+      for (const SettingWrite& w : *writes) {
+        try {
+          Apply(s, w);
+        } catch (const NumberedError&) {
+        }
+      }
+    }
+  }
+  DeleteIfThere(s, kAppKey, kPendingWrites);
 }
 
 }  // namespace
@@ -133,7 +229,30 @@ std::vector<std::u16string> ReadHistory(SettingsStore& store) {
   return history;
 }
 
+void WriteTogether(SettingsStore& store, const std::vector<SettingWrite>& writes, bool raise) {
+  bool batched = false;
+  if (writes.size() > 1) {
+    try {
+      store.Set(kAppKey, kPendingWrites, SettingValue::String(EncodeWrites(writes)));
+      batched = true;
+    } catch (const NumberedError&) {
+      if (raise) throw;
+    }
+  }
+  std::optional<NumberedError> failure;
+  for (const SettingWrite& w : writes) {
+    try {
+      Apply(store, w);
+    } catch (const NumberedError& e) {
+      if (!failure) failure = e;
+    }
+  }
+  if (batched) DeleteIfThere(store, kAppKey, kPendingWrites);
+  if (raise && failure) throw *failure;
+}
+
 StartupSettings ReadStartupSettings(SettingsStore& store) {
+  FinishPendingWrites(store);
   StartupSettings s;
   s.left = ReadLong(store, kAppKey, u"Left", INT32_MIN, INT32_MAX);
   s.top = ReadLong(store, kAppKey, u"Top", INT32_MIN, INT32_MAX);
@@ -163,19 +282,22 @@ void WriteWindowSettings(SettingsStore& store, const WindowSettings& s, unsigned
     WriteEach(store, kAppKey, u"TaskTray", SettingValue::Boolean(s.task_tray));
     WriteEach(store, kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
   }
+  // What one calculation changes, the registers and the history, is written together.
+  std::vector<SettingWrite> writes;
   if ((parts & kRegistersPart) && ReadBoolean(store, kAppKey, u"SaveVariable", false)) {
     for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
-      WriteEach(store, kVariables, RegisterKey(n),
-                SettingValue::Double(s.registers[LetterSlot(n)]));
+      writes.push_back({std::u16string(kVariables), RegisterKey(n),
+                        SettingValue::Double(s.registers[LetterSlot(n)])});
   }
   if ((parts & kHistoryPart) && ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
-    // The entries go first, so that the count never names one that is not written yet.
     const int n = std::min(static_cast<int>(s.history.size()), kMaxSavedHistory);
     for (int i = 0; i < n; ++i)
-      WriteEach(store, kFormation, HistoryKey(i),
-                SettingValue::String(s.history[static_cast<std::size_t>(i)]));
-    WriteEach(store, kFormation, u"ListCount", SettingValue::Integer(static_cast<std::int16_t>(n)));
+      writes.push_back({std::u16string(kFormation), HistoryKey(i),
+                        SettingValue::String(s.history[static_cast<std::size_t>(i)])});
+    writes.push_back({std::u16string(kFormation), u"ListCount",
+                      SettingValue::Integer(static_cast<std::int16_t>(n))});
   }
+  WriteTogether(store, writes, false);
 }
 
 WindowExtras ReadWindowExtras(SettingsStore& store) {

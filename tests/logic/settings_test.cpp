@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <set>
 
@@ -104,7 +105,9 @@ TEST(SettingsTable, CorruptedValuesGiveTheDefaults) {
   store.App(u"", u"TaskTray") = V::Empty();  // a value of a type the library does not read
   store.App(u"Variable", u"A") = V::Double(std::numeric_limits<double>::quiet_NaN());
   store.App(u"Variable", u"B") = V::Long(42);
+  store.App(u"", u"PendingWrites") = V::String(u"D8:Variable1:B1:5");  // a batch cut short
   const StartupSettings s = ReadStartupSettings(store);
+  EXPECT_FALSE(store.HasApp(u"", u"PendingWrites"));
   EXPECT_FALSE(s.top || s.unit_convert || s.task_tray);
   EXPECT_EQ(s.registers[0], 0);
   EXPECT_EQ(s.registers[1], 42);
@@ -228,6 +231,43 @@ TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
   store.App(u"Formation", u"00") = store.App(u"Formation", u"01") = V::String(u"1");
   ApplyOptions({}, fx, store, kRun, kPath);
   EXPECT_FALSE(store.HasApp(u"Formation", u"00") || store.HasApp(u"Formation", u"01"));
+}
+
+// ---- kills ----
+
+// Each change runs whole once, to count its writes, then is killed after each of them: the next
+// start must find the values from before the change or from after it, exactly.
+TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
+  MemorySettings old;
+  old.App(u"", u"SaveVariable") = old.App(u"", u"SaveFormation") = V::Boolean(true);
+  WindowSettings now{.left = 600, .top = 300, .history = {u"f0", u"f1", u"f2", u"f3"}};
+  now.registers[0] = 1;
+  WriteWindowSettings(old, now, kAllParts);
+  now.left = 900, now.top = 1200, now.unit_convert = true, now.registers[1] = 4242;
+  now.history.insert(now.history.begin(), u"mem(1,4242)+1/0");
+  FakeEffects fx;
+  const std::pair<const char*, std::function<void(SettingsStore&)>> changes[] = {
+      {"calculation",
+       [&](SettingsStore& s) { WriteWindowSettings(s, now, kRegistersPart | kHistoryPart); }},
+  };
+  for (const auto& [name, change] : changes) {
+    MemorySettings whole = old;
+    whole.writes = 0;
+    change(whole);
+    ASSERT_NE(whole.values, old.values) << name;
+    for (int n = 0; n < whole.writes; ++n) {
+      MemorySettings killed = old;
+      killed.writes_left = n;
+      try {
+        change(killed);
+      } catch (const NumberedError&) {
+      }
+      killed.writes_left = -1;
+      ReadStartupSettings(killed);
+      EXPECT_TRUE(killed.values == old.values || killed.values == whole.values)
+          << name << " killed after write " << n << " of " << whole.writes;
+    }
+  }
 }
 
 }  // namespace
