@@ -389,24 +389,27 @@ std::uint32_t UnregisterAtStartup(SettingsStore& store, std::u16string_view run_
   return 0;
 }
 
-// Stores the options; a saving option switched off deletes what it had saved.
+// Stores the options together with the deletions that a saving option switched off makes due,
+// which follow their switch.
 void StoreOptions(const OptionChoices& c, SettingsStore& store, std::uint32_t startup_root) {
   store.SetDefaultSection(true);
-  store.Set(kAppKey, u"hKeyStartUp", SettingValue::Long(static_cast<std::int32_t>(startup_root)));
-  store.Set(kAppKey, u"Minimized", SettingValue::Boolean(c.start_minimized && c.tray));
-  if (ReadBoolean(store, kAppKey, u"SaveVariable", false) && !c.save_variables) {
+  const OptionSettings before = ReadOptionSettings(store);
+  std::vector<SettingWrite> writes = {
+      {u"", u"hKeyStartUp", SettingValue::Long(static_cast<std::int32_t>(startup_root))},
+      {u"", u"Minimized", SettingValue::Boolean(c.start_minimized && c.tray)},
+      {u"", u"SaveVariable", SettingValue::Boolean(c.save_variables)}};
+  if (before.save_variables && !c.save_variables) {
     for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
-      DeleteIfThere(store, kVariables, RegisterKey(n));
+      writes.push_back({std::u16string(kVariables), RegisterKey(n), std::nullopt});
   }
-  store.Set(kAppKey, u"SaveVariable", SettingValue::Boolean(c.save_variables));
-  if (ReadBoolean(store, kAppKey, u"SaveFormation", false) && !c.save_history) {
-    // A damaged count still deletes every entry that was saved.
-    const int n = std::max(ReadLong(store, kFormation, u"ListCount", 0, INT16_MAX).value_or(0),
-                           static_cast<int>(ReadHistory(store).size()));
-    for (int i = 0; i < n; ++i) DeleteIfThere(store, kFormation, HistoryKey(i));
-    DeleteIfThere(store, kFormation, u"ListCount");
+  writes.push_back({u"", u"SaveFormation", SettingValue::Boolean(c.save_history)});
+  if (before.save_history && !c.save_history) {
+    // Every entry the program could have saved goes, whatever the count says.
+    for (int i = 0; i < kMaxSavedHistory; ++i)
+      writes.push_back({std::u16string(kFormation), HistoryKey(i), std::nullopt});
+    writes.push_back({std::u16string(kFormation), u"ListCount", std::nullopt});
   }
-  store.Set(kAppKey, u"SaveFormation", SettingValue::Boolean(c.save_history));
+  WriteTogether(store, writes, true);
 }
 
 }  // namespace

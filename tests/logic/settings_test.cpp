@@ -249,6 +249,7 @@ TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
   const std::pair<const char*, std::function<void(SettingsStore&)>> changes[] = {
       {"calculation",
        [&](SettingsStore& s) { WriteWindowSettings(s, now, kRegistersPart | kHistoryPart); }},
+      {"options", [&](SettingsStore& s) { ApplyOptions({.tray = true}, fx, s, kRun, kPath); }},
   };
   for (const auto& [name, change] : changes) {
     MemorySettings whole = old;
