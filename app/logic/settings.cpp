@@ -269,33 +269,34 @@ StartupSettings ReadStartupSettings(SettingsStore& store) {
 }
 
 void WriteWindowSettings(SettingsStore& store, const WindowSettings& s, unsigned parts) {
+  // All of it goes together: a position is never half saved, nor a calculation's registers
+  // without its formula.
+  std::vector<SettingWrite> writes;
+  const auto add = [&](std::u16string_view section, std::u16string name, SettingValue value) {
+    writes.push_back({std::u16string(section), std::move(name), std::move(value)});
+  };
   if (parts & kPositionPart) {
-    WriteEach(store, kAppKey, u"Left", SettingValue::Long(s.left));
-    WriteEach(store, kAppKey, u"Top", SettingValue::Long(s.top));
+    add(kAppKey, u"Left", SettingValue::Long(s.left));
+    add(kAppKey, u"Top", SettingValue::Long(s.top));
   }
   if (parts & kPanelsPart) {
-    WriteEach(store, kAppKey, u"UnitConvert", SettingValue::Boolean(s.unit_convert));
-    WriteEach(store, kAppKey, u"VariableList", SettingValue::Boolean(s.variable_list));
-    WriteEach(store, kAppKey, u"Unit", SettingValue::Integer(static_cast<std::int16_t>(s.unit)));
+    add(kAppKey, u"UnitConvert", SettingValue::Boolean(s.unit_convert));
+    add(kAppKey, u"VariableList", SettingValue::Boolean(s.variable_list));
+    add(kAppKey, u"Unit", SettingValue::Integer(static_cast<std::int16_t>(s.unit)));
   }
   if (parts & kModesPart) {
-    WriteEach(store, kAppKey, u"TaskTray", SettingValue::Boolean(s.task_tray));
-    WriteEach(store, kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
+    add(kAppKey, u"TaskTray", SettingValue::Boolean(s.task_tray));
+    add(kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
   }
-  // What one calculation changes, the registers and the history, is written together.
-  std::vector<SettingWrite> writes;
   if ((parts & kRegistersPart) && ReadBoolean(store, kAppKey, u"SaveVariable", false)) {
     for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
-      writes.push_back({std::u16string(kVariables), RegisterKey(n),
-                        SettingValue::Double(s.registers[LetterSlot(n)])});
+      add(kVariables, RegisterKey(n), SettingValue::Double(s.registers[LetterSlot(n)]));
   }
   if ((parts & kHistoryPart) && ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
     const int n = std::min(static_cast<int>(s.history.size()), kMaxSavedHistory);
     for (int i = 0; i < n; ++i)
-      writes.push_back({std::u16string(kFormation), HistoryKey(i),
-                        SettingValue::String(s.history[static_cast<std::size_t>(i)])});
-    writes.push_back({std::u16string(kFormation), u"ListCount",
-                      SettingValue::Integer(static_cast<std::int16_t>(n))});
+      add(kFormation, HistoryKey(i), SettingValue::String(s.history[static_cast<std::size_t>(i)]));
+    add(kFormation, u"ListCount", SettingValue::Integer(static_cast<std::int16_t>(n)));
   }
   WriteTogether(store, writes, false);
 }

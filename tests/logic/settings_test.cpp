@@ -250,6 +250,8 @@ TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
       {"calculation",
        [&](SettingsStore& s) { WriteWindowSettings(s, now, kRegistersPart | kHistoryPart); }},
       {"options", [&](SettingsStore& s) { ApplyOptions({.tray = true}, fx, s, kRun, kPath); }},
+      {"move", [&](SettingsStore& s) { WriteWindowSettings(s, now, kPositionPart); }},
+      {"exit", [&](SettingsStore& s) { WriteWindowSettings(s, now, kAllParts); }},
   };
   for (const auto& [name, change] : changes) {
     MemorySettings whole = old;
