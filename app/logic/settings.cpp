@@ -207,24 +207,26 @@ std::u16string HistoryKey(int index) {
 std::u16string RegisterKey(int number) { return std::u16string(1, LetterOfRegister(number)); }
 
 std::vector<std::u16string> ReadHistory(SettingsStore& store) {
-  std::vector<std::u16string> history;
   const std::optional<double> count =
       AsNumber(Read(store, kFormation, u"ListCount", SettingValue::Empty()));
   if (count && *count >= 0 && std::floor(*count) == *count) {
-    // An entry the count names but the registry lacks reads as an empty one.
     const int n = static_cast<int>(std::min<double>(*count, kMaxSavedHistory));
+    std::vector<std::u16string> history;
     for (int i = 0; i < n; ++i) {
-      history.push_back(EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::String(u"")))
-                            .value_or(u""));
+      std::optional<std::u16string> entry =
+          EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::Empty()));
+      if (!entry) break;
+      history.push_back(std::move(*entry));
     }
-    return history;
+    if (static_cast<int>(history.size()) == n) return history;
   }
-  // A damaged count: what was saved runs from "00" to the first entry missing.
+  // A damaged count, or one that names entries the registry lacks: every entry that can be
+  // read, in order.
+  std::vector<std::u16string> history;
   for (int i = 0; i < kMaxSavedHistory; ++i) {
     std::optional<std::u16string> entry =
         EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::Empty()));
-    if (!entry) break;
-    history.push_back(std::move(*entry));
+    if (entry && !entry->empty()) history.push_back(std::move(*entry));
   }
   return history;
 }

@@ -63,9 +63,11 @@ std::optional<std::int32_t> ReadLong(SettingsStore& s, std::u16string_view secti
 double ReadDouble(SettingsStore& s, std::u16string_view section, std::u16string_view name,
                   double default_value);
 
-// The saved formula history. A count above 100 reads the first 100 entries; a count that is
-// missing, negative or not a whole number reads the consecutive entries that exist. A count
-// stored as text and entries stored as numbers read as what they convert to.
+// The saved formula history. A count above 100 reads the first 100 entries. A count that is
+// missing, negative, not a whole number or larger than the entries there are reads every entry
+// "00" ... "99" that exists, is readable and not empty, in order, so that the next save writes
+// them back without gaps. A count stored as text and entries stored as numbers read as what
+// they convert to.
 std::vector<std::u16string> ReadHistory(SettingsStore& s);
 
 // The name of saved history entry `index`: at least two digits ("00" ... "99").

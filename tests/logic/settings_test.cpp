@@ -74,28 +74,34 @@ TEST(SettingsTable, ADamagedListCountNeverCostsTheHistory) {
   store.App(u"Formation", u"01") = V::Long(5);  // an entry stored as a number
   store.App(u"Formation", u"02") = V::Double(2.5);
   store.App(u"Formation", u"04") = V::String(u"e");  // after a gap
+  store.App(u"Formation", u"05") = V::String(u"");
+  store.App(u"Formation", u"06") = V::Double(std::numeric_limits<double>::infinity());
+  store.App(u"Formation", u"07") = V::Empty();  // of a type not read
+  store.App(u"Formation", u"99") = V::String(u"z");
   using H = std::vector<std::u16string>;
-  const H consecutive = {u"a", u"5", u"2.5"};
+  const H all = {u"a", u"5", u"2.5", u"e", u"z"};
   const struct {
     V count;
     H history;
   } cases[] = {
-      {V::Long(2), {u"a", u"5"}},
-      {V::Long(5), {u"a", u"5", u"2.5", u"", u"e"}},  // a missing entry reads as ""
-      {V::Long(0), {}},
-      {V::String(u" 3"), consecutive},
-      {V::Empty(), consecutive},  // missing, or of a type not read
-      {V::Long(-5), consecutive},
-      {V::Double(1.5), consecutive},
+      {V::Long(2), {u"a", u"5"}}, {V::String(u" 3"), {u"a", u"5", u"2.5"}},
+      {V::Long(0), {}},           {V::Long(5), all},  // more than there are
+      {V::Long(65536), all},      {V::Empty(), all},
+      {V::Long(-5), all},         {V::Double(1.5), all},
+      {V::String(u"x"), all},
   };
   for (const auto& c : cases) {
     store.App(u"Formation", u"ListCount") = c.count;
     EXPECT_EQ(ReadStartupSettings(store).history, c.history) << c.count.number;
   }
-  store.App(u"Formation", u"ListCount") = V::Long(32767);
-  const H history = ReadStartupSettings(store).history;
-  ASSERT_EQ(history.size(), 100u);
-  EXPECT_EQ(history[4], u"e");
+  // Saved back, they are consecutive and counted.
+  WriteWindowSettings(store, {.history = all}, kHistoryPart);
+  EXPECT_EQ(store.App(u"Formation", u"ListCount"), V::Long(5));
+  EXPECT_EQ(ReadStartupSettings(store).history, all);
+  // A count above 100 with all 100 there reads 100.
+  for (int i = 0; i < 100; ++i) store.App(u"Formation", HistoryKey(i)) = V::String(u"f");
+  store.App(u"Formation", u"ListCount") = V::Long(150);
+  EXPECT_EQ(ReadStartupSettings(store).history.size(), 100u);
 }
 
 TEST(SettingsTable, CorruptedValuesGiveTheDefaults) {
