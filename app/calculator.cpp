@@ -445,8 +445,9 @@ std::optional<Conversion> Calculator::CurrentConversion() const {
 
 void Calculator::CalculateCommand() {
   if (!CommitVariableBeingEdited()) return;
-  if (core_.Calculate(ToU16(Combo1->Text()), CurrentConversion(), forms::LocaleDecimalSeparator()))
-    SaveSettings(kRegistersPart | kHistoryPart);
+  // A formula that fails is in the history too, and may have set registers before it failed.
+  core_.Calculate(ToU16(Combo1->Text()), CurrentConversion(), forms::LocaleDecimalSeparator());
+  SaveSettings(kRegistersPart | kHistoryPart);
   UpdatePreview();  // the formula may have changed the registers it reads
 }
 
@@ -497,6 +498,7 @@ void Calculator::ShowError(std::u16string_view message) {
   Text1->SetText(ToWide(message));
   Combo1->SetFocus();
   mnuEditCopy[1]->SetEnabled(false);
+  RefreshVariableRows();  // registers set before the failure
 }
 
 void Calculator::SelectInFormula(int begin, int end) {

@@ -57,6 +57,32 @@ class SettingVariant {
   kolo::UniqueVariant value_;
 };
 
+// A switch for the end-to-end tests: with TALLYRA_KILL_AFTER_WRITES=N in the environment, the
+// process ends at once after its N-th settings write, as a kill would end it. Without the
+// variable, or with anything but a positive number in it, nothing changes.
+void CountWrite() {
+  static const long limit = [] {
+    wchar_t text[12] = {};
+    const DWORD length = GetEnvironmentVariableW(L"TALLYRA_KILL_AFTER_WRITES", text, 12);
+    long n = 0;
+    for (DWORD i = 0; i < length && length < 10; ++i) {
+      if (text[i] < L'0' || text[i] > L'9') return 0L;
+      n = n * 10 + (text[i] - L'0');
+    }
+    return n;
+  }();
+  static long writes = 0;
+  if (limit > 0 && ++writes >= limit) TerminateProcess(GetCurrentProcess(), 9);
+}
+
+// Counts a write when it is over, whether it failed or not.
+struct CountedWrite {
+  CountedWrite() = default;
+  CountedWrite(const CountedWrite&) = delete;
+  CountedWrite& operator=(const CountedWrite&) = delete;
+  ~CountedWrite() { CountWrite(); }
+};
+
 SettingValue FromVariant(const VARIANT& v) {
   switch (V_VT(&v)) {
     case VT_I2: return SettingValue::Integer(V_I2(&v));
@@ -88,9 +114,11 @@ class KoloRegSettings : public SettingsStore {
   void Set(std::u16string_view section, std::u16string_view name,
            const SettingValue& value) override {
     SettingVariant v(value);
+    CountedWrite counted;
     client_.SetValue(ToWide(section), ToWide(name), v.get());
   }
   void Delete(std::u16string_view section, std::u16string_view name) override {
+    CountedWrite counted;
     client_.DeleteValue(ToWide(section), ToWide(name));
   }
 

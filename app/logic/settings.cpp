@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -16,6 +17,8 @@ constexpr std::u16string_view kAppKey = u"";
 constexpr std::u16string_view kVariables = u"Variable";
 constexpr std::u16string_view kFormation = u"Formation";
 constexpr std::u16string_view kProductName = u"Tallyra";
+// The batch of writes under way (WriteTogether), in the program's own key.
+constexpr std::u16string_view kPendingWrites = u"PendingWrites";
 
 // The place of letter register `number` in the settings' array of a ... z.
 std::size_t LetterSlot(int number) {
@@ -74,6 +77,99 @@ std::optional<std::u16string> EntryText(const SettingValue& v) {
   return std::u16string(digits.begin(), digits.end());
 }
 
+// A batch of writes as one text: for each write a letter (the value's type, or X to delete)
+// and the section, the name and the value's text, each as its length, ':' and the text; a '.'
+// ends the batch. Numbers are written as the shortest text that reads back to the same double.
+constexpr std::u16string_view kTypeLetters = u"EILBFDS";  // in the order of SettingValue::Type
+
+void AppendField(std::u16string& out, std::u16string_view text) {
+  const std::string length = std::to_string(text.size());
+  out.append(length.begin(), length.end()).append(1, u':').append(text);
+}
+
+std::u16string EncodeWrites(const std::vector<SettingWrite>& writes) {
+  std::u16string out;
+  for (const SettingWrite& w : writes) {
+    out.push_back(w.value ? kTypeLetters[static_cast<std::size_t>(w.value->type)] : u'X');
+    AppendField(out, w.section);
+    AppendField(out, w.name);
+    std::u16string text;
+    if (w.value && w.value->type == SettingValue::Type::kString) {
+      text = w.value->text;
+    } else if (w.value && w.value->IsNumber()) {
+      std::array<char, 32> digits{};
+      const auto end =
+          std::to_chars(digits.data(), digits.data() + digits.size(), w.value->number).ptr;
+      text.assign(digits.data(), end);
+    }
+    AppendField(out, text);
+  }
+  return out.append(u".");
+}
+
+std::optional<std::u16string> TakeField(std::u16string_view& in) {
+  std::size_t length = 0, i = 0;
+  for (; i < in.size() && i < 9 && in[i] >= u'0' && in[i] <= u'9'; ++i)
+    length = length * 10 + static_cast<std::size_t>(in[i] - u'0');
+  if (i == 0 || i >= in.size() || in[i] != u':' || in.size() - i - 1 < length) return std::nullopt;
+  std::u16string text(in.substr(i + 1, length));
+  in.remove_prefix(i + 1 + length);
+  return text;
+}
+
+// The batch in `in`; nothing when the text is not a whole batch.
+std::optional<std::vector<SettingWrite>> DecodeWrites(std::u16string_view in) {
+  std::vector<SettingWrite> writes;
+  while (!in.empty() && in.front() != u'.') {
+    const std::size_t type =
+        in.front() == u'X' ? kTypeLetters.size() : kTypeLetters.find(in.front());
+    in.remove_prefix(1);
+    std::optional<std::u16string> section = TakeField(in), name = TakeField(in),
+                                  text = TakeField(in);
+    if (type == std::u16string_view::npos || !section || !name || !text) return std::nullopt;
+    SettingWrite w{std::move(*section), std::move(*name), std::nullopt};
+    if (type < kTypeLetters.size()) {
+      w.value = SettingValue{static_cast<SettingValue::Type>(type), 0, {}};
+      if (w.value->type == SettingValue::Type::kString) {
+        w.value->text = std::move(*text);
+      } else if (w.value->IsNumber()) {
+        const std::optional<double> number = AsNumber(SettingValue::String(*text));
+        if (!number) return std::nullopt;
+        w.value->number = *number;
+      }
+    }
+    writes.push_back(std::move(w));
+  }
+  if (in != u".") return std::nullopt;
+  return writes;
+}
+
+// Writes one value in place, or deletes it; a value that is missing is deleted already.
+void Apply(SettingsStore& s, const SettingWrite& w) {
+  if (w.value) {
+    s.Set(w.section, w.name, *w.value);
+  } else {
+    DeleteIfThere(s, w.section, w.name);
+  }
+}
+
+// Writes in place a batch that a kill interrupted, and deletes it; a damaged one is deleted.
+void FinishPendingWrites(SettingsStore& s) {
+  const SettingValue pending = Read(s, kAppKey, kPendingWrites, SettingValue::Empty());
+  if (pending.type == SettingValue::Type::kEmpty) return;
+  if (pending.type == SettingValue::Type::kString) {
+    if (const std::optional<std::vector<SettingWrite>> writes = DecodeWrites(pending.text)) {
+      for (const SettingWrite& w : *writes) {
+        try {
+          Apply(s, w);
+        } catch (const NumberedError&) {
+        }
+      }
+    }
+  }
+  DeleteIfThere(s, kAppKey, kPendingWrites);
+}
+
 }  // namespace
 
 bool ReadBoolean(SettingsStore& s, std::u16string_view section, std::u16string_view name,
@@ -111,29 +207,54 @@ std::u16string HistoryKey(int index) {
 std::u16string RegisterKey(int number) { return std::u16string(1, LetterOfRegister(number)); }
 
 std::vector<std::u16string> ReadHistory(SettingsStore& store) {
-  std::vector<std::u16string> history;
   const std::optional<double> count =
       AsNumber(Read(store, kFormation, u"ListCount", SettingValue::Empty()));
   if (count && *count >= 0 && std::floor(*count) == *count) {
-    // An entry the count names but the registry lacks reads as an empty one.
     const int n = static_cast<int>(std::min<double>(*count, kMaxSavedHistory));
+    std::vector<std::u16string> history;
     for (int i = 0; i < n; ++i) {
-      history.push_back(EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::String(u"")))
-                            .value_or(u""));
+      std::optional<std::u16string> entry =
+          EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::Empty()));
+      if (!entry) break;
+      history.push_back(std::move(*entry));
     }
-    return history;
+    if (static_cast<int>(history.size()) == n) return history;
   }
-  // A damaged count: what was saved runs from "00" to the first entry missing.
+  // A damaged count, or one that names entries the registry lacks: every entry that can be
+  // read, in order.
+  std::vector<std::u16string> history;
   for (int i = 0; i < kMaxSavedHistory; ++i) {
     std::optional<std::u16string> entry =
         EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::Empty()));
-    if (!entry) break;
-    history.push_back(std::move(*entry));
+    if (entry && !entry->empty()) history.push_back(std::move(*entry));
   }
   return history;
 }
 
+void WriteTogether(SettingsStore& store, const std::vector<SettingWrite>& writes, bool raise) {
+  bool batched = false;
+  if (writes.size() > 1) {
+    try {
+      store.Set(kAppKey, kPendingWrites, SettingValue::String(EncodeWrites(writes)));
+      batched = true;
+    } catch (const NumberedError&) {
+      if (raise) throw;
+    }
+  }
+  std::optional<NumberedError> failure;
+  for (const SettingWrite& w : writes) {
+    try {
+      Apply(store, w);
+    } catch (const NumberedError& e) {
+      if (!failure) failure = e;
+    }
+  }
+  if (batched) DeleteIfThere(store, kAppKey, kPendingWrites);
+  if (raise && failure) throw *failure;
+}
+
 StartupSettings ReadStartupSettings(SettingsStore& store) {
+  FinishPendingWrites(store);
   StartupSettings s;
   s.left = ReadLong(store, kAppKey, u"Left", INT32_MIN, INT32_MAX);
   s.top = ReadLong(store, kAppKey, u"Top", INT32_MIN, INT32_MAX);
@@ -150,32 +271,36 @@ StartupSettings ReadStartupSettings(SettingsStore& store) {
 }
 
 void WriteWindowSettings(SettingsStore& store, const WindowSettings& s, unsigned parts) {
+  // All of it goes together: a position is never half saved, nor a calculation's registers
+  // without its formula.
+  std::vector<SettingWrite> writes;
+  const auto add = [&](std::u16string_view section, std::u16string name, SettingValue value) {
+    writes.push_back({std::u16string(section), std::move(name), std::move(value)});
+  };
   if (parts & kPositionPart) {
-    WriteEach(store, kAppKey, u"Left", SettingValue::Long(s.left));
-    WriteEach(store, kAppKey, u"Top", SettingValue::Long(s.top));
+    add(kAppKey, u"Left", SettingValue::Long(s.left));
+    add(kAppKey, u"Top", SettingValue::Long(s.top));
   }
   if (parts & kPanelsPart) {
-    WriteEach(store, kAppKey, u"UnitConvert", SettingValue::Boolean(s.unit_convert));
-    WriteEach(store, kAppKey, u"VariableList", SettingValue::Boolean(s.variable_list));
-    WriteEach(store, kAppKey, u"Unit", SettingValue::Integer(static_cast<std::int16_t>(s.unit)));
+    add(kAppKey, u"UnitConvert", SettingValue::Boolean(s.unit_convert));
+    add(kAppKey, u"VariableList", SettingValue::Boolean(s.variable_list));
+    add(kAppKey, u"Unit", SettingValue::Integer(static_cast<std::int16_t>(s.unit)));
   }
   if (parts & kModesPart) {
-    WriteEach(store, kAppKey, u"TaskTray", SettingValue::Boolean(s.task_tray));
-    WriteEach(store, kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
+    add(kAppKey, u"TaskTray", SettingValue::Boolean(s.task_tray));
+    add(kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
   }
   if ((parts & kRegistersPart) && ReadBoolean(store, kAppKey, u"SaveVariable", false)) {
     for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
-      WriteEach(store, kVariables, RegisterKey(n),
-                SettingValue::Double(s.registers[LetterSlot(n)]));
+      add(kVariables, RegisterKey(n), SettingValue::Double(s.registers[LetterSlot(n)]));
   }
   if ((parts & kHistoryPart) && ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
-    // The entries go first, so that the count never names one that is not written yet.
     const int n = std::min(static_cast<int>(s.history.size()), kMaxSavedHistory);
     for (int i = 0; i < n; ++i)
-      WriteEach(store, kFormation, HistoryKey(i),
-                SettingValue::String(s.history[static_cast<std::size_t>(i)]));
-    WriteEach(store, kFormation, u"ListCount", SettingValue::Integer(static_cast<std::int16_t>(n)));
+      add(kFormation, HistoryKey(i), SettingValue::String(s.history[static_cast<std::size_t>(i)]));
+    add(kFormation, u"ListCount", SettingValue::Integer(static_cast<std::int16_t>(n)));
   }
+  WriteTogether(store, writes, false);
 }
 
 WindowExtras ReadWindowExtras(SettingsStore& store) {
@@ -267,24 +392,27 @@ std::uint32_t UnregisterAtStartup(SettingsStore& store, std::u16string_view run_
   return 0;
 }
 
-// Stores the options; a saving option switched off deletes what it had saved.
+// Stores the options together with the deletions that a saving option switched off makes due,
+// which follow their switch.
 void StoreOptions(const OptionChoices& c, SettingsStore& store, std::uint32_t startup_root) {
   store.SetDefaultSection(true);
-  store.Set(kAppKey, u"hKeyStartUp", SettingValue::Long(static_cast<std::int32_t>(startup_root)));
-  store.Set(kAppKey, u"Minimized", SettingValue::Boolean(c.start_minimized && c.tray));
-  if (ReadBoolean(store, kAppKey, u"SaveVariable", false) && !c.save_variables) {
+  const OptionSettings before = ReadOptionSettings(store);
+  std::vector<SettingWrite> writes = {
+      {u"", u"hKeyStartUp", SettingValue::Long(static_cast<std::int32_t>(startup_root))},
+      {u"", u"Minimized", SettingValue::Boolean(c.start_minimized && c.tray)},
+      {u"", u"SaveVariable", SettingValue::Boolean(c.save_variables)}};
+  if (before.save_variables && !c.save_variables) {
     for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
-      DeleteIfThere(store, kVariables, RegisterKey(n));
+      writes.push_back({std::u16string(kVariables), RegisterKey(n), std::nullopt});
   }
-  store.Set(kAppKey, u"SaveVariable", SettingValue::Boolean(c.save_variables));
-  if (ReadBoolean(store, kAppKey, u"SaveFormation", false) && !c.save_history) {
-    // A damaged count still deletes every entry that was saved.
-    const int n = std::max(ReadLong(store, kFormation, u"ListCount", 0, INT16_MAX).value_or(0),
-                           static_cast<int>(ReadHistory(store).size()));
-    for (int i = 0; i < n; ++i) DeleteIfThere(store, kFormation, HistoryKey(i));
-    DeleteIfThere(store, kFormation, u"ListCount");
+  writes.push_back({u"", u"SaveFormation", SettingValue::Boolean(c.save_history)});
+  if (before.save_history && !c.save_history) {
+    // Every entry the program could have saved goes, whatever the count says.
+    for (int i = 0; i < kMaxSavedHistory; ++i)
+      writes.push_back({std::u16string(kFormation), HistoryKey(i), std::nullopt});
+    writes.push_back({std::u16string(kFormation), u"ListCount", std::nullopt});
   }
-  store.Set(kAppKey, u"SaveFormation", SettingValue::Boolean(c.save_history));
+  WriteTogether(store, writes, true);
 }
 
 }  // namespace

@@ -63,9 +63,11 @@ std::optional<std::int32_t> ReadLong(SettingsStore& s, std::u16string_view secti
 double ReadDouble(SettingsStore& s, std::u16string_view section, std::u16string_view name,
                   double default_value);
 
-// The saved formula history. A count above 100 reads the first 100 entries; a count that is
-// missing, negative or not a whole number reads the consecutive entries that exist. A count
-// stored as text and entries stored as numbers read as what they convert to.
+// The saved formula history. A count above 100 reads the first 100 entries. A count that is
+// missing, negative, not a whole number or larger than the entries there are reads every entry
+// "00" ... "99" that exists, is readable and not empty, in order, so that the next save writes
+// them back without gaps. A count stored as text and entries stored as numbers read as what
+// they convert to.
 std::vector<std::u16string> ReadHistory(SettingsStore& s);
 
 // The name of saved history entry `index`: at least two digits ("00" ... "99").
@@ -86,7 +88,22 @@ struct StartupSettings {
   int unit = 1;  // the selected quantity
 };
 
+// First finishes the writes that a kill interrupted (see WriteTogether).
 StartupSettings ReadStartupSettings(SettingsStore& store);
+
+// A value to write, or without one, to delete.
+struct SettingWrite {
+  std::u16string section, name;
+  std::optional<SettingValue> value;
+};
+
+// Writes values that belong together so that a kill leaves all of them or none: the whole batch
+// goes first into one value of its own, then each value in place, in order, and then the batch
+// is deleted. A batch that is still there at the next start is written again in place there.
+// Deleting a value that is missing is no failure. With `raise`, nothing is written when the
+// batch cannot be, and the first failing write raises after the others were tried; without it,
+// each value is kept if it can be.
+void WriteTogether(SettingsStore& store, const std::vector<SettingWrite>& writes, bool raise);
 
 // What the main window writes: all of it when it unloads, and a part of it after each change,
 // so that a crash or a kill loses nothing the user finished.
@@ -111,7 +128,7 @@ enum SettingsPart : unsigned {
   kAllParts = 31
 };
 
-// Writes the chosen parts; each value is kept if it can be, past a failing one.
+// Writes the chosen parts together; each value is kept if it can be, past a failing one.
 void WriteWindowSettings(SettingsStore& store, const WindowSettings& settings, unsigned parts);
 
 // The window's own extras, each a value of its own that is written when it changes: always on

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <set>
 
@@ -73,28 +74,34 @@ TEST(SettingsTable, ADamagedListCountNeverCostsTheHistory) {
   store.App(u"Formation", u"01") = V::Long(5);  // an entry stored as a number
   store.App(u"Formation", u"02") = V::Double(2.5);
   store.App(u"Formation", u"04") = V::String(u"e");  // after a gap
+  store.App(u"Formation", u"05") = V::String(u"");
+  store.App(u"Formation", u"06") = V::Double(std::numeric_limits<double>::infinity());
+  store.App(u"Formation", u"07") = V::Empty();  // of a type not read
+  store.App(u"Formation", u"99") = V::String(u"z");
   using H = std::vector<std::u16string>;
-  const H consecutive = {u"a", u"5", u"2.5"};
+  const H all = {u"a", u"5", u"2.5", u"e", u"z"};
   const struct {
     V count;
     H history;
   } cases[] = {
-      {V::Long(2), {u"a", u"5"}},
-      {V::Long(5), {u"a", u"5", u"2.5", u"", u"e"}},  // a missing entry reads as ""
-      {V::Long(0), {}},
-      {V::String(u" 3"), consecutive},
-      {V::Empty(), consecutive},  // missing, or of a type not read
-      {V::Long(-5), consecutive},
-      {V::Double(1.5), consecutive},
+      {V::Long(2), {u"a", u"5"}}, {V::String(u" 3"), {u"a", u"5", u"2.5"}},
+      {V::Long(0), {}},           {V::Long(5), all},  // more than there are
+      {V::Long(65536), all},      {V::Empty(), all},
+      {V::Long(-5), all},         {V::Double(1.5), all},
+      {V::String(u"x"), all},
   };
   for (const auto& c : cases) {
     store.App(u"Formation", u"ListCount") = c.count;
     EXPECT_EQ(ReadStartupSettings(store).history, c.history) << c.count.number;
   }
-  store.App(u"Formation", u"ListCount") = V::Long(32767);
-  const H history = ReadStartupSettings(store).history;
-  ASSERT_EQ(history.size(), 100u);
-  EXPECT_EQ(history[4], u"e");
+  // Saved back, they are consecutive and counted.
+  WriteWindowSettings(store, {.history = all}, kHistoryPart);
+  EXPECT_EQ(store.App(u"Formation", u"ListCount"), V::Long(5));
+  EXPECT_EQ(ReadStartupSettings(store).history, all);
+  // A count above 100 with all 100 there reads 100.
+  for (int i = 0; i < 100; ++i) store.App(u"Formation", HistoryKey(i)) = V::String(u"f");
+  store.App(u"Formation", u"ListCount") = V::Long(150);
+  EXPECT_EQ(ReadStartupSettings(store).history.size(), 100u);
 }
 
 TEST(SettingsTable, CorruptedValuesGiveTheDefaults) {
@@ -104,7 +111,9 @@ TEST(SettingsTable, CorruptedValuesGiveTheDefaults) {
   store.App(u"", u"TaskTray") = V::Empty();  // a value of a type the library does not read
   store.App(u"Variable", u"A") = V::Double(std::numeric_limits<double>::quiet_NaN());
   store.App(u"Variable", u"B") = V::Long(42);
+  store.App(u"", u"PendingWrites") = V::String(u"D8:Variable1:B1:5");  // a batch cut short
   const StartupSettings s = ReadStartupSettings(store);
+  EXPECT_FALSE(store.HasApp(u"", u"PendingWrites"));
   EXPECT_FALSE(s.top || s.unit_convert || s.task_tray);
   EXPECT_EQ(s.registers[0], 0);
   EXPECT_EQ(s.registers[1], 42);
@@ -228,6 +237,46 @@ TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
   store.App(u"Formation", u"00") = store.App(u"Formation", u"01") = V::String(u"1");
   ApplyOptions({}, fx, store, kRun, kPath);
   EXPECT_FALSE(store.HasApp(u"Formation", u"00") || store.HasApp(u"Formation", u"01"));
+}
+
+// ---- kills ----
+
+// Each change runs whole once, to count its writes, then is killed after each of them: the next
+// start must find the values from before the change or from after it, exactly.
+TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
+  MemorySettings old;
+  old.App(u"", u"SaveVariable") = old.App(u"", u"SaveFormation") = V::Boolean(true);
+  WindowSettings now{.left = 600, .top = 300, .history = {u"f0", u"f1", u"f2", u"f3"}};
+  now.registers[0] = 1;
+  WriteWindowSettings(old, now, kAllParts);
+  now.left = 900, now.top = 1200, now.unit_convert = true, now.registers[1] = 4242;
+  now.history.insert(now.history.begin(), u"mem(1,4242)+1/0");
+  FakeEffects fx;
+  const std::pair<const char*, std::function<void(SettingsStore&)>> changes[] = {
+      {"calculation",
+       [&](SettingsStore& s) { WriteWindowSettings(s, now, kRegistersPart | kHistoryPart); }},
+      {"options", [&](SettingsStore& s) { ApplyOptions({.tray = true}, fx, s, kRun, kPath); }},
+      {"move", [&](SettingsStore& s) { WriteWindowSettings(s, now, kPositionPart); }},
+      {"exit", [&](SettingsStore& s) { WriteWindowSettings(s, now, kAllParts); }},
+  };
+  for (const auto& [name, change] : changes) {
+    MemorySettings whole = old;
+    whole.writes = 0;
+    change(whole);
+    ASSERT_NE(whole.values, old.values) << name;
+    for (int n = 0; n < whole.writes; ++n) {
+      MemorySettings killed = old;
+      killed.writes_left = n;
+      try {
+        change(killed);
+      } catch (const NumberedError&) {
+      }
+      killed.writes_left = -1;
+      ReadStartupSettings(killed);
+      EXPECT_TRUE(killed.values == old.values || killed.values == whole.values)
+          << name << " killed after write " << n << " of " << whole.writes;
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A settings store in memory with the registry's types: integers and booleans come back as
 // 32-bit Longs, as the settings library reads them. It keeps the names written, in order, and
-// can be told to fail writes below a root.
+// can be told to fail writes below a root, or every write after a number of them.
 #pragma once
 
 #include <map>
@@ -27,6 +27,7 @@ class MemorySettings : public SettingsStore {
   }
   void Set(std::u16string_view section, std::u16string_view name,
            const SettingValue& value) override {
+    Count();
     written.push_back(std::u16string(section).append(u"/").append(name));
     Key key = KeyOf(section, name);
     // Writes fail below a refused root, except to the program's own key.
@@ -35,6 +36,7 @@ class MemorySettings : public SettingsStore {
     values[key] = Stored(value);
   }
   void Delete(std::u16string_view section, std::u16string_view name) override {
+    Count();
     if (values.erase(KeyOf(section, name)) == 0) Raise(err::kRegistry);
   }
 
@@ -54,8 +56,15 @@ class MemorySettings : public SettingsStore {
   std::map<Key, SettingValue> values;
   std::set<std::uint32_t> failing_roots;  // writes outside the program's key fail there
   std::vector<std::u16string> written;    // "section/name"
+  int writes = 0;                         // sets and deletes
+  int writes_left = -1;  // when not negative: after so many sets and deletes, all fail (a kill)
 
  private:
+  void Count() {
+    if (writes_left == 0) Raise(err::kRegistry);
+    if (writes_left > 0) --writes_left;
+    ++writes;
+  }
   Key KeyOf(std::u16string_view section, std::u16string_view name) const {
     if (!default_section_) return {root_, std::u16string(section), std::u16string(name)};
     return {kHkeyCurrentUser, AppPath(section), std::u16string(name)};

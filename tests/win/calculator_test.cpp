@@ -157,6 +157,10 @@ TEST_F(CalculatorWindow, EachChangeIsSavedAtOnce) {
   Calculate(L"1+2");
   EXPECT_EQ(settings.App(u"Formation", u"00"), V::String(u"1+2"));
   EXPECT_EQ(settings.App(u"Formation", u"ListCount"), V::Long(1));
+  settings.App(u"", u"SaveVariable") = V::Boolean(true);
+  Calculate(L"mem(1,4242)+1/0");  // a failure too
+  EXPECT_EQ(settings.App(u"Formation", u"00"), V::String(u"mem(1,4242)+1/0"));
+  EXPECT_EQ(settings.App(u"Variable", u"B"), V::Double(4242));
   calc->ToggleConversionPanel();
   EXPECT_EQ(settings.App(u"", u"UnitConvert"), V::Long(-1));
   calc->Combo2->SetListIndex(5);
@@ -203,7 +207,8 @@ TEST_F(CalculatorWindow, VariablesPanelShowsAndScrollsTheRegisters) {
   SendMessageW(calc->Frame2->hwnd(), WM_VSCROLL, SB_LINEUP,
                reinterpret_cast<LPARAM>(calc->VScroll1->hwnd()));
   EXPECT_EQ(calc->Label4[0]->Caption(), L"U");
-  Calculate(L"mem(0, 5) + 1/0");
+  Calculate(L"mem(0, 5) + mem(20, 7) + 1/0");
+  EXPECT_EQ(calc->Text2[0]->Text(), L"7");  // u, shown after a failure too
   calc->VScroll1->SetValue(257);
   EXPECT_EQ(calc->Text2[0]->Text(), L"5");
   calc->mnuEditVarCls->on_click();

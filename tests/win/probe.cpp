@@ -1,5 +1,6 @@
 // A small outside observer of the running program, for the end-to-end tests:
 //   tallyra-probe text                 prints the formula and result boxes of the main window
+//   tallyra-probe list                 prints the formula box's history list, one entry a line
 //   tallyra-probe values               prints the value boxes of the variables panel, one a line
 //   tallyra-probe wait [seconds]       waits until the main window exists
 //   tallyra-probe close                asks the main window to close
@@ -68,6 +69,16 @@ int Print(const std::wstring& command) {
   if (command == L"text") {
     std::printf("formula=%s\nresult=%s\n", Utf8(WindowText(boxes.formula)).c_str(),
                 Utf8(WindowText(boxes.result)).c_str());
+  } else if (command == L"list") {
+    HWND combo = GetParent(boxes.formula);
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      std::wstring entry(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1,
+                         L'\0');
+      entry.resize(static_cast<std::size_t>(
+          SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()))));
+      std::printf("%s\n", Utf8(entry).c_str());
+    }
   } else if (command == L"values") {
     for (HWND box : boxes.values) std::printf("%s\n", Utf8(WindowText(box)).c_str());
   } else if (command == L"preview") {
@@ -134,7 +145,7 @@ int SetDialogHotKey(WPARAM value) {
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc > 1 ? argv[1] : L"";
-  if (command == L"text" || command == L"values" || command == L"preview" ||
+  if (command == L"text" || command == L"list" || command == L"values" || command == L"preview" ||
       command == L"selection")
     return Print(command);
   if (command == L"wait") return Wait(argc > 2 ? _wtof(argv[2]) : 20);
