@@ -61,6 +61,18 @@ class PreviewLabel : public forms::Label {
   }
 };
 
+// How wide `text` draws in `label`'s font, in pixels.
+int TextWidthIn(HWND label, std::u16string_view text) {
+  forms::UniqueScreenDc dc(GetDC(nullptr));
+  HGDIOBJ old =
+      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  const std::wstring wide = ToWide(text);
+  GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
+  SelectObject(dc.get(), old);
+  return size.cx;
+}
+
 // Keys typed into `box` reach it as plain characters: the input method stays off while the
 // box has the focus, and other windows keep theirs.
 void TurnOffInputMethod(HWND box) { ImmAssociateContextEx(box, nullptr, 0); }
@@ -323,7 +335,7 @@ void Calculator::FillQuantities(int selected) {
 void Calculator::OnResize() {
   // In tray mode the window is visible exactly while it is not minimised.
   if (show_in_task_tray_) SetVisible(State() == forms::WindowState::kNormal);
-  if (State() == forms::WindowState::kNormal && VScroll1 != nullptr) LayoutWidth();
+  if (State() == forms::WindowState::kNormal && Label5 != nullptr) LayoutWidth();
 }
 
 void Calculator::OnQueryUnload(bool& cancel, forms::UnloadReason reason) {
@@ -458,12 +470,23 @@ void Calculator::CalculateCommand() {
 
 void Calculator::UpdatePreview() {
   if (Label5 == nullptr || mnuViewPreview == nullptr) return;
-  const std::wstring text =
-      mnuViewPreview->Checked()
-          ? ToWide(core_.PreviewText(ToU16(Combo1->Text()), CurrentConversion(),
-                                     forms::LocaleDecimalSeparator()))
-          : std::wstring();
+  PreviewLine line;
+  if (mnuViewPreview->Checked()) {
+    HWND label = Label5->hwnd();
+    RECT room;
+    GetClientRect(label, &room);
+    line = core_.PreviewFitted(
+        ToU16(Combo1->Text()), CurrentConversion(), forms::LocaleDecimalSeparator(), room.right,
+        [label](std::u16string_view text) { return TextWidthIn(label, text); });
+  }
+  const std::wstring text = ToWide(line.shown);
   if (Label5->Caption() != text) Label5->SetCaption(text);
+  // The whole text, when the line shows less of it.
+  const std::wstring tip = line.shown != line.full ? ToWide(line.full) : std::wstring();
+  if (tip != preview_tip_) {
+    preview_tip_ = tip;
+    Label5->SetToolTip(tip);
+  }
 }
 
 void Calculator::TogglePreview() {
@@ -718,7 +741,7 @@ void Calculator::LayoutWidth() {
       {Command1.get(), 2520, 1335, false}, {Frame1.get(), 240, 3615, true},
       {Combo2.get(), 120, 3375, true},     {Combo3.get(), 1200, 2295, true},
       {Combo4.get(), 1200, 2295, true},    {Frame2.get(), 240, 3615, true},
-      {VScroll1.get(), 3120, 255, false},
+      {VScroll1.get(), 3120, 255, false},  {Label5.get(), 240, 2160, true},
   };
   for (auto& box : Text2) anchors.push_back({box.get(), 600, 2415, true});
   for (const Anchor& a : anchors) {
@@ -729,6 +752,7 @@ void Calculator::LayoutWidth() {
   }
   for (forms::Line& line : Lines()) line.x2 = kClientWidth + extra;
   InvalidateRect(hwnd(), nullptr, TRUE);
+  UpdatePreview();  // the line has room for more of it
 }
 
 void Calculator::SaveWidthIfChanged() {

@@ -175,6 +175,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   std::uint32_t hot_key_ = 0;
   int wheel_delta_ = 0;                      // turned but less than a notch
   std::optional<std::int32_t> saved_width_;  // the Width value last read or written
+  std::wstring preview_tip_;                 // the live result's tool tip; empty for none
 };
 
 }  // namespace tly

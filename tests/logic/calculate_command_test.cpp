@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calculate_command.h"
@@ -83,6 +84,27 @@ TEST(CalculateCommand, PreviewShowsWhatCalculateThenShowsAndChangesNothing) {
   }
   EXPECT_EQ(c.engine.Register(1), 1);
   EXPECT_EQ(c.core.PreviewText(u"", {}, '.'), u"");
+}
+
+// A value too wide for the live result loses digits, never its exponent's; a message is cut
+// and ends in "…". Measured here one unit a character.
+TEST(CalculateCommand, PreviewFitsItsLine) {
+  const TextWidth chars = [](std::u16string_view text) { return static_cast<int>(text.size()); };
+  const double x = -1.0 / 3 * 1e-100, y = 123456789012.345;
+  const std::tuple<double, int, const char16_t*> numbers[] = {
+      {x, 22, u"-3.33333333333333E-101"},
+      {x, 12, u"-3.3333E-101"},
+      {x, 7, u"-3E-101"},
+      {x, 6, u"…"},
+      {y, 12, u"123456789012"},
+      {y, 11, u"1.23457E+11"},
+      {0.000123456789012345, 8, u"0.000123"},
+      {9.99999999999999e20, 8, u"1E+21"}};
+  for (const auto& [value, width, shown] : numbers)
+    EXPECT_EQ(FitResult(value, '.', width, chars), shown) << value << " in " << width;
+  EXPECT_EQ(FitMessage(u"文法が違います。", 8, chars), u"文法が違います。");
+  EXPECT_EQ(FitMessage(u"文法が違います。", 5, chars), u"文法が違…");
+  EXPECT_EQ(FitMessage(u"文法が違います。", 0, chars), u"…");
 }
 
 TEST(CalculateCommand, AFailureShowsItsMessageSelectsItsPlaceAndKeepsAns) {

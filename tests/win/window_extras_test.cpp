@@ -93,7 +93,8 @@ TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesAndIsKept) {
   } edges[] = {{calc->Combo1.get(), 200, 0},   {calc->Text1.get(), 200, 0},
                {calc->Frame1.get(), 200, 0},   {calc->Combo2.get(), 200, 0},
                {calc->Combo4.get(), 200, 0},   {calc->Text2[4].get(), 200, 0},
-               {calc->Command1.get(), 0, 200}, {calc->VScroll1.get(), 0, 200}};
+               {calc->Command1.get(), 0, 200}, {calc->VScroll1.get(), 0, 200},
+               {calc->Label5.get(), 200, 0}};
   for (Edge& e : edges) e.before = RectInParent(e.control->hwnd());
   RECT before;
   GetWindowRect(w, &before);
