@@ -89,7 +89,14 @@ CalculatorCore::PreviewOutcome CalculatorCore::Preview(
   try {
     switch (preview.kind) {
       case tly::Preview::Kind::kValue: return Converted(preview.value, conversion);
-      case tly::Preview::Kind::kError: return preview.error->number();
+      case tly::Preview::Kind::kError: {
+        // A syntax error at the very end, where the formula stops too early or a name is
+        // half typed, is most likely a formula still being typed: nothing to say yet.
+        const NumberedError& e = *preview.error;
+        const bool at_end = e.where() && e.where()->end == static_cast<int>(formula.size());
+        if (e.number() == err::kSyntax && at_end) return {};
+        return e.number();
+      }
       case tly::Preview::Kind::kNone: return {};
     }
   } catch (const NumberedError& e) {

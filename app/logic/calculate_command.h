@@ -58,8 +58,9 @@ class CalculatorCore {
                  char decimal_separator);
 
   // What Calculate would show for `formula` now, found against a copy of the engine's state:
-  // the result's text or the error message; empty for an empty formula, one that uses rnd,
-  // nrnd or now, and one that runs past the preview's budget.
+  // the result's text or the error message; empty for an empty formula, an unfinished one (a
+  // syntax error found at its very end, as in "1+" or "sq"), one that uses rnd, nrnd or now,
+  // and one that runs past the preview's budget.
   std::u16string PreviewText(std::u16string_view formula,
                              const std::optional<Conversion>& conversion,
                              char decimal_separator) const;
