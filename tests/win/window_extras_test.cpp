@@ -121,6 +121,18 @@ TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesAndIsKept) {
   EXPECT_EQ(before.right - before.left, forms::PixelsX(width));
 }
 
+TEST_F(Extras, MinimisingAndRestoringKeepsTheWidth) {
+  Start();
+  const double before = calc->Width();
+  calc->SetState(forms::WindowState::kMinimized);
+  Pump();
+  calc->SetState(forms::WindowState::kNormal);
+  Pump();
+  SendMessageW(calc->hwnd(), WM_EXITSIZEMOVE, 0, 0);  // the end of a later move
+  EXPECT_EQ(calc->Width(), before);
+  EXPECT_FALSE(settings.HasApp(u"", u"Width"));
+}
+
 TEST_F(Extras, AWheelNotchOverTheVariablesPanelScrollsOneRow) {
   Start();
   calc->ToggleVariablesPanel();
