@@ -751,7 +751,9 @@ void Calculator::LayoutWidth() {
     a.control->Move(r);
   }
   for (forms::Line& line : Lines()) line.x2 = kClientWidth + extra;
-  InvalidateRect(hwnd(), nullptr, TRUE);
+  // The group boxes and the scroll bar redraw only what a move uncovers, which would leave
+  // their old edges standing inside the panels.
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
   UpdatePreview();  // the line has room for more of it
 }
 
