@@ -261,15 +261,31 @@ std::unique_ptr<SettingsStore> Calculator::OpenSettings() {
   return store;
 }
 
-void Calculator::MoveToSavedPosition(const StartupSettings& s) {
-  if (!s.left && !s.top) return;
+bool Calculator::MoveToSavedPosition(const StartupSettings& s) {
+  if (!s.left && !s.top) return false;
   RECT r;
   GetWindowRect(hwnd(), &r);
   const int left = s.left ? forms::PixelsX(*s.left) : r.left;
   const int top = s.top ? forms::PixelsY(*s.top) : r.top;
   // A position saved on a monitor that is gone would put the window out of reach.
   RECT moved{left, top, left + (r.right - r.left), top + (r.bottom - r.top)};
-  if (MonitorFromRect(&moved, MONITOR_DEFAULTTONULL) == nullptr) return;
+  if (MonitorFromRect(&moved, MONITOR_DEFAULTTONULL) == nullptr) return false;
+  SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
+}
+
+void Calculator::CentreUnderTheMouse() {
+  POINT mouse{};
+  GetCursorPos(&mouse);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromPoint(mouse, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  // A window larger than the work area keeps its caption in reach.
+  const int left = std::max(work.left, (work.left + work.right - (r.right - r.left)) / 2);
+  const int top = std::max(work.top, (work.top + work.bottom - (r.bottom - r.top)) / 2);
   SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -285,13 +301,14 @@ void Calculator::OnLoad() {
   }
   mnuViewPreview->SetChecked(preview);
 
-  MoveToSavedPosition(saved);
+  const bool placed = MoveToSavedPosition(saved);
   RestoreMenusAndRegisters(saved);
   LayoutPanels();
   RestoreModes(saved);
   FinishControls();
   FillQuantities(saved.unit);
   RestoreExtras(extras);
+  if (!placed) CentreUnderTheMouse();  // at its final size
   loaded_ = true;
 }
 

@@ -139,7 +139,10 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void SaveSettings(unsigned parts);
 
   // The steps of loading, in their order.
-  void MoveToSavedPosition(const StartupSettings& s);
+  // False when there is no saved position or it lies on no monitor.
+  bool MoveToSavedPosition(const StartupSettings& s);
+  // Places the window in the middle of the work area of the monitor that holds the mouse.
+  void CentreUnderTheMouse();
   void RestoreMenusAndRegisters(const StartupSettings& s);
   void RestoreModes(const StartupSettings& s);
   void FinishControls();
