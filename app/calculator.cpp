@@ -59,6 +59,18 @@ class PreviewLabel : public forms::Label {
   }
 };
 
+// How wide `text` draws in `label`'s font, in pixels.
+int TextWidthIn(HWND label, std::u16string_view text) {
+  forms::UniqueScreenDc dc(GetDC(nullptr));
+  HGDIOBJ old =
+      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  const std::wstring wide = ToWide(text);
+  GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
+  SelectObject(dc.get(), old);
+  return size.cx;
+}
+
 // Keys typed into `box` reach it as plain characters: the input method stays off while the
 // box has the focus, and other windows keep theirs.
 void TurnOffInputMethod(HWND box) { ImmAssociateContextEx(box, nullptr, 0); }
@@ -243,15 +255,31 @@ std::unique_ptr<SettingsStore> Calculator::OpenSettings() {
   return store;
 }
 
-void Calculator::MoveToSavedPosition(const StartupSettings& s) {
-  if (!s.left && !s.top) return;
+bool Calculator::MoveToSavedPosition(const StartupSettings& s) {
+  if (!s.left && !s.top) return false;
   RECT r;
   GetWindowRect(hwnd(), &r);
   const int left = s.left ? forms::PixelsX(*s.left) : r.left;
   const int top = s.top ? forms::PixelsY(*s.top) : r.top;
   // A position saved on a monitor that is gone would put the window out of reach.
   RECT moved{left, top, left + (r.right - r.left), top + (r.bottom - r.top)};
-  if (MonitorFromRect(&moved, MONITOR_DEFAULTTONULL) == nullptr) return;
+  if (MonitorFromRect(&moved, MONITOR_DEFAULTTONULL) == nullptr) return false;
+  SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
+}
+
+void Calculator::CentreUnderTheMouse() {
+  POINT mouse{};
+  GetCursorPos(&mouse);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromPoint(mouse, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  // A window larger than the work area keeps its caption in reach.
+  const int left = std::max(work.left, (work.left + work.right - (r.right - r.left)) / 2);
+  const int top = std::max(work.top, (work.top + work.bottom - (r.bottom - r.top)) / 2);
   SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -267,13 +295,14 @@ void Calculator::OnLoad() {
   }
   mnuViewPreview->SetChecked(preview);
 
-  MoveToSavedPosition(saved);
+  const bool placed = MoveToSavedPosition(saved);
   RestoreMenusAndRegisters(saved);
   LayoutPanels();
   RestoreModes(saved);
   FinishControls();
   FillQuantities(saved.unit);
   RestoreExtras(extras);
+  if (!placed) CentreUnderTheMouse();  // at its final size
   loaded_ = true;
 }
 
@@ -317,7 +346,7 @@ void Calculator::FillQuantities(int selected) {
 void Calculator::OnResize() {
   // In tray mode the window is visible exactly while it is not minimised.
   if (show_in_task_tray_) SetVisible(State() == forms::WindowState::kNormal);
-  if (State() == forms::WindowState::kNormal && VScroll1 != nullptr) LayoutWidth();
+  if (State() == forms::WindowState::kNormal && Label5 != nullptr) LayoutWidth();
 }
 
 void Calculator::OnQueryUnload(bool& cancel, forms::UnloadReason reason) {
@@ -453,12 +482,23 @@ void Calculator::CalculateCommand() {
 
 void Calculator::UpdatePreview() {
   if (Label5 == nullptr || mnuViewPreview == nullptr) return;
-  const std::wstring text =
-      mnuViewPreview->Checked()
-          ? ToWide(core_.PreviewText(ToU16(Combo1->Text()), CurrentConversion(),
-                                     forms::LocaleDecimalSeparator()))
-          : std::wstring();
+  PreviewLine line;
+  if (mnuViewPreview->Checked()) {
+    HWND label = Label5->hwnd();
+    RECT room;
+    GetClientRect(label, &room);
+    line = core_.PreviewFitted(
+        ToU16(Combo1->Text()), CurrentConversion(), forms::LocaleDecimalSeparator(), room.right,
+        [label](std::u16string_view text) { return TextWidthIn(label, text); });
+  }
+  const std::wstring text = ToWide(line.shown);
   if (Label5->Caption() != text) Label5->SetCaption(text);
+  // The whole text, when the line shows less of it.
+  const std::wstring tip = line.shown != line.full ? ToWide(line.full) : std::wstring();
+  if (tip != preview_tip_) {
+    preview_tip_ = tip;
+    Label5->SetToolTip(tip);
+  }
 }
 
 void Calculator::TogglePreview() {
@@ -718,7 +758,7 @@ void Calculator::LayoutWidth() {
       {Command1.get(), 2520, 1335, false}, {Frame1.get(), 240, 3615, true},
       {Combo2.get(), 120, 3375, true},     {Combo3.get(), 1200, 2295, true},
       {Combo4.get(), 1200, 2295, true},    {Frame2.get(), 240, 3615, true},
-      {VScroll1.get(), 3120, 255, false},
+      {VScroll1.get(), 3120, 255, false},  {Label5.get(), 240, 2160, true},
   };
   for (auto& box : Text2) anchors.push_back({box.get(), 600, 2415, true});
   for (const Anchor& a : anchors) {
@@ -728,7 +768,10 @@ void Calculator::LayoutWidth() {
     a.control->Move(r);
   }
   for (forms::Line& line : Lines()) line.x2 = kClientWidth + extra;
-  InvalidateRect(hwnd(), nullptr, TRUE);
+  // The group boxes and the scroll bar redraw only what a move uncovers, which would leave
+  // their old edges standing inside the panels.
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  UpdatePreview();  // the line has room for more of it
 }
 
 void Calculator::SaveWidthIfChanged() {

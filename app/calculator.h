@@ -142,7 +142,10 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void SaveSettings(unsigned parts);
 
   // The steps of loading, in their order.
-  void MoveToSavedPosition(const StartupSettings& s);
+  // False when there is no saved position or it lies on no monitor.
+  bool MoveToSavedPosition(const StartupSettings& s);
+  // Places the window in the middle of the work area of the monitor that holds the mouse.
+  void CentreUnderTheMouse();
   void RestoreMenusAndRegisters(const StartupSettings& s);
   void RestoreModes(const StartupSettings& s);
   void FinishControls();
@@ -178,6 +181,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   std::uint32_t hot_key_ = 0;
   int wheel_delta_ = 0;                      // turned but less than a notch
   std::optional<std::int32_t> saved_width_;  // the Width value last read or written
+  std::wstring preview_tip_;                 // the live result's tool tip; empty for none
 };
 
 }  // namespace tly

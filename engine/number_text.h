@@ -9,7 +9,9 @@ namespace tly {
 // Magnitudes from 1E-04 up to below 1E+15 (after rounding to 15 digits) are written in plain
 // digits; the others as a mantissa, "E", a sign and at least two exponent digits ("1.5E+20",
 // "1E-05"). Negative zero shows as "0". `decimal_separator` is the user's locale's.
-std::string FormatResult(double x, char decimal_separator = '.');
+// With fewer `significant_digits` (1 ... 15), plain digits are kept only while every whole
+// digit is significant: 123456.7 to 5 digits is "1.2346E+05".
+std::string FormatResult(double x, char decimal_separator = '.', int significant_digits = 15);
 
 // The shortest decimal that reads back as the same double ("1609.3439999999998").
 std::string FormatPrecise(double x);

@@ -533,9 +533,12 @@ std::optional<LRESULT> Form::OnWidthMessage(UINT message, WPARAM wparam, LPARAM 
       RECT outer, client;
       GetWindowRect(hwnd_, &outer);
       GetClientRect(hwnd_, &client);
+      // A minimised window, also one on its way back, has no client area to measure its frame
+      // by; the frame measured last serves, or the restored window would come back wider.
+      if (!IsIconic(hwnd_) && client.right > 0)
+        frame_width_ = (outer.right - outer.left) - client.right;
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-      info->ptMinTrackSize.x =
-          PixelsX(style_.client_width) + (outer.right - outer.left) - client.right;
+      info->ptMinTrackSize.x = PixelsX(style_.client_width) + frame_width_;
       return 0;
     }
     case WM_NCHITTEST: {

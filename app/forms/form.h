@@ -166,7 +166,8 @@ class Form : public Container {
   bool modal_ = false;
   std::vector<HWND> disabled_;  // by ShowModal, until the form unloads
   HWND last_focus_ = nullptr;
-  int dpi_ = 0;  // 0 until the window exists: the DPI in effect
+  int dpi_ = 0;          // 0 until the window exists: the DPI in effect
+  int frame_width_ = 0;  // the window's width less its client area's, in pixels
 };
 
 }  // namespace tly::forms

@@ -60,19 +60,66 @@ bool CalculatorCore::Calculate(std::u16string_view formula,
 std::u16string CalculatorCore::PreviewText(std::u16string_view formula,
                                            const std::optional<Conversion>& conversion,
                                            char decimal_separator) const {
-  if (formula.empty()) return {};
-  const Preview preview = engine_.PreviewFormula(formula);
-  try {
-    switch (preview.kind) {
-      case Preview::Kind::kValue:
-        return ResultText(Converted(preview.value, conversion), decimal_separator);
-      case Preview::Kind::kError: return ErrorMessageText(preview.error->number());
-      case Preview::Kind::kNone: return {};
-    }
-  } catch (const NumberedError& e) {
-    return ErrorMessageText(e.number());
+  const PreviewOutcome outcome = Preview(formula, conversion);
+  if (const double* value = std::get_if<double>(&outcome))
+    return ResultText(*value, decimal_separator);
+  if (const int* error = std::get_if<int>(&outcome)) return ErrorMessageText(*error);
+  return {};
+}
+
+PreviewLine CalculatorCore::PreviewFitted(std::u16string_view formula,
+                                          const std::optional<Conversion>& conversion,
+                                          char decimal_separator, int width,
+                                          const TextWidth& measure) const {
+  const PreviewOutcome outcome = Preview(formula, conversion);
+  if (const double* value = std::get_if<double>(&outcome))
+    return {FitResult(*value, decimal_separator, width, measure),
+            ResultText(*value, decimal_separator)};
+  if (const int* error = std::get_if<int>(&outcome)) {
+    std::u16string message = ErrorMessageText(*error);
+    return {FitMessage(message, width, measure), message};
   }
   return {};
+}
+
+CalculatorCore::PreviewOutcome CalculatorCore::Preview(
+    std::u16string_view formula, const std::optional<Conversion>& conversion) const {
+  if (formula.empty()) return {};
+  const tly::Preview preview = engine_.PreviewFormula(formula);
+  try {
+    switch (preview.kind) {
+      case tly::Preview::Kind::kValue: return Converted(preview.value, conversion);
+      case tly::Preview::Kind::kError: {
+        // A syntax error at the very end, where the formula stops too early or a name is
+        // half typed, is most likely a formula still being typed: nothing to say yet.
+        const NumberedError& e = *preview.error;
+        const bool at_end = e.where() && e.where()->end == static_cast<int>(formula.size());
+        if (e.number() == err::kSyntax && at_end) return {};
+        return e.number();
+      }
+      case tly::Preview::Kind::kNone: return {};
+    }
+  } catch (const NumberedError& e) {
+    return e.number();
+  }
+  return {};
+}
+
+std::u16string FitResult(double x, char decimal_separator, int width, const TextWidth& measure) {
+  for (int digits = 15; digits >= 1; --digits) {
+    std::u16string text = Ascii(FormatResult(x, decimal_separator, digits));
+    if (measure(text) <= width) return text;
+  }
+  return u"…";
+}
+
+std::u16string FitMessage(std::u16string_view message, int width, const TextWidth& measure) {
+  if (measure(message) <= width) return std::u16string(message);
+  std::u16string text(message);
+  do {
+    text.pop_back();
+  } while (!text.empty() && measure(text + u"…") > width);
+  return text + u"…";
 }
 
 std::u16string ErrorMessageText(int number) { return Utf8ToUtf16(ErrorMessage(number)); }

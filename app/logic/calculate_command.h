@@ -7,12 +7,21 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "conversion.h"
 #include "tly.h"
 
 namespace tly {
+
+// The width of a text as the live result draws it, in the line's own unit.
+using TextWidth = std::function<int(std::u16string_view)>;
+
+// The live result as its line shows it, fitted to the line's width, and the text in full.
+struct PreviewLine {
+  std::u16string shown, full;
+};
 
 // What the Calculate command shows. It only ever tells; it never asks.
 class CalculatorDisplay {
@@ -49,13 +58,23 @@ class CalculatorCore {
                  char decimal_separator);
 
   // What Calculate would show for `formula` now, found against a copy of the engine's state:
-  // the result's text or the error message; empty for an empty formula, one that uses rnd,
-  // nrnd or now, and one that runs past the preview's budget.
+  // the result's text or the error message; empty for an empty formula, an unfinished one (a
+  // syntax error found at its very end, as in "1+" or "sq"), one that uses rnd, nrnd or now,
+  // and one that runs past the preview's budget.
   std::u16string PreviewText(std::u16string_view formula,
                              const std::optional<Conversion>& conversion,
                              char decimal_separator) const;
+  // The same text for a line `width` wide: a value that does not fit shows as FitResult writes
+  // it, a message as FitMessage does.
+  PreviewLine PreviewFitted(std::u16string_view formula,
+                            const std::optional<Conversion>& conversion, char decimal_separator,
+                            int width, const TextWidth& measure) const;
 
  private:
+  // What a preview found: nothing to show, the (converted) value, or an error's number.
+  using PreviewOutcome = std::variant<std::monostate, double, int>;
+  PreviewOutcome Preview(std::u16string_view formula,
+                         const std::optional<Conversion>& conversion) const;
   // Puts `formula` on top; true when an older copy of it was taken out.
   bool Record(std::u16string_view formula);
 
@@ -63,6 +82,13 @@ class CalculatorCore {
   CalculatorDisplay& display_;
   std::vector<std::u16string> history_;
 };
+
+// Result `x` as the result box writes it when that fits in `width`; else with as many of its
+// significant digits as fit, so that the exponent is always whole; "…" when not even one does.
+std::u16string FitResult(double x, char decimal_separator, int width, const TextWidth& measure);
+
+// `message` when it fits in `width`; else as much of its beginning as fits with "…" after it.
+std::u16string FitMessage(std::u16string_view message, int width, const TextWidth& measure);
 
 // The message the result box shows for error `number`.
 std::u16string ErrorMessageText(int number);

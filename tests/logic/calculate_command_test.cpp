@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calculate_command.h"
@@ -70,19 +71,43 @@ TEST(CalculateCommand, HistoryListsEachFormulaOnceNewestFirst) {
 TEST(CalculateCommand, PreviewShowsWhatCalculateThenShowsAndChangesNothing) {
   Calc c;
   const Conversion mile_to_m{1, 8, 1}, overflowing{0, 0, 20};
-  const std::pair<const char*, std::optional<Conversion>> cases[] = {
-      {"a=a+1", {}}, {"a*10", {}},   {"1", mile_to_m},  {"1e300", overflowing}, {"1+*2", {}},
-      {"1/0", {}},   {"&ans+1", {}}, {"rnd(0, 1)", {}}, {"now(0)", {}}};
-  for (const auto& [formula, conversion] : cases) {
+  auto check = [&c](const char* formula, std::optional<Conversion> conversion, bool blank) {
     const State before = c.engine.state();
     const std::u16string preview = c.core.PreviewText(U(formula), conversion, ',');
     EXPECT_TRUE(c.engine.state() == before) << formula;
     const bool ok = c.Run(formula, conversion, ',');
-    const bool varies = std::string_view(formula).find('(') != std::string_view::npos;
-    EXPECT_EQ(preview, varies ? u"" : ok ? c.display.result : c.display.error) << formula;
-  }
+    EXPECT_EQ(preview, blank ? u"" : ok ? c.display.result : c.display.error) << formula;
+  };
+  const std::pair<const char*, std::optional<Conversion>> cases[] = {
+      {"a=a+1", {}}, {"a*10", {}},   {"1", mile_to_m}, {"1e300", overflowing}, {"1+*2", {}},
+      {"1/0", {}},   {"&ans+1", {}}, {"xyz+1", {}},    {"sin(1,", {}},         {"1 2 ", {}}};
+  for (const auto& [formula, conversion] : cases) check(formula, conversion, false);
+  // Nothing for values that would change, nor for unfinished formulas (syntax errors at the end).
+  for (const char* formula : {"rnd(0, 1)", "now(0)", "1+", "sqr(", "max(1, ", "a=", "sq", "1 + "})
+    check(formula, {}, true);
   EXPECT_EQ(c.engine.Register(1), 1);
   EXPECT_EQ(c.core.PreviewText(u"", {}, '.'), u"");
+}
+
+// A value too wide for the live result loses digits, never its exponent's; a message is cut
+// and ends in "…". Measured here one unit a character.
+TEST(CalculateCommand, PreviewFitsItsLine) {
+  const TextWidth chars = [](std::u16string_view text) { return static_cast<int>(text.size()); };
+  const double x = -1.0 / 3 * 1e-100, y = 123456789012.345;
+  const std::tuple<double, int, const char16_t*> numbers[] = {
+      {x, 22, u"-3.33333333333333E-101"},
+      {x, 12, u"-3.3333E-101"},
+      {x, 7, u"-3E-101"},
+      {x, 6, u"…"},
+      {y, 12, u"123456789012"},
+      {y, 11, u"1.23457E+11"},
+      {0.000123456789012345, 8, u"0.000123"},
+      {9.99999999999999e20, 8, u"1E+21"}};
+  for (const auto& [value, width, shown] : numbers)
+    EXPECT_EQ(FitResult(value, '.', width, chars), shown) << value << " in " << width;
+  EXPECT_EQ(FitMessage(u"文法が違います。", 8, chars), u"文法が違います。");
+  EXPECT_EQ(FitMessage(u"文法が違います。", 5, chars), u"文法が違…");
+  EXPECT_EQ(FitMessage(u"文法が違います。", 0, chars), u"…");
 }
 
 TEST(CalculateCommand, AFailureShowsItsMessageSelectsItsPlaceAndKeepsAns) {

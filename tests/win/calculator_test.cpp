@@ -32,6 +32,20 @@ class CalculatorWindow : public testing::WindowTest {
   }
   std::wstring Result() { return calc->Text1->Text(); }
   HWND FormulaEdit() { return calc->Combo1->EditWindow(); }
+  std::wstring ToolTipOf(HWND tool) {
+    wchar_t text[256] = {};
+    const auto id = reinterpret_cast<UINT_PTR>(tool);
+    TTTOOLINFOW info{sizeof info, 0, calc->hwnd(), id, {}, nullptr, text, 0, nullptr};
+    SendMessageW(calc->ToolTipWindow(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+    return text;
+  }
+  int TextWidth(HWND control, const std::wstring& text) {
+    forms::UniqueScreenDc dc(GetDC(nullptr));
+    SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size;
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+  }
 };
 
 TEST_F(CalculatorWindow, CalculateShowsTheResultAndRecordsTheFormula) {
@@ -51,27 +65,13 @@ TEST_F(CalculatorWindow, CalculateShowsTheResultAndRecordsTheFormula) {
 
 TEST_F(CalculatorWindow, AResultWiderThanItsBoxShowsItsEndAndTheWholeTextInTheToolTip) {
   HWND box = calc->Text1->hwnd();
-  auto tool_tip = [&] {
-    wchar_t text[256] = {};
-    TTTOOLINFOW info{};
-    info.cbSize = sizeof info;
-    info.hwnd = calc->hwnd();
-    info.uId = reinterpret_cast<UINT_PTR>(box);
-    info.lpszText = text;
-    SendMessageW(calc->ToolTipWindow(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
-    return std::wstring(text);
-  };
   // The last character lies wholly inside the box's text area.
   auto end_shown = [&] {
     const int last = GetWindowTextLengthW(box) - 1;
     const auto at = static_cast<DWORD>(SendMessageW(box, EM_POSFROMCHAR, last, 0));
     RECT area;
     SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
-    forms::UniqueScreenDc dc(GetDC(nullptr));
-    SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
-    SIZE size;
-    GetTextExtentPoint32W(dc.get(), L"1", 1, &size);
-    return static_cast<short>(LOWORD(at)) + size.cx <= area.right;
+    return static_cast<short>(LOWORD(at)) + TextWidth(box, L"1") <= area.right;
   };
   Calculate(L"-1/3*1e-100");
   EXPECT_EQ(Result(), L"-3.33333333333333E-101");
@@ -79,9 +79,32 @@ TEST_F(CalculatorWindow, AResultWiderThanItsBoxShowsItsEndAndTheWholeTextInTheTo
   const std::wstring wide = L"-3.33333333333333E-101 -3.33333333333333E-101 -3.33333333333333E-101";
   calc->Text1->SetText(wide);
   EXPECT_TRUE(end_shown());
-  EXPECT_EQ(tool_tip(), wide);
+  EXPECT_EQ(ToolTipOf(box), wide);
   Calculate(L"1+2");
-  EXPECT_EQ(tool_tip(), L"計算式の値");
+  EXPECT_EQ(ToolTipOf(box), L"計算式の値");
+}
+
+// What does not fit the live result shows shorter, never cut, and whole in the tool tip.
+TEST_F(CalculatorWindow, TheLiveResultFitsItsLine) {
+  HWND line = calc->Label5->hwnd();
+  RECT r;
+  GetClientRect(line, &r);
+  calc->Combo1->SetText(L"mem(26, 1)");
+  EXPECT_EQ(calc->Label5->Caption().back(), L'…');
+  EXPECT_LE(TextWidth(line, calc->Label5->Caption()), r.right);
+  const std::wstring full = L"-3.33333333333333E-101";
+  calc->Combo1->SetText(L"-1/3*1e-100");
+  const std::wstring shown = calc->Label5->Caption();
+  EXPECT_LE(TextWidth(line, shown), r.right);
+  EXPECT_EQ(shown.substr(shown.size() - 5), L"E-101") << shown;
+  EXPECT_NEAR(std::wcstod(shown.c_str(), nullptr) / -3.33333333333333e-101, 1, 1e-3) << shown;
+  EXPECT_EQ(ToolTipOf(line), full);
+  // Wider by 200 pixels, the window has room for all of it.
+  GetWindowRect(calc->hwnd(), &r);
+  SetWindowPos(calc->hwnd(), nullptr, 0, 0, r.right - r.left + 200, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(calc->Label5->Caption(), full);
+  EXPECT_EQ(ToolTipOf(line), L"");
 }
 
 TEST_F(CalculatorWindow, AccessKeysMoveTheFocus) {

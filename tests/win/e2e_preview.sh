@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The live result and the error's place, with real X key events: a typed formula shows its
-# value left of the Calculate button before Enter, a previewed assignment changes nothing, and
-# a failing formula selects where it fails. Arguments: Tallyra.exe, tallyra-probe.exe. Needs
-# DISPLAY and WINEPREFIX (scripts/test).
+# value left of the Calculate button before Enter, a previewed assignment changes nothing, an
+# unfinished formula shows nothing, and a failing formula selects where it fails. Arguments:
+# Tallyra.exe, tallyra-probe.exe. Needs DISPLAY and WINEPREFIX (scripts/test).
 set -euo pipefail
 tallyra=$1 probe=$2
 . "$(dirname "$0")/e2e_common.sh"
@@ -22,6 +22,10 @@ expect_text '1+2*3' '' "before Enter"
 replace_formula 'a=5'
 [ "$(probe preview)" = 5 ] || fail "preview of a=5: '$(probe preview)'"
 [ "$(probe values | head -n 1)" = 0 ] || fail "a after the preview: '$(probe values | head -n 1)'"
+
+# Half typed: nothing yet.
+replace_formula 'sqr('
+[ -z "$(probe preview)" ] || fail "preview of sqr(: '$(probe preview)'"
 
 replace_formula '1+*2'
 xdotool key Return

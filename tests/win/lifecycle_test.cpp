@@ -69,13 +69,23 @@ TEST_F(Lifecycle, SettingsSurviveAnExitAndAStart) {
   EXPECT_EQ(testing::ClientHeightPixels(calc->hwnd()), PixelsY(6120 - 2295 - 120));
 }
 
-TEST_F(Lifecycle, APositionOnNoMonitorIsNotUsed) {
-  App(u"Left") = V::Long(-2000000);
-  App(u"Top") = V::Long(3000000);
-  Start();
-  RECT r;
-  GetWindowRect(calc->hwnd(), &r);
-  EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+// Without a saved position, or with one on no monitor, the window opens in the middle of the
+// work area of the monitor that holds the mouse.
+TEST_F(Lifecycle, WithoutAUsablePositionTheWindowOpensCentred) {
+  const POINT mouse{700, 500};
+  SetCursorPos(mouse.x, mouse.y);
+  MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+  GetMonitorInfoW(MonitorFromPoint(mouse, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  for (std::int32_t left : {0, -2000000}) {
+    if (left != 0) App(u"Left") = V::Long(left);
+    Start();
+    RECT r;
+    GetWindowRect(calc->hwnd(), &r);
+    EXPECT_NEAR(r.left + r.right, work.left + work.right, 1) << left;
+    EXPECT_NEAR(r.top + r.bottom, work.top + work.bottom, 1) << left;
+    Exit();
+  }
 }
 
 TEST_F(Lifecycle, CloseButtonMinimisesWhileExitCloses) {

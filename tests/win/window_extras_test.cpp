@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "about_form.h"
 #include "option_form.h"
@@ -59,6 +60,20 @@ void SendDpiChange(HWND hwnd, int dpi) {
   Pump();
 }
 
+// The pixels of the panels as the window shows them now: all below the conversion panel's top.
+std::vector<COLORREF> PanelPixels(const Calculator& calc) {
+  RECT client, panel;
+  GetClientRect(calc.hwnd(), &client);
+  GetWindowRect(calc.Frame1->hwnd(), &panel);
+  ScreenToClient(calc.hwnd(), reinterpret_cast<POINT*>(&panel));
+  HDC window = GetDC(calc.hwnd());
+  std::vector<COLORREF> pixels;
+  for (int y = panel.top; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(window, x, y));
+  ReleaseDC(calc.hwnd(), window);
+  return pixels;
+}
+
 using Extras = testing::WindowTest;
 
 TEST_F(Extras, AlwaysOnTopIsKeptAcrossARestartAndTakesTheDialogsAlong) {
@@ -81,10 +96,10 @@ TEST_F(Extras, AlwaysOnTopIsKeptAcrossARestartAndTakesTheDialogsAlong) {
   EXPECT_EQ(App(u"TopMost"), V::Long(0));
 }
 
-TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesAndIsKept) {
+TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesRedrawsThemAndIsKept) {
+  App(u"UnitConvert") = V::Boolean(true);
+  App(u"VariableList") = V::Boolean(true);
   Start();
-  calc->ToggleConversionPanel();
-  calc->ToggleVariablesPanel();
   HWND w = calc->hwnd();
   struct Edge {
     forms::Control* control;
@@ -93,7 +108,8 @@ TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesAndIsKept) {
   } edges[] = {{calc->Combo1.get(), 200, 0},   {calc->Text1.get(), 200, 0},
                {calc->Frame1.get(), 200, 0},   {calc->Combo2.get(), 200, 0},
                {calc->Combo4.get(), 200, 0},   {calc->Text2[4].get(), 200, 0},
-               {calc->Command1.get(), 0, 200}, {calc->VScroll1.get(), 0, 200}};
+               {calc->Command1.get(), 0, 200}, {calc->VScroll1.get(), 0, 200},
+               {calc->Label5.get(), 200, 0}};
   for (Edge& e : edges) e.before = RectInParent(e.control->hwnd());
   RECT before;
   GetWindowRect(w, &before);
@@ -101,6 +117,8 @@ TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesAndIsKept) {
                SWP_NOMOVE | SWP_NOZORDER);
   SendMessageW(w, WM_EXITSIZEMOVE, 0, 0);
   Pump();
+  // Drawn at once as a window opened that wide is, with no old edges left in the panels.
+  const std::vector<COLORREF> widened = PanelPixels(*calc);
   for (const Edge& e : edges) {
     const RECT r = RectInParent(e.control->hwnd());
     EXPECT_EQ(r.left - e.before.left, e.moves) << e.before.left << "," << e.before.top;
@@ -118,6 +136,19 @@ TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesAndIsKept) {
   Start();
   GetWindowRect(w = calc->hwnd(), &before);
   EXPECT_EQ(before.right - before.left, forms::PixelsX(width));
+  EXPECT_TRUE(PanelPixels(*calc) == widened);
+}
+
+TEST_F(Extras, MinimisingAndRestoringKeepsTheWidth) {
+  Start();
+  const double before = calc->Width();
+  calc->SetState(forms::WindowState::kMinimized);
+  Pump();
+  calc->SetState(forms::WindowState::kNormal);
+  Pump();
+  SendMessageW(calc->hwnd(), WM_EXITSIZEMOVE, 0, 0);  // the end of a later move
+  EXPECT_EQ(calc->Width(), before);
+  EXPECT_FALSE(settings.HasApp(u"", u"Width"));
 }
 
 TEST_F(Extras, AWheelNotchOverTheVariablesPanelScrollsOneRow) {
