@@ -18,12 +18,23 @@ namespace tly {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: tallyra-eval [--precise] [--seed N] [--convert Q,S,T] [FORMULA ...] | "
-    "tallyra-eval --units";
+    "usage: tallyra-eval [--precise] [--seed N] [--convert Q,S,T] [FORMULA ...]\n"
+    "       tallyra-eval --units | --help | --version\n"
+    "Computes each FORMULA, or else each line of standard input, as the calculator's Calculate\n"
+    "command does, and writes one line for each: its result or error message.\n"
+    "  --precise         the shortest decimal that reads back as the same number; a failure as\n"
+    "                    error N, the message and the columns where the error was found\n"
+    "  --seed N          seeds rnd and nrnd with N instead of the clock\n"
+    "  --convert Q,S,T   converts every result from unit S to unit T of quantity Q\n"
+    "  --units           lists the units: Q,U, the quantity, the unit and its factor\n"
+    "  --help            shows this text\n"
+    "  --version         shows the version\n";
 
 struct Options {
   bool precise = false;
   bool units = false;
+  bool help = false;
+  bool version = false;
   std::optional<std::uint64_t> seed;
   std::optional<Conversion> conversion;
   std::vector<std::string> formulas;
@@ -62,6 +73,10 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args, 
       o.precise = true;
     } else if (a == "--units") {
       o.units = true;
+    } else if (a == "--help") {
+      o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
     } else if (a == "--seed" || a == "--convert") {
       if (i + 1 == args.size()) return a + " needs a value";
       const std::string& value = args[++i];
@@ -77,7 +92,8 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args, 
       return "unknown option " + a;
     }
   }
-  if (o.units && (o.precise || o.seed || o.conversion || !o.formulas.empty()))
+  if (o.units && !o.help && !o.version &&
+      (o.precise || o.seed || o.conversion || !o.formulas.empty()))
     return "--units takes no other arguments";
   return std::nullopt;
 }
@@ -116,8 +132,12 @@ bool RunFormula(Tly& engine, const Options& o, std::string_view formula, std::os
 int RunCli(const std::vector<std::string>& args, CliStreams s) {
   Options o;
   if (auto problem = ParseArguments(args, o)) {
-    s.err << "tallyra-eval: " << *problem << " (" << kUsage << ")\n";
+    s.err << "tallyra-eval: " << *problem << '\n' << kUsage;
     return 2;
+  }
+  if (o.help || o.version) {
+    s.out << (o.help ? kUsage : "tallyra-eval " TALLYRA_VERSION "\n");
+    return 0;
   }
   if (o.units) {
     ListUnits(s.out);

@@ -1,6 +1,6 @@
 // The formula CLI:
 //   tallyra-eval [--precise] [--seed N] [--convert Q,S,T] [FORMULA ...]
-//   tallyra-eval --units
+//   tallyra-eval --units | --help | --version
 // Each FORMULA, or else each line of the input, is run as the Calculate command runs it, and
 // its result text or error message is written as one line. --precise writes the shortest
 // text that reads back as the same double, and a failure as "error N<TAB>message", followed

@@ -2,7 +2,7 @@
 
 #include "libm.h"
 
-namespace tly::libm {
+namespace tly::libm::runtime {
 
 double Sin(double x) { return std::sin(x); }
 double Cos(double x) { return std::cos(x); }
@@ -12,4 +12,4 @@ double Exp(double x) { return std::exp(x); }
 double Log(double x) { return std::log(x); }
 double Pow(double x, double y) { return std::pow(x, y); }
 
-}  // namespace tly::libm
+}  // namespace tly::libm::runtime

@@ -12,7 +12,7 @@ extern double (*__imp_log)(double);
 extern double (*__imp_pow)(double, double);
 }
 
-namespace tly::libm {
+namespace tly::libm::runtime {
 
 double Sin(double x) { return __imp_sin(x); }
 double Cos(double x) { return __imp_cos(x); }
@@ -22,4 +22,4 @@ double Exp(double x) { return __imp_exp(x); }
 double Log(double x) { return __imp_log(x); }
 double Pow(double x, double y) { return __imp_pow(x, y); }
 
-}  // namespace tly::libm
+}  // namespace tly::libm::runtime

@@ -86,11 +86,15 @@ TEST(Cli, UsageErrors) {
                         {"--convert", "1,0"},
                         {"--convert", "1,0,1,2"},
                         {"--units", "--precise"}};
+  const std::string usage = RunWith({"--help"}).out;
+  ASSERT_TRUE(usage.starts_with("usage: tallyra-eval")) << usage;
   for (const Args& args : cases) {
     CliRun r = RunWith(args);
     EXPECT_EQ(r.status, 2) << args[0];
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    // The problem on one line, then the usage.
+    EXPECT_EQ(r.err.find('\n') + 1, r.err.size() - usage.size()) << r.err;
+    EXPECT_TRUE(r.err.starts_with("tallyra-eval: ") && r.err.ends_with(usage)) << r.err;
   }
 }
 

@@ -79,6 +79,42 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"fdist(-1, 2, 3, 1)", 0}, ValueCase{"tdist(0, 5, 1)", 0.5},
         ValueCase{"chidist(0, 2, 0)", 0.5}));
 
+// Far out, every distribution still gives a probability (lower and upper, modes 1 and 2) and
+// erf a value in [-1, 1], or an error; never a value outside.
+TEST(SpecialFunctions, StayInTheirRangesFarOut) {
+  struct Shape {
+    std::string formula;  // X stands for the far value, M for the mode
+    double low, high;
+  };
+  const Shape shapes[] = {{"erf(X)", -1, 1},
+                          {"erfc(X)", 0, 2},
+                          {"gammainc(1e4, X)", 0, 1},
+                          {"gammainc(X, 2e4)", 0, 1},
+                          {"betainc(0.5, X, X)", 0, 1},
+                          {"normal(X, 0, 1, M)", 0, 1},
+                          {"binom(X, 1, 0.5, M)", 0, 1},
+                          {"fdist(X, 5, 10, M)", 0, 1},
+                          {"fdist(1.1, X, X, M)", 0, 1},
+                          {"tdist(X, 5, M)", 0, 1},
+                          {"chidist(X, 1e4, M)", 0, 1},
+                          {"chidist(1e5, X, M)", 0, 1}};
+  for (const Shape& s : shapes) {
+    for (const char* x : {"-1e308", "-2000", "-1024", "-50", "-40", "-27", "6", "27", "40", "50",
+                          "1024", "2000", "1e4", "1e5", "1e15", "1e308"}) {
+      for (const char* mode : {"1", "2"}) {
+        std::string f;
+        for (char c : s.formula) f += c == 'X' ? x : c == 'M' ? mode : std::string(1, c);
+        Tly t;
+        try {
+          const double v = Evaluate(t, f);
+          EXPECT_TRUE(v >= s.low && v <= s.high) << f << " = " << FormatPrecise(v);
+        } catch (const NumberedError&) {
+        }
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Domains, EvaluationError,
     ::testing::Values(
