@@ -58,6 +58,43 @@ bool Omitted(const VARIANT* value) {
   return V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND;
 }
 
+// A function's description from the type information, released when it goes.
+class FunctionDescription {
+ public:
+  // The function that ITypeInfo::Invoke calls for `member` with `flags`: the first of that id
+  // whose kind is among the flags, or none.
+  FunctionDescription(ITypeInfo* info, DISPID member, WORD flags) : info_(info) {
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) return;
+    WORD functions = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < functions && !desc_; ++i) {
+      if (FAILED(info->GetFuncDesc(i, &desc_))) continue;
+      if (desc_->memid != member || !(desc_->invkind & flags)) Reset();
+    }
+  }
+  FunctionDescription(const FunctionDescription&) = delete;
+  FunctionDescription& operator=(const FunctionDescription&) = delete;
+  ~FunctionDescription() { Reset(); }
+
+  explicit operator bool() const { return desc_ != nullptr; }
+  const FUNCDESC& operator*() const { return *desc_; }
+  // The parameters a caller passes: all but the return value.
+  UINT parameters() const {
+    UINT all = static_cast<UINT>(desc_->cParams);
+    bool returns =
+        all && (desc_->lprgelemdescParam[all - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL);
+    return returns ? all - 1 : all;
+  }
+
+ private:
+  void Reset() {
+    if (desc_) info_->ReleaseFuncDesc(std::exchange(desc_, nullptr));
+  }
+  ITypeInfo* info_;
+  FUNCDESC* desc_ = nullptr;
+};
+
 // The arguments of a method call as ITypeInfo::Invoke needs them. Two kinds are prepared here:
 // - a script's variable passed for a by-reference string (VT_BYREF | VT_VARIANT where the
 //   parameter is BSTR*), which Wine's Invoke refuses: it is passed as the string it holds;
@@ -233,6 +270,11 @@ HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISP
   HRESULT hr = LoadTypeInfo();
   if (FAILED(hr)) return hr;
   try {
+    FunctionDescription function(type_info_.get(), member, flags);
+    if (!function) return DISP_E_MEMBERNOTFOUND;
+    // Nothing beyond the parameters reaches the type information's Invoke, which would read
+    // each extra argument as a parameter of its own.
+    if (params && params->cArgs > function.parameters()) return DISP_E_BADPARAMCOUNT;
     PreparedArguments prepared(type_info_.get(), member, flags, params);
     return type_info_->Invoke(static_cast<_Registry*>(this), member, flags, prepared.params(),
                               result, exception, bad_argument);

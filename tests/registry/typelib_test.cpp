@@ -141,5 +141,100 @@ TEST_F(TypeLibrary, AnOptionalArgumentLeftOutTakesItsDefault) {
   }
 }
 
+// Each member with its id, kind, the arguments it takes and how many of them are required.
+struct Member {
+  DISPID id;
+  WORD kind;
+  UINT parameters, required;
+};
+constexpr WORD kGet = DISPATCH_PROPERTYGET, kPut = DISPATCH_PROPERTYPUT;
+constexpr Member kMembers[] = {{0x40030000, kGet, 0, 0},
+                               {0x40030000, kPut, 1, 1},
+                               {0x40030001, kGet, 0, 0},
+                               {0x40030001, kPut, 1, 1},
+                               {0x68030001, kGet, 0, 0},
+                               {0x68030001, kPut, 1, 1},
+                               {0x68030000, kGet, 0, 0},
+                               {0x68030000, kPut, 1, 1},
+                               {0x60030002, DISPATCH_METHOD, 3, 2},
+                               {0x60030003, DISPATCH_METHOD, 3, 3},
+                               {0x60030004, DISPATCH_METHOD, 2, 1},
+                               {0x60030005, DISPATCH_METHOD, 1, 1}};
+
+// A client that calls Invoke with arguments of every kind a caller may pass.
+class Sweep : public TypeLibrary {
+ protected:
+  void SetUp() override {
+    TypeLibrary::SetUp();
+    VARIANT v;
+    auto add = [&](VARTYPE type, auto set) {
+      V_VT(&v) = type;
+      set(v);
+      kinds_.push_back(v);
+    };
+    add(VT_BSTR, [&](VARIANT& a) { V_BSTR(&a) = text_.get(); });
+    add(VT_ERROR, [](VARIANT& a) { V_ERROR(&a) = DISP_E_PARAMNOTFOUND; });  // left out
+    add(VT_BSTR, [](VARIANT& a) { V_BSTR(&a) = nullptr; });
+    add(VT_BYREF | VT_BSTR, [&](VARIANT& a) { V_BSTRREF(&a) = referenced_.addressof(); });
+    add(VT_BYREF | VT_VARIANT, [&](VARIANT& a) { V_VARIANTREF(&a) = held_.addressof(); });
+    add(VT_BYREF | VT_BSTR, [](VARIANT& a) { V_BSTRREF(&a) = nullptr; });
+    add(VT_I4, [](VARIANT& a) { V_I4(&a) = 5; });
+    add(VT_BYREF | VT_I4, [&](VARIANT& a) { V_I4REF(&a) = &number_; });
+    add(VT_BOOL, [](VARIANT& a) { V_BOOL(&a) = VARIANT_TRUE; });
+    add(VT_ARRAY | VT_UI1, [&](VARIANT& a) { V_ARRAY(&a) = V_ARRAY(bytes_.addressof()); });
+    add(VT_BYREF | VT_ARRAY | VT_UI1,
+        [&](VARIANT& a) { V_ARRAYREF(&a) = &V_ARRAY(bytes_.addressof()); });
+    add(VT_EMPTY, [](VARIANT&) {});
+    add(VT_NULL, [](VARIANT&) {});
+    add(VT_ERROR, [](VARIANT& a) { V_ERROR(&a) = E_FAIL; });
+  }
+
+  // Invoke with `args` (last first), the first of them named by `named`; the member's object is
+  // set back to the fixture's state afterwards, so no call reaches beyond the scratch key.
+  HRESULT Call(const Member& member, std::vector<VARIANT> args, std::vector<DISPID> named = {},
+               UINT* bad_argument = nullptr) {
+    DISPPARAMS params{args.data(), named.data(), static_cast<UINT>(args.size()),
+                      static_cast<UINT>(named.size())};
+    UniqueVariant result;
+    EXCEPINFO exception{};
+    HRESULT hr = dispatch_->Invoke(member.id, IID_NULL, 0, member.kind, &params, result.put(),
+                                   &exception, bad_argument);
+    if (hr == DISP_E_EXCEPTION) {
+      SysFreeString(exception.bstrSource);
+      SysFreeString(exception.bstrDescription);
+      SysFreeString(exception.bstrHelpFile);
+    }
+    registry_->put_DefaultSection(VARIANT_TRUE);
+    registry_->put_CompanyName(Bstr(company_).get());
+    registry_->put_AppName(Bstr(L"B").get());
+    return hr;
+  }
+
+  UniqueBstr text_ = Bstr(L"Sweep"), referenced_ = Bstr(L"Sweep");
+  UniqueVariant held_ = Text(L"Sweep"), bytes_ = Bytes({1, 2, 3});
+  LONG number_ = 5;
+  std::vector<VARIANT> kinds_;  // shallow: they point at the members above
+};
+
+// Every member with none up to two more arguments than it has, in two patterns: each kind at
+// each place, and each kind between names of sections (`r.DeleteValue "a", , "b"`). Too many
+// or too few arguments are refused as such; the rest work or fail as a call may.
+TEST_F(Sweep, EveryMemberTakesAnyArgumentsWithoutHarm) {
+  const std::size_t count = kinds_.size();
+  for (const Member& member : kMembers) {
+    for (UINT n = 0; n <= member.parameters + 2; ++n) {
+      for (std::size_t k = 0; k < 2 * count; ++k) {
+        std::vector<VARIANT> args(n);
+        for (UINT i = 0; i < n; ++i)
+          args[i] = k < count ? kinds_[(k + i) % count] : i % 2 ? kinds_[k - count] : kinds_[0];
+        HRESULT hr = Call(member, args);
+        if (n > member.parameters) {
+          EXPECT_EQ(hr, DISP_E_BADPARAMCOUNT) << member.id << " " << k;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kolo::testing
