@@ -95,7 +95,8 @@ class FunctionDescription {
   FUNCDESC* desc_ = nullptr;
 };
 
-// The arguments of a method call as ITypeInfo::Invoke needs them. Two kinds are prepared here:
+// The arguments of a call as ITypeInfo::Invoke needs them: one for each parameter, in order,
+// with no named ones but the value of a property put. Two kinds are prepared here:
 // - a script's variable passed for a by-reference string (VT_BYREF | VT_VARIANT where the
 //   parameter is BSTR*), which Wine's Invoke refuses: it is passed as the string it holds;
 // - optional arguments left out, at the end or as DISP_E_PARAMNOTFOUND, which take their
@@ -105,51 +106,75 @@ class FunctionDescription {
 // an in/out parameter returned; Return hands those back to the caller, who owns them.
 class PreparedArguments {
  public:
-  PreparedArguments(ITypeInfo* info, DISPID member, WORD flags, DISPPARAMS* params)
-      : params_(params) {
-    if (!params || params->cNamedArgs != 0 || !(flags & DISPATCH_METHOD)) return;
-    TYPEATTR* attr = nullptr;
-    if (FAILED(info->GetTypeAttr(&attr))) return;
-    WORD functions = attr->cFuncs;
-    info->ReleaseTypeAttr(attr);
-    for (UINT i = 0; i < functions && params_ == params; ++i) {
-      FUNCDESC* desc = nullptr;
-      if (FAILED(info->GetFuncDesc(i, &desc))) continue;
-      if (desc->memid == member && desc->invkind == INVOKE_FUNC) Prepare(*desc);
-      info->ReleaseFuncDesc(desc);
-    }
-  }
+  PreparedArguments() = default;
   PreparedArguments(const PreparedArguments&) = delete;
   PreparedArguments& operator=(const PreparedArguments&) = delete;
   ~PreparedArguments() { Return(); }
 
-  DISPPARAMS* params() { return params_; }
-
- private:
-  void Prepare(const FUNCDESC& desc) {
-    UINT given = params_->cArgs;
-    UINT all = static_cast<UINT>(desc.cParams);
-    if (given > all) return;
+  // Places the caller's arguments, positional and named, at their parameters. Fails with the
+  // error Invoke answers, and `bad_argument` the index of the argument at fault, if known.
+  HRESULT Prepare(const FunctionDescription& function, const DISPPARAMS& params,
+                  UINT* bad_argument) {
+    const UINT all = function.parameters();
+    std::vector<VARIANT*> given;
+    HRESULT hr = Place(function, params, given, bad_argument);
+    if (FAILED(hr)) return hr;
     storage_ = std::vector<UniqueVariant>(all);
     arguments_.resize(all);
     for (UINT k = 0; k < all; ++k) {
-      const ELEMDESC& param = desc.lprgelemdescParam[k];
-      bool has_default = (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0;
-      // rgvarg holds the arguments last first.
-      VARIANT& argument = arguments_[all - 1 - k];
-      VARIANT* passed = k < given ? &params_->rgvarg[given - 1 - k] : nullptr;
-      if (passed && !(has_default && Omitted(passed))) {
-        argument = *passed;
-        if (!PassString(param, argument, storage_[k])) as_passed_.emplace_back(&argument, passed);
-      } else if (has_default) {
+      const ELEMDESC& param = (*function).lprgelemdescParam[k];
+      VARIANT& argument = arguments_[all - 1 - k];  // last first, as in rgvarg
+      if (given[k] && !Omitted(given[k])) {
+        argument = *given[k];
+        if (!PassString(param, argument, storage_[k])) as_passed_.emplace_back(&argument, given[k]);
+      } else if (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) {
         PassDefault(param, argument, storage_[k]);
       } else {
         as_passed_.clear();
-        return;  // a required argument is missing, which Invoke reports
+        if (bad_argument) *bad_argument = static_cast<UINT>(given[k] - params.rgvarg);
+        return DISP_E_PARAMNOTOPTIONAL;
       }
     }
-    prepared_ = DISPPARAMS{arguments_.data(), nullptr, all, 0};
-    params_ = &prepared_;
+    bool put = (*function).invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
+    prepared_ = DISPPARAMS{arguments_.data(), put ? &put_id_ : nullptr, all, put ? 1u : 0u};
+    return S_OK;
+  }
+
+  DISPPARAMS* params() { return &prepared_; }
+
+ private:
+  // `given[k]`: the argument for parameter k, or null where none was given. A named argument
+  // is known by its parameter's position, or, for the value of a property put, only by
+  // DISPID_PROPERTYPUT.
+  static HRESULT Place(const FunctionDescription& function, const DISPPARAMS& params,
+                       std::vector<VARIANT*>& given, UINT* bad_argument) {
+    const UINT all = function.parameters();
+    if (params.cNamedArgs > params.cArgs || (params.cArgs && !params.rgvarg) ||
+        (params.cNamedArgs && !params.rgdispidNamedArgs))
+      return E_INVALIDARG;
+    if (params.cArgs > all) return DISP_E_BADPARAMCOUNT;
+    const bool put = (*function).invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
+    const UINT positional = params.cArgs - params.cNamedArgs;
+    if (put && positional) return DISP_E_PARAMNOTFOUND;
+    given.assign(all, nullptr);
+    for (UINT k = 0; k < positional; ++k) given[k] = &params.rgvarg[params.cArgs - 1 - k];
+    for (UINT i = 0; i < params.cNamedArgs; ++i) {
+      DISPID id = params.rgdispidNamedArgs[i];
+      UINT k = put ? (id == DISPID_PROPERTYPUT ? all - 1 : all)
+                   : (id >= 0 ? static_cast<UINT>(id) : all);
+      if (k >= all || given[k]) {
+        if (bad_argument) *bad_argument = i;
+        return DISP_E_PARAMNOTFOUND;
+      }
+      given[k] = &params.rgvarg[i];
+    }
+    for (UINT k = 0; k < all; ++k) {
+      bool required =
+          !((*function).lprgelemdescParam[k].paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT);
+      if (required && !given[k])
+        return params.cNamedArgs ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
+    }
+    return S_OK;
   }
 
   void Return() noexcept {
@@ -186,7 +211,7 @@ class PreparedArguments {
     }
   }
 
-  DISPPARAMS* params_;
+  DISPID put_id_ = DISPID_PROPERTYPUT;
   DISPPARAMS prepared_{};
   std::vector<VARIANT> arguments_;  // shallow: they point at the caller's values or ours
   std::vector<UniqueVariant> storage_;
@@ -272,12 +297,14 @@ HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISP
   try {
     FunctionDescription function(type_info_.get(), member, flags);
     if (!function) return DISP_E_MEMBERNOTFOUND;
-    // Nothing beyond the parameters reaches the type information's Invoke, which would read
-    // each extra argument as a parameter of its own.
-    if (params && params->cArgs > function.parameters()) return DISP_E_BADPARAMCOUNT;
-    PreparedArguments prepared(type_info_.get(), member, flags, params);
-    return type_info_->Invoke(static_cast<_Registry*>(this), member, flags, prepared.params(),
-                              result, exception, bad_argument);
+    // Nothing but the parameters, each in its place, reaches the type information's Invoke,
+    // which would read an extra or named argument as a parameter of another type.
+    if (!params) return E_INVALIDARG;
+    PreparedArguments prepared;
+    hr = prepared.Prepare(function, *params, bad_argument);
+    if (FAILED(hr)) return hr;
+    return type_info_->Invoke(static_cast<_Registry*>(this), member, (*function).invkind,
+                              prepared.params(), result, exception, bad_argument);
   } catch (...) {
     return E_OUTOFMEMORY;
   }

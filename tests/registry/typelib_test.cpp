@@ -217,23 +217,90 @@ class Sweep : public TypeLibrary {
 };
 
 // Every member with none up to two more arguments than it has, in two patterns: each kind at
-// each place, and each kind between names of sections (`r.DeleteValue "a", , "b"`). Too many
-// or too few arguments are refused as such; the rest work or fail as a call may.
+// each place, and each kind between names of sections (`r.DeleteValue "a", , "b"`); then with
+// one argument of each kind named by each parameter's id and by ids of no parameter. Too many
+// or too few arguments, and names of no parameter, are refused as such; the rest work or fail
+// as a call may. A property put takes its value named DISPID_PROPERTYPUT, and only so.
 TEST_F(Sweep, EveryMemberTakesAnyArgumentsWithoutHarm) {
   const std::size_t count = kinds_.size();
+  auto check = [](HRESULT hr, HRESULT expected, const Member& member, int n, std::size_t k) {
+    if (expected != S_OK) {
+      EXPECT_EQ(hr, expected) << std::hex << member.id << " " << n << " " << k;
+    } else {
+      EXPECT_TRUE(hr == S_OK || hr == DISP_E_EXCEPTION || hr == DISP_E_TYPEMISMATCH ||
+                  hr == DISP_E_PARAMNOTOPTIONAL)
+          << std::hex << member.id << " " << n << " " << k << " " << hr;
+    }
+  };
   for (const Member& member : kMembers) {
+    const bool put = member.kind == kPut;
     for (UINT n = 0; n <= member.parameters + 2; ++n) {
       for (std::size_t k = 0; k < 2 * count; ++k) {
         std::vector<VARIANT> args(n);
         for (UINT i = 0; i < n; ++i)
           args[i] = k < count ? kinds_[(k + i) % count] : i % 2 ? kinds_[k - count] : kinds_[0];
-        HRESULT hr = Call(member, args);
-        if (n > member.parameters) {
-          EXPECT_EQ(hr, DISP_E_BADPARAMCOUNT) << member.id << " " << k;
+        std::vector<DISPID> named;
+        if (put && n > 0) named.push_back(DISPID_PROPERTYPUT);
+        HRESULT bad_count =
+            n > member.parameters || n < member.required ? DISP_E_BADPARAMCOUNT : S_OK;
+        check(Call(member, args, named), bad_count, member, n, k);
+      }
+    }
+    for (DISPID id : {0, 1, 2, 3, -1, DISPID_PROPERTYPUT, 0x60030004}) {
+      const bool known = put ? id == DISPID_PROPERTYPUT : id >= 0 && id < DISPID(member.parameters);
+      for (std::size_t k = 0; k < count; ++k) {
+        UINT bad_argument = 99;
+        HRESULT hr = Call(member, {kinds_[k]}, {id}, &bad_argument);
+        HRESULT expected = member.parameters == 0 ? DISP_E_BADPARAMCOUNT
+                           : !known               ? DISP_E_PARAMNOTFOUND
+                           : member.required > 1 || (member.required && id > 0 && !put)
+                               ? DISP_E_PARAMNOTOPTIONAL
+                               : S_OK;
+        check(hr, expected, member, -id, k);
+        if (expected == DISP_E_PARAMNOTFOUND) {
+          EXPECT_EQ(bad_argument, 0u);
         }
       }
     }
   }
+}
+
+// Named arguments reach the parameters they name, in any order, beside positional ones; a
+// parameter named twice, or given by position and by name, is no parameter of its own.
+TEST_F(Sweep, NamedArgumentsReachTheirParameters) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(L"DeleteValue"), const_cast<LPOLESTR>(L"KeyName"),
+                      const_cast<LPOLESTR>(L"Section")};
+  DISPID ids[3] = {};
+  ASSERT_EQ(dispatch_->GetIDsOfNames(IID_NULL, names, 3, 0, ids), S_OK);
+  EXPECT_EQ(ids[0], 0x60030004);
+  EXPECT_EQ(ids[1], 1);
+  EXPECT_EQ(ids[2], 0);
+  const Member get_value = kMembers[8], delete_value = kMembers[10];
+  UniqueVariant sub = Text(L"Sub"), x = Text(L"x"), y = Text(L"y"), seven = Number(VT_I4, 7);
+  ASSERT_EQ(Set(L"Sub", L"x", seven.get()), S_OK);
+  ASSERT_EQ(Set(L"Sub", L"y", seven.get()), S_OK);
+  // GetValue(DefaultValue:=7, KeyName:="none", Section:="Sub") and with y by name.
+  DISPPARAMS get{nullptr, nullptr, 3, 3};
+  UniqueVariant none = Text(L"none"), result;
+  VARIANT get_args[] = {seven.get(), none.get(), sub.get()};
+  DISPID get_ids[] = {2, 1, 0};
+  get.rgvarg = get_args;
+  get.rgdispidNamedArgs = get_ids;
+  EXPECT_EQ(dispatch_->Invoke(get_value.id, IID_NULL, 0, DISPATCH_METHOD, &get, result.put(),
+                              nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(Show(result.get()), L"I4:7");
+  EXPECT_EQ(Call(delete_value, {x.get(), sub.get()}, {1, 0}), S_OK);  // KeyName, Section
+  EXPECT_EQ(Get(L"Sub", L"x"), L"BSTR:");
+  EXPECT_EQ(Call(delete_value, {y.get(), sub.get()}, {1}), S_OK);  // "Sub", KeyName:="y"
+  EXPECT_EQ(Get(L"Sub", L"y"), L"BSTR:");
+  EXPECT_EQ(Call(delete_value, {sub.get()}, {0}), S_OK);  // Section:="Sub": the key
+  EXPECT_FALSE(KeyExists(AppKey(L"Sub")));
+  UINT bad_argument = 99;
+  EXPECT_EQ(Call(delete_value, {sub.get(), x.get()}, {0, 0}, &bad_argument), DISP_E_PARAMNOTFOUND);
+  EXPECT_EQ(bad_argument, 1u);
+  EXPECT_EQ(Call(delete_value, {x.get(), sub.get()}, {0}, &bad_argument), DISP_E_PARAMNOTFOUND);
+  EXPECT_EQ(bad_argument, 0u);
 }
 
 }  // namespace
