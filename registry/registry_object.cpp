@@ -96,20 +96,21 @@ class FunctionDescription {
 };
 
 // The arguments of a call as ITypeInfo::Invoke needs them: one for each parameter, in order,
-// with no named ones but the value of a property put. Two kinds are prepared here:
-// - a script's variable passed for a by-reference string (VT_BYREF | VT_VARIANT where the
-//   parameter is BSTR*), which Wine's Invoke refuses: it is passed as the string it holds;
-// - optional arguments left out, at the end or as DISP_E_PARAMNOTFOUND, which take their
-//   defaults here: Invoke would pass a left-out by-reference string (DeleteValue's KeyName) as
-//   the string, or as the error value, instead of a pointer to a string.
-// The other arguments are passed as they came. Invoke may replace such an argument with what
-// an in/out parameter returned; Return hands those back to the caller, who owns them.
+// with no named ones but the value of a property put, each of its parameter's own type, so that
+// Invoke converts nothing. Invoke would otherwise convert a by-value argument for a by-reference
+// parameter in place: the caller's string freed and replaced, or left behind when the call
+// fails. So an argument is passed as it came only when it is the caller's own variable of the
+// parameter's type, given by reference; every other one is passed as a copy that is ours and
+// goes with this object, and the caller's by-value arguments are never written. Optional
+// arguments left out, at the end, by name or as DISP_E_PARAMNOTFOUND, take their defaults.
 class PreparedArguments {
  public:
   PreparedArguments() = default;
   PreparedArguments(const PreparedArguments&) = delete;
   PreparedArguments& operator=(const PreparedArguments&) = delete;
-  ~PreparedArguments() { Return(); }
+  ~PreparedArguments() {
+    for (VARIANT& argument : arguments_) VariantClear(&argument);
+  }
 
   // Places the caller's arguments, positional and named, at their parameters. Fails with the
   // error Invoke answers, and `bad_argument` the index of the argument at fault, if known.
@@ -121,18 +122,23 @@ class PreparedArguments {
     if (FAILED(hr)) return hr;
     storage_ = std::vector<UniqueVariant>(all);
     arguments_.resize(all);
+    caller_index_.assign(all, 0);
     for (UINT k = 0; k < all; ++k) {
       const ELEMDESC& param = (*function).lprgelemdescParam[k];
       VARIANT& argument = arguments_[all - 1 - k];  // last first, as in rgvarg
+      if (given[k]) caller_index_[k] = static_cast<UINT>(given[k] - params.rgvarg);
       if (given[k] && !Omitted(given[k])) {
-        argument = *given[k];
-        if (!PassString(param, argument, storage_[k])) as_passed_.emplace_back(&argument, given[k]);
+        hr = Pass(param, *given[k], argument, storage_[k]);
       } else if (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) {
-        PassDefault(param, argument, storage_[k]);
+        UniqueVariant value;
+        hr = VariantCopy(value.put(), &param.paramdesc.pparamdescex->varDefaultValue);
+        if (SUCCEEDED(hr)) Keep(param, std::move(value), argument, storage_[k]);
       } else {
-        as_passed_.clear();
-        if (bad_argument) *bad_argument = static_cast<UINT>(given[k] - params.rgvarg);
-        return DISP_E_PARAMNOTOPTIONAL;
+        hr = DISP_E_PARAMNOTOPTIONAL;
+      }
+      if (FAILED(hr)) {
+        if (bad_argument && given[k]) *bad_argument = caller_index_[k];
+        return hr;
       }
     }
     bool put = (*function).invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
@@ -141,6 +147,11 @@ class PreparedArguments {
   }
 
   DISPPARAMS* params() { return &prepared_; }
+  // The caller's index of what Invoke reports as argument `ours`.
+  UINT CallerIndex(UINT ours) const {
+    UINT all = static_cast<UINT>(arguments_.size());
+    return ours < all ? caller_index_[all - 1 - ours] : ours;
+  }
 
  private:
   // `given[k]`: the argument for parameter k, or null where none was given. A named argument
@@ -177,45 +188,56 @@ class PreparedArguments {
     return S_OK;
   }
 
-  void Return() noexcept {
-    for (auto [argument, passed] : as_passed_) *passed = *argument;
-  }
-
-  // True when the argument now points into the caller's variable.
-  static bool PassString(const ELEMDESC& param, VARIANT& argument, UniqueVariant& storage) {
-    bool string_reference = param.tdesc.vt == VT_PTR && param.tdesc.lptdesc->vt == VT_BSTR;
-    if (!string_reference || V_VT(&argument) != (VT_BYREF | VT_VARIANT)) return false;
-    VARIANT* held = V_VARIANTREF(&argument);
-    if (!held) return false;
-    if (V_VT(held) != VT_BSTR) {
-      if (FAILED(VariantChangeType(storage.put(), held, 0, VT_BSTR))) return false;
-      held = storage.addressof();
+  static HRESULT Pass(const ELEMDESC& param, VARIANT& given, VARIANT& argument,
+                      UniqueVariant& storage) {
+    const bool by_reference = param.tdesc.vt == VT_PTR;
+    const VARTYPE type = by_reference ? param.tdesc.lptdesc->vt : param.tdesc.vt;
+    if (V_ISBYREF(&given) && !V_BYREF(&given)) return DISP_E_TYPEMISMATCH;
+    if (by_reference && V_VT(&given) == (VT_BYREF | type)) {
+      argument = given;
+      return S_OK;
     }
-    V_VT(&argument) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&argument) = &V_BSTR(held);
-    return true;
+    // A script passes its variables by reference as variants (VT_BYREF | VT_VARIANT).
+    VARIANT* held = V_VT(&given) == (VT_BYREF | VT_VARIANT) ? V_VARIANTREF(&given) : nullptr;
+    if (by_reference && held && V_VT(held) == type) {
+      V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | type);
+      V_BYREF(&argument) = &V_BSTR(held);  // the start of the value, whatever its type
+      return S_OK;
+    }
+    // A type of the library's own (an enumeration) Invoke converts, from a copy of ours.
+    UniqueVariant value;
+    HRESULT hr = type == VT_VARIANT || type == VT_USERDEFINED
+                     ? VariantCopyInd(value.put(), &given)
+                     : VariantChangeType(value.put(), &given, 0, type);
+    if (FAILED(hr)) return DISP_E_TYPEMISMATCH;
+    Keep(param, std::move(value), argument, storage);
+    return S_OK;
   }
 
-  static void PassDefault(const ELEMDESC& param, VARIANT& argument, UniqueVariant& storage) {
-    VARIANT* value = storage.put();
-    if (FAILED(VariantCopy(value, &param.paramdesc.pparamdescex->varDefaultValue))) Fail();
-    VariantInit(&argument);
+  // Passes `value`, which is ours, for `param`: itself, or by reference from `storage`.
+  static void Keep(const ELEMDESC& param, UniqueVariant value, VARIANT& argument,
+                   UniqueVariant& storage) {
     if (param.tdesc.vt != VT_PTR) {
-      argument = *value;
-    } else if (param.tdesc.lptdesc->vt == VT_VARIANT) {
+      argument = value.release();
+      return;
+    }
+    storage = std::move(value);
+    VARIANT* held = storage.addressof();
+    if (param.tdesc.lptdesc->vt == VT_VARIANT) {
       V_VT(&argument) = VT_BYREF | VT_VARIANT;
-      V_VARIANTREF(&argument) = value;
+      V_VARIANTREF(&argument) = held;
     } else {
-      V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | V_VT(value));
-      V_BYREF(&argument) = &V_BSTR(value);  // the start of the value, whatever its type
+      V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | V_VT(held));
+      V_BYREF(&argument) = &V_BSTR(held);  // the start of the value, whatever its type
     }
   }
 
   DISPID put_id_ = DISPID_PROPERTYPUT;
   DISPPARAMS prepared_{};
-  std::vector<VARIANT> arguments_;  // shallow: they point at the caller's values or ours
+  // What Invoke gets: values of ours, or references to storage_ or to the caller's variables.
+  std::vector<VARIANT> arguments_;
   std::vector<UniqueVariant> storage_;
-  std::vector<std::pair<VARIANT*, VARIANT*>> as_passed_;  // (ours, the caller's)
+  std::vector<UINT> caller_index_;  // for each parameter, where the caller gave it
 };
 
 }  // namespace
@@ -303,8 +325,11 @@ HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISP
     PreparedArguments prepared;
     hr = prepared.Prepare(function, *params, bad_argument);
     if (FAILED(hr)) return hr;
-    return type_info_->Invoke(static_cast<_Registry*>(this), member, (*function).invkind,
-                              prepared.params(), result, exception, bad_argument);
+    hr = type_info_->Invoke(static_cast<_Registry*>(this), member, (*function).invkind,
+                            prepared.params(), result, exception, bad_argument);
+    if (bad_argument && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND))
+      *bad_argument = prepared.CallerIndex(*bad_argument);
+    return hr;
   } catch (...) {
     return E_OUTOFMEMORY;
   }

@@ -166,8 +166,8 @@ class Sweep : public TypeLibrary {
  protected:
   void SetUp() override {
     TypeLibrary::SetUp();
-    VARIANT v;
     auto add = [&](VARTYPE type, auto set) {
+      VARIANT v{};
       V_VT(&v) = type;
       set(v);
       kinds_.push_back(v);
@@ -187,19 +187,33 @@ class Sweep : public TypeLibrary {
     add(VT_EMPTY, [](VARIANT&) {});
     add(VT_NULL, [](VARIANT&) {});
     add(VT_ERROR, [](VARIANT& a) { V_ERROR(&a) = E_FAIL; });
+    values_ = Values();
+  }
+
+  // What the caller's variables hold, and where.
+  std::wstring Values() {
+    return Hex(&text_, sizeof text_) + Hex(text_.get(), SysStringByteLen(text_.get())) +
+           Hex(&referenced_, sizeof referenced_) + Show(*V_VARIANTREF(&kinds_[4])) +
+           Show(bytes_.get()) + std::to_wstring(number_);
   }
 
   // Invoke with `args` (last first), the first of them named by `named`; the member's object is
-  // set back to the fixture's state afterwards, so no call reaches beyond the scratch key.
+  // set back to the fixture's state afterwards, so no call reaches beyond the scratch key. The
+  // arguments and what they refer to come back unchanged, byte for byte.
   HRESULT Call(const Member& member, std::vector<VARIANT> args, std::vector<DISPID> named = {},
                UINT* bad_argument = nullptr) {
+    const std::vector<VARIANT> passed = args;
     DISPPARAMS params{args.data(), named.data(), static_cast<UINT>(args.size()),
                       static_cast<UINT>(named.size())};
     UniqueVariant result;
     EXCEPINFO exception{};
     HRESULT hr = dispatch_->Invoke(member.id, IID_NULL, 0, member.kind, &params, result.put(),
                                    &exception, bad_argument);
+    EXPECT_EQ(Hex(args.data(), args.size() * sizeof(VARIANT)),
+              Hex(passed.data(), passed.size() * sizeof(VARIANT)));
+    EXPECT_EQ(Values(), values_);
     if (hr == DISP_E_EXCEPTION) {
+      EXPECT_EQ(exception.scode, kError335);
       SysFreeString(exception.bstrSource);
       SysFreeString(exception.bstrDescription);
       SysFreeString(exception.bstrHelpFile);
@@ -214,6 +228,7 @@ class Sweep : public TypeLibrary {
   UniqueVariant held_ = Text(L"Sweep"), bytes_ = Bytes({1, 2, 3});
   LONG number_ = 5;
   std::vector<VARIANT> kinds_;  // shallow: they point at the members above
+  std::wstring values_;
 };
 
 // Every member with none up to two more arguments than it has, in two patterns: each kind at
