@@ -204,7 +204,8 @@ class PreparedArguments {
       V_BYREF(&argument) = &V_BSTR(held);  // the start of the value, whatever its type
       return S_OK;
     }
-    // A type of the library's own (an enumeration) Invoke converts, from a copy of ours.
+    // Anything else goes as a copy of ours, of the parameter's type; to a type of the library's
+    // own (an enumeration) Invoke converts the copy.
     UniqueVariant value;
     HRESULT hr = type == VT_VARIANT || type == VT_USERDEFINED
                      ? VariantCopyInd(value.put(), &given)
