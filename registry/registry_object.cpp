@@ -58,102 +58,187 @@ bool Omitted(const VARIANT* value) {
   return V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND;
 }
 
-// The arguments of a method call as ITypeInfo::Invoke needs them. Two kinds are prepared here:
-// - a script's variable passed for a by-reference string (VT_BYREF | VT_VARIANT where the
-//   parameter is BSTR*), which Wine's Invoke refuses: it is passed as the string it holds;
-// - optional arguments left out, at the end or as DISP_E_PARAMNOTFOUND, which take their
-//   defaults here: Invoke would pass a left-out by-reference string (DeleteValue's KeyName) as
-//   the string, or as the error value, instead of a pointer to a string.
-// The other arguments are passed as they came. Invoke may replace such an argument with what
-// an in/out parameter returned; Return hands those back to the caller, who owns them.
-class PreparedArguments {
+// A function's description from the type information, released when it goes.
+class FunctionDescription {
  public:
-  PreparedArguments(ITypeInfo* info, DISPID member, WORD flags, DISPPARAMS* params)
-      : params_(params) {
-    if (!params || params->cNamedArgs != 0 || !(flags & DISPATCH_METHOD)) return;
+  // The function that ITypeInfo::Invoke calls for `member` with `flags`: the first of that id
+  // whose kind is among the flags, or none.
+  FunctionDescription(ITypeInfo* info, DISPID member, WORD flags) : info_(info) {
     TYPEATTR* attr = nullptr;
     if (FAILED(info->GetTypeAttr(&attr))) return;
     WORD functions = attr->cFuncs;
     info->ReleaseTypeAttr(attr);
-    for (UINT i = 0; i < functions && params_ == params; ++i) {
-      FUNCDESC* desc = nullptr;
-      if (FAILED(info->GetFuncDesc(i, &desc))) continue;
-      if (desc->memid == member && desc->invkind == INVOKE_FUNC) Prepare(*desc);
-      info->ReleaseFuncDesc(desc);
+    for (UINT i = 0; i < functions && !desc_; ++i) {
+      if (FAILED(info->GetFuncDesc(i, &desc_))) continue;
+      if (desc_->memid != member || !(desc_->invkind & flags)) Reset();
     }
   }
-  PreparedArguments(const PreparedArguments&) = delete;
-  PreparedArguments& operator=(const PreparedArguments&) = delete;
-  ~PreparedArguments() { Return(); }
+  FunctionDescription(const FunctionDescription&) = delete;
+  FunctionDescription& operator=(const FunctionDescription&) = delete;
+  ~FunctionDescription() { Reset(); }
 
-  DISPPARAMS* params() { return params_; }
+  explicit operator bool() const { return desc_ != nullptr; }
+  const FUNCDESC& operator*() const { return *desc_; }
+  // The parameters a caller passes: all but the return value.
+  UINT parameters() const {
+    UINT all = static_cast<UINT>(desc_->cParams);
+    bool returns =
+        all && (desc_->lprgelemdescParam[all - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL);
+    return returns ? all - 1 : all;
+  }
 
  private:
-  void Prepare(const FUNCDESC& desc) {
-    UINT given = params_->cArgs;
-    UINT all = static_cast<UINT>(desc.cParams);
-    if (given > all) return;
+  void Reset() {
+    if (desc_) info_->ReleaseFuncDesc(std::exchange(desc_, nullptr));
+  }
+  ITypeInfo* info_;
+  FUNCDESC* desc_ = nullptr;
+};
+
+// The arguments of a call as ITypeInfo::Invoke needs them: one for each parameter, in order,
+// with no named ones but the value of a property put, each of its parameter's own type, so that
+// Invoke converts nothing. Invoke would otherwise convert a by-value argument for a by-reference
+// parameter in place: the caller's string freed and replaced, or left behind when the call
+// fails. So an argument is passed as it came only when it is the caller's own variable of the
+// parameter's type, given by reference; every other one is passed as a copy that is ours and
+// goes with this object, and the caller's by-value arguments are never written. Optional
+// arguments left out, at the end, by name or as DISP_E_PARAMNOTFOUND, take their defaults.
+class PreparedArguments {
+ public:
+  PreparedArguments() = default;
+  PreparedArguments(const PreparedArguments&) = delete;
+  PreparedArguments& operator=(const PreparedArguments&) = delete;
+  ~PreparedArguments() {
+    for (VARIANT& argument : arguments_) VariantClear(&argument);
+  }
+
+  // Places the caller's arguments, positional and named, at their parameters. Fails with the
+  // error Invoke answers, and `bad_argument` the index of the argument at fault, if known.
+  HRESULT Prepare(const FunctionDescription& function, const DISPPARAMS& params,
+                  UINT* bad_argument) {
+    const UINT all = function.parameters();
+    std::vector<VARIANT*> given;
+    HRESULT hr = Place(function, params, given, bad_argument);
+    if (FAILED(hr)) return hr;
     storage_ = std::vector<UniqueVariant>(all);
     arguments_.resize(all);
+    caller_index_.assign(all, 0);
     for (UINT k = 0; k < all; ++k) {
-      const ELEMDESC& param = desc.lprgelemdescParam[k];
-      bool has_default = (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0;
-      // rgvarg holds the arguments last first.
-      VARIANT& argument = arguments_[all - 1 - k];
-      VARIANT* passed = k < given ? &params_->rgvarg[given - 1 - k] : nullptr;
-      if (passed && !(has_default && Omitted(passed))) {
-        argument = *passed;
-        if (!PassString(param, argument, storage_[k])) as_passed_.emplace_back(&argument, passed);
-      } else if (has_default) {
-        PassDefault(param, argument, storage_[k]);
+      const ELEMDESC& param = (*function).lprgelemdescParam[k];
+      VARIANT& argument = arguments_[all - 1 - k];  // last first, as in rgvarg
+      if (given[k]) caller_index_[k] = static_cast<UINT>(given[k] - params.rgvarg);
+      if (given[k] && !Omitted(given[k])) {
+        hr = Pass(param, *given[k], argument, storage_[k]);
+      } else if (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) {
+        UniqueVariant value;
+        hr = VariantCopy(value.put(), &param.paramdesc.pparamdescex->varDefaultValue);
+        if (SUCCEEDED(hr)) Keep(param, std::move(value), argument, storage_[k]);
       } else {
-        as_passed_.clear();
-        return;  // a required argument is missing, which Invoke reports
+        hr = DISP_E_PARAMNOTOPTIONAL;
+      }
+      if (FAILED(hr)) {
+        if (bad_argument && given[k]) *bad_argument = caller_index_[k];
+        return hr;
       }
     }
-    prepared_ = DISPPARAMS{arguments_.data(), nullptr, all, 0};
-    params_ = &prepared_;
+    bool put = (*function).invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
+    prepared_ = DISPPARAMS{arguments_.data(), put ? &put_id_ : nullptr, all, put ? 1u : 0u};
+    return S_OK;
   }
 
-  void Return() noexcept {
-    for (auto [argument, passed] : as_passed_) *passed = *argument;
+  DISPPARAMS* params() { return &prepared_; }
+  // The caller's index of what Invoke reports as argument `ours`.
+  UINT CallerIndex(UINT ours) const {
+    UINT all = static_cast<UINT>(arguments_.size());
+    return ours < all ? caller_index_[all - 1 - ours] : ours;
   }
 
-  // True when the argument now points into the caller's variable.
-  static bool PassString(const ELEMDESC& param, VARIANT& argument, UniqueVariant& storage) {
-    bool string_reference = param.tdesc.vt == VT_PTR && param.tdesc.lptdesc->vt == VT_BSTR;
-    if (!string_reference || V_VT(&argument) != (VT_BYREF | VT_VARIANT)) return false;
-    VARIANT* held = V_VARIANTREF(&argument);
-    if (!held) return false;
-    if (V_VT(held) != VT_BSTR) {
-      if (FAILED(VariantChangeType(storage.put(), held, 0, VT_BSTR))) return false;
-      held = storage.addressof();
+ private:
+  // `given[k]`: the argument for parameter k, or null where none was given. A named argument
+  // is known by its parameter's position, or, for the value of a property put, only by
+  // DISPID_PROPERTYPUT.
+  static HRESULT Place(const FunctionDescription& function, const DISPPARAMS& params,
+                       std::vector<VARIANT*>& given, UINT* bad_argument) {
+    const UINT all = function.parameters();
+    if (params.cNamedArgs > params.cArgs || (params.cArgs && !params.rgvarg) ||
+        (params.cNamedArgs && !params.rgdispidNamedArgs))
+      return E_INVALIDARG;
+    if (params.cArgs > all) return DISP_E_BADPARAMCOUNT;
+    const bool put = (*function).invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
+    const UINT positional = params.cArgs - params.cNamedArgs;
+    if (put && positional) return DISP_E_PARAMNOTFOUND;
+    given.assign(all, nullptr);
+    for (UINT k = 0; k < positional; ++k) given[k] = &params.rgvarg[params.cArgs - 1 - k];
+    for (UINT i = 0; i < params.cNamedArgs; ++i) {
+      DISPID id = params.rgdispidNamedArgs[i];
+      UINT k = put ? (id == DISPID_PROPERTYPUT ? all - 1 : all)
+                   : (id >= 0 ? static_cast<UINT>(id) : all);
+      if (k >= all || given[k]) {
+        if (bad_argument) *bad_argument = i;
+        return DISP_E_PARAMNOTFOUND;
+      }
+      given[k] = &params.rgvarg[i];
     }
-    V_VT(&argument) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&argument) = &V_BSTR(held);
-    return true;
+    for (UINT k = 0; k < all; ++k) {
+      bool required =
+          !((*function).lprgelemdescParam[k].paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT);
+      if (required && !given[k])
+        return params.cNamedArgs ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
+    }
+    return S_OK;
   }
 
-  static void PassDefault(const ELEMDESC& param, VARIANT& argument, UniqueVariant& storage) {
-    VARIANT* value = storage.put();
-    if (FAILED(VariantCopy(value, &param.paramdesc.pparamdescex->varDefaultValue))) Fail();
-    VariantInit(&argument);
+  static HRESULT Pass(const ELEMDESC& param, VARIANT& given, VARIANT& argument,
+                      UniqueVariant& storage) {
+    const bool by_reference = param.tdesc.vt == VT_PTR;
+    const VARTYPE type = by_reference ? param.tdesc.lptdesc->vt : param.tdesc.vt;
+    if (V_ISBYREF(&given) && !V_BYREF(&given)) return DISP_E_TYPEMISMATCH;
+    if (by_reference && V_VT(&given) == (VT_BYREF | type)) {
+      argument = given;
+      return S_OK;
+    }
+    // A script passes its variables by reference as variants (VT_BYREF | VT_VARIANT).
+    VARIANT* held = V_VT(&given) == (VT_BYREF | VT_VARIANT) ? V_VARIANTREF(&given) : nullptr;
+    if (by_reference && held && V_VT(held) == type) {
+      V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | type);
+      V_BYREF(&argument) = &V_BSTR(held);  // the start of the value, whatever its type
+      return S_OK;
+    }
+    // Anything else goes as a copy of ours, of the parameter's type; to a type of the library's
+    // own (an enumeration) Invoke converts the copy.
+    UniqueVariant value;
+    HRESULT hr = type == VT_VARIANT || type == VT_USERDEFINED
+                     ? VariantCopyInd(value.put(), &given)
+                     : VariantChangeType(value.put(), &given, 0, type);
+    if (FAILED(hr)) return DISP_E_TYPEMISMATCH;
+    Keep(param, std::move(value), argument, storage);
+    return S_OK;
+  }
+
+  // Passes `value`, which is ours, for `param`: itself, or by reference from `storage`.
+  static void Keep(const ELEMDESC& param, UniqueVariant value, VARIANT& argument,
+                   UniqueVariant& storage) {
     if (param.tdesc.vt != VT_PTR) {
-      argument = *value;
-    } else if (param.tdesc.lptdesc->vt == VT_VARIANT) {
+      argument = value.release();
+      return;
+    }
+    storage = std::move(value);
+    VARIANT* held = storage.addressof();
+    if (param.tdesc.lptdesc->vt == VT_VARIANT) {
       V_VT(&argument) = VT_BYREF | VT_VARIANT;
-      V_VARIANTREF(&argument) = value;
+      V_VARIANTREF(&argument) = held;
     } else {
-      V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | V_VT(value));
-      V_BYREF(&argument) = &V_BSTR(value);  // the start of the value, whatever its type
+      V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | V_VT(held));
+      V_BYREF(&argument) = &V_BSTR(held);  // the start of the value, whatever its type
     }
   }
 
-  DISPPARAMS* params_;
+  DISPID put_id_ = DISPID_PROPERTYPUT;
   DISPPARAMS prepared_{};
-  std::vector<VARIANT> arguments_;  // shallow: they point at the caller's values or ours
+  // What Invoke gets: values of ours, or references to storage_ or to the caller's variables.
+  std::vector<VARIANT> arguments_;
   std::vector<UniqueVariant> storage_;
-  std::vector<std::pair<VARIANT*, VARIANT*>> as_passed_;  // (ours, the caller's)
+  std::vector<UINT> caller_index_;  // for each parameter, where the caller gave it
 };
 
 }  // namespace
@@ -233,9 +318,19 @@ HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISP
   HRESULT hr = LoadTypeInfo();
   if (FAILED(hr)) return hr;
   try {
-    PreparedArguments prepared(type_info_.get(), member, flags, params);
-    return type_info_->Invoke(static_cast<_Registry*>(this), member, flags, prepared.params(),
-                              result, exception, bad_argument);
+    FunctionDescription function(type_info_.get(), member, flags);
+    if (!function) return DISP_E_MEMBERNOTFOUND;
+    // Nothing but the parameters, each in its place, reaches the type information's Invoke,
+    // which would read an extra or named argument as a parameter of another type.
+    if (!params) return E_INVALIDARG;
+    PreparedArguments prepared;
+    hr = prepared.Prepare(function, *params, bad_argument);
+    if (FAILED(hr)) return hr;
+    hr = type_info_->Invoke(static_cast<_Registry*>(this), member, (*function).invkind,
+                            prepared.params(), result, exception, bad_argument);
+    if (bad_argument && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND))
+      *bad_argument = prepared.CallerIndex(*bad_argument);
+    return hr;
   } catch (...) {
     return E_OUTOFMEMORY;
   }

@@ -1,13 +1,15 @@
 #include "settings_store.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
+#include <unordered_set>
 
 namespace kolo {
 namespace {
 
-// How often GetAllValues lists a key again whose values changed while it was being listed.
-constexpr int kListAttempts = 64;
+// How often GetAllValues reads a value again that grew as it was being read.
+constexpr int kGrowAttempts = 16;
 
 // A predefined root as its handle: the 32-bit constant sign-extended, as Windows defines them.
 // Any other number would be taken for a handle of this process, so it is refused.
@@ -122,12 +124,12 @@ struct Listed {
   RawValue value;
 };
 
-// The key's values in enumeration order, or nullopt when they changed while being listed (a
-// value that went or grew, or `changed` signalled), so that the listing is taken again.
-std::optional<std::vector<Listed>> ListOnce(HKEY key, HANDLE changed) {
-  // Where the key cannot be watched (a root of another kind), its listing is taken as it comes.
-  bool watched = RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE) ==
-                 ERROR_SUCCESS;
+// The key's values in enumeration order, each name with the data it held when it was read, in
+// one walk however others write meanwhile. A value that grew since the key was measured, or a
+// longer name that moved into the place being read, is read again into a larger buffer. A value
+// deleted before the walk reached it is not listed; one that others' writes moved back into the
+// walk's way is listed once; values added meanwhile may or may not be.
+std::vector<Listed> List(HKEY key) {
   DWORD count = 0;
   DWORD longest_name = 0;
   DWORD longest_data = 0;
@@ -136,23 +138,37 @@ std::optional<std::vector<Listed>> ListOnce(HKEY key, HANDLE changed) {
     Fail();
   std::vector<Listed> list;
   list.reserve(count);
+  std::unordered_set<std::wstring> listed;
   std::vector<wchar_t> name(std::size_t{longest_name} + 1);
   std::vector<BYTE> data(std::max<DWORD>(longest_data, 1));
-  for (DWORD i = 0; i < count; ++i) {
-    DWORD name_length = static_cast<DWORD>(name.size());
-    DWORD data_size = static_cast<DWORD>(data.size());
+  // Bounds the walk while others keep adding values.
+  const DWORD last = count + count / 2 + 1024;
+  for (DWORD i = 0; i < last; ++i) {
+    DWORD name_length = 0;
+    DWORD data_size = 0;
     DWORD type = REG_NONE;
-    LONG status =
-        RegEnumValueW(key, i, name.data(), &name_length, nullptr, &type, data.data(), &data_size);
-    if (status == ERROR_MORE_DATA || status == ERROR_NO_MORE_ITEMS) return std::nullopt;
-    if (status != ERROR_SUCCESS) Fail();
-    list.push_back({std::wstring(name.data(), name_length),
+    LONG status = ERROR_MORE_DATA;
+    for (int attempt = 0; status == ERROR_MORE_DATA; ++attempt) {
+      if (attempt == kGrowAttempts) Fail();
+      if (attempt > 0 && data_size > data.size()) {
+        data.resize(data_size);  // the size the value has now
+      } else if (attempt > 0) {
+        name.resize(name.size() * 2);  // a name's size is not told
+      }
+      name_length = static_cast<DWORD>(name.size());
+      data_size = static_cast<DWORD>(data.size());
+      status =
+          RegEnumValueW(key, i, name.data(), &name_length, nullptr, &type, data.data(), &data_size);
+    }
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS || name_length >= name.size() || data_size > data.size()) Fail();
+    std::wstring found(name.data(), name_length);
+    if (!listed.insert(found).second) continue;
+    list.push_back({std::move(found),
                     RawValue{type, std::vector<BYTE>(data.begin(), data.begin() + data_size)}});
   }
-  if (watched && WaitForSingleObject(changed, 0) != WAIT_TIMEOUT) return std::nullopt;
   return list;
 }
-
 }  // namespace
 
 KeyPath ResolvePath(const Settings& settings, std::wstring_view section) {
@@ -278,23 +294,16 @@ UniqueVariant GetAllValues(const Settings& settings, std::wstring_view section) 
   UniqueHkey key;
   if (RegOpenKeyExW(where.root, where.path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
     Fail();
-  UniqueKernelHandle changed(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!changed) Fail();
-  std::optional<std::vector<Listed>> list;
-  for (int attempt = 0; attempt < kListAttempts && !list; ++attempt) {
-    ResetEvent(changed.get());
-    list = ListOnce(key.get(), changed.get());
-  }
+  const std::vector<Listed> list = List(key.get());
   CloseChecked(key);
-  if (!list || list->empty() ||
-      list->size() > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
+  if (list.empty() || list.size() > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
     Fail();
 
-  SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(list->size()), 0}, {2, 0}};
+  SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(list.size()), 0}, {2, 0}};
   UniqueSafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
   if (!array) Fail();
   LONG row = 0;
-  for (const Listed& entry : *list) {
+  for (const Listed& entry : list) {
     UniqueVariant name = MakeString(entry.name);
     UniqueVariant value = ToVariant(entry.value);
     LONG index[2] = {row++, 0};

@@ -91,8 +91,8 @@ UniqueVariant GetValue(const Settings& settings, std::wstring_view section,
 void SetValue(const Settings& settings, std::wstring_view section, std::wstring_view key_name,
               const VARIANT& data);
 void DeleteValue(const Settings& settings, std::wstring_view section, std::wstring_view key_name);
-// A 2-D array of variants (0 to n - 1, 0 to 1): value names and values, all as the key held
-// them at one moment.
+// A 2-D array of variants (0 to n - 1, 0 to 1): value names and values, each name with a
+// value it held while the key was listed.
 UniqueVariant GetAllValues(const Settings& settings, std::wstring_view section);
 
 }  // namespace kolo

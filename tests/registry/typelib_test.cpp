@@ -8,6 +8,9 @@
 #include "registry_fixture.h"
 #include "utf8.h"
 
+// After windows.h, which it needs.
+#include <psapi.h>
+
 namespace kolo::testing {
 
 std::size_t HeaderTableStart(), HeaderTableSize();  // vtable_offsets.cpp
@@ -106,38 +109,212 @@ TEST_F(TypeLibrary, DescribesTheIdlsMembersAtTheHeadersOffsets) {
   }
 }
 
-// Late-bound clients (C++, PowerShell, .NET) leave an optional argument out by passing the error
-// DISP_E_PARAMNOTFOUND in its place, directly or by reference, and Invoke passes the defaults
-// that the type library was finished with. (Scripts leave it off the end.)
-TEST_F(TypeLibrary, AnOptionalArgumentLeftOutTakesItsDefault) {
-  SCODE not_found = DISP_E_PARAMNOTFOUND;
-  VARIANT missing, error_reference, variant_reference;
-  V_VT(&missing) = VT_ERROR;
-  V_ERROR(&missing) = not_found;
-  V_VT(&error_reference) = VT_BYREF | VT_ERROR;
-  V_ERRORREF(&error_reference) = &not_found;
-  V_VT(&variant_reference) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&variant_reference) = &missing;
-  UniqueBstr sub = Bstr(L"Sub"), name = Bstr(L"x");
-  VARIANT sub_reference, name_reference;
-  V_VT(&sub_reference) = V_VT(&name_reference) = VT_BYREF | VT_BSTR;
-  V_BSTRREF(&sub_reference) = sub.addressof();
-  V_BSTRREF(&name_reference) = name.addressof();
-  for (const VARIANT& omitted : {missing, error_reference, variant_reference}) {
-    ASSERT_EQ(Set(L"Sub", L"s", Text(L"abc").get()), S_OK);
-    // GetValue("Sub", "x", omitted) and DeleteValue("Sub", omitted), the arguments last first.
-    VARIANT get_args[] = {omitted, name_reference, sub_reference};
-    VARIANT delete_args[] = {omitted, sub_reference};
-    DISPPARAMS get{get_args, nullptr, 3, 0}, del{delete_args, nullptr, 2, 0};
-    UniqueVariant value;
-    EXPECT_EQ(dispatch_->Invoke(0x60030002, IID_NULL, 0, DISPATCH_METHOD, &get, value.put(),
-                                nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(Show(value.get()), L"BSTR:") << V_VT(&omitted);
-    EXPECT_EQ(dispatch_->Invoke(0x60030004, IID_NULL, 0, DISPATCH_METHOD, &del, nullptr, nullptr,
-                                nullptr),
-              S_OK);
-    EXPECT_FALSE(KeyExists(AppKey(L"Sub"))) << V_VT(&omitted);
+// Each member with its id, kind, the arguments it takes and how many of them are required.
+struct Member {
+  DISPID id;
+  WORD kind;
+  UINT parameters, required;
+};
+constexpr WORD kGet = DISPATCH_PROPERTYGET, kPut = DISPATCH_PROPERTYPUT;
+constexpr Member kMembers[] = {{0x40030000, kGet, 0, 0},
+                               {0x40030000, kPut, 1, 1},
+                               {0x40030001, kGet, 0, 0},
+                               {0x40030001, kPut, 1, 1},
+                               {0x68030001, kGet, 0, 0},
+                               {0x68030001, kPut, 1, 1},
+                               {0x68030000, kGet, 0, 0},
+                               {0x68030000, kPut, 1, 1},
+                               {0x60030002, DISPATCH_METHOD, 3, 2},
+                               {0x60030003, DISPATCH_METHOD, 3, 3},
+                               {0x60030004, DISPATCH_METHOD, 2, 1},
+                               {0x60030005, DISPATCH_METHOD, 1, 1}};
+const Member &kGetValue = kMembers[8], &kSetValue = kMembers[9], &kDeleteValue = kMembers[10];
+
+template <typename T>
+VARIANT Argument(VARTYPE type, T value) {
+  VARIANT v{};
+  V_VT(&v) = type;
+  std::memcpy(&V_I8(&v), &value, sizeof value);
+  return v;
+}
+
+// A client that calls Invoke with arguments of every kind a caller may pass: strings by value
+// and by reference, left out (DISP_E_PARAMNOTFOUND, directly and by reference), null strings
+// and references, numbers, arrays, Empty, Null and another error.
+class Sweep : public TypeLibrary {
+ protected:
+  std::wstring Values() {  // what the caller's variables hold, and where
+    return Hex(&text_, sizeof text_) + Hex(text_.get(), SysStringByteLen(text_.get())) +
+           Hex(&referenced_, sizeof referenced_) + Show(held_.get()) + Show(bytes_.get()) +
+           std::to_wstring(number_) + Show(*V_VARIANTREF(&kinds_[15]));
+  }
+
+  // Invoke with `args` (last first), the first of them named by `named`, and the result shown
+  // in result_; the object is set back to the fixture's state afterwards, so that no call
+  // reaches beyond the scratch key. The arguments and what they refer to come back unchanged,
+  // byte for byte.
+  HRESULT Call(const Member& member, std::vector<VARIANT> args, std::vector<DISPID> named = {},
+               UINT* bad_argument = nullptr) {
+    const std::vector<VARIANT> passed = args;
+    DISPPARAMS params{args.data(), named.data(), static_cast<UINT>(args.size()),
+                      static_cast<UINT>(named.size())};
+    UniqueVariant result;
+    EXCEPINFO exception{};
+    HRESULT hr = dispatch_->Invoke(member.id, IID_NULL, 0, member.kind, &params, result.put(),
+                                   &exception, bad_argument);
+    result_ = Show(result.get());
+    EXPECT_EQ(Hex(args.data(), args.size() * sizeof(VARIANT)),
+              Hex(passed.data(), passed.size() * sizeof(VARIANT)));
+    EXPECT_EQ(Values(), values_);
+    EXPECT_TRUE(hr != DISP_E_EXCEPTION || exception.scode == kError335) << exception.scode;
+    for (BSTR text : {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile})
+      SysFreeString(text);
+    registry_->put_DefaultSection(VARIANT_TRUE);
+    registry_->put_CompanyName(Bstr(company_).get());
+    registry_->put_AppName(Bstr(L"B").get());
+    return hr;
+  }
+
+  SCODE not_found_ = DISP_E_PARAMNOTFOUND;
+  UniqueBstr text_ = Bstr(L"Sub"), referenced_ = Bstr(L"Sub");
+  UniqueVariant held_ = Text(L"Sub"), bytes_ = Bytes({1, 2, 3});
+  LONG number_ = 5;
+  VARIANT left_out_ = Argument(VT_ERROR, not_found_);
+  const std::vector<VARIANT> kinds_ = {
+      Argument(VT_BSTR, text_.get()),
+      left_out_,
+      Argument(VT_BSTR, nullptr),
+      Argument(VT_BYREF | VT_BSTR, referenced_.addressof()),
+      Argument(VT_BYREF | VT_VARIANT, held_.addressof()),
+      Argument(VT_BYREF | VT_BSTR, nullptr),
+      Argument(VT_I4, 5),
+      Argument(VT_BYREF | VT_I4, &number_),
+      Argument(VT_BOOL, VARIANT_TRUE),
+      Argument(VT_ARRAY | VT_UI1, V_ARRAY(bytes_.addressof())),
+      Argument(VT_BYREF | VT_ARRAY | VT_UI1, &V_ARRAY(bytes_.addressof())),
+      Argument(VT_EMPTY, 0),
+      Argument(VT_NULL, 0),
+      Argument(VT_ERROR, E_FAIL),
+      Argument(VT_BYREF | VT_ERROR, &not_found_),
+      Argument(VT_BYREF | VT_VARIANT, &left_out_)};
+  const std::wstring values_ = Values();
+  std::wstring result_;
+};
+
+// Every member with none up to two more arguments than it has, in two patterns: each kind at
+// each place, and each kind between names of sections (`r.DeleteValue "a", , "b"`); then with
+// one argument of each kind named by each parameter's id and by ids of no parameter. Too many
+// or too few arguments, and names of no parameter, are refused as such; the rest work or fail
+// as a call may. A property put takes its value named DISPID_PROPERTYPUT, and only so.
+TEST_F(Sweep, EveryMemberTakesAnyArgumentsWithoutHarm) {
+  const std::size_t count = kinds_.size();
+  auto check = [](HRESULT hr, HRESULT expected, const Member& member, int n, std::size_t k) {
+    EXPECT_TRUE(expected != S_OK ? hr == expected
+                                 : hr == S_OK || hr == DISP_E_EXCEPTION ||
+                                       hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTOPTIONAL)
+        << std::hex << member.id << " " << n << " " << k << " " << hr;
+  };
+  for (const Member& member : kMembers) {
+    const bool put = member.kind == kPut;
+    for (UINT n = 0; n <= member.parameters + 2; ++n) {
+      for (std::size_t k = 0; k < 2 * count; ++k) {
+        std::vector<VARIANT> args(n);
+        for (UINT i = 0; i < n; ++i)
+          args[i] = k < count ? kinds_[(k + i) % count] : i % 2 ? kinds_[k - count] : kinds_[0];
+        std::vector<DISPID> named;
+        if (put && n > 0) named.push_back(DISPID_PROPERTYPUT);
+        HRESULT bad_count =
+            n > member.parameters || n < member.required ? DISP_E_BADPARAMCOUNT : S_OK;
+        check(Call(member, args, named), bad_count, member, n, k);
+      }
+    }
+    for (DISPID id : {0, 1, 2, 3, -1, DISPID_PROPERTYPUT, 0x60030004}) {
+      const bool known = put ? id == DISPID_PROPERTYPUT : id >= 0 && id < DISPID(member.parameters);
+      for (std::size_t k = 0; k < count; ++k) {
+        UINT bad_argument = 99;
+        HRESULT hr = Call(member, {kinds_[k]}, {id}, &bad_argument);
+        HRESULT expected = member.parameters == 0 ? DISP_E_BADPARAMCOUNT
+                           : !known               ? DISP_E_PARAMNOTFOUND
+                           : member.required > 1 || (member.required && id > 0 && !put)
+                               ? DISP_E_PARAMNOTOPTIONAL
+                               : S_OK;
+        check(hr, expected, member, -id, k);
+        EXPECT_TRUE(expected != DISP_E_PARAMNOTFOUND || bad_argument == 0) << bad_argument;
+      }
+    }
+  }
+}
+
+// Arguments reach their parameters by position or by name, in any order; a parameter named
+// twice, or given by position and by name, is no parameter of its own (the argument at fault is
+// told). Late-bound clients (C++, PowerShell, .NET) leave an optional argument out by passing
+// DISP_E_PARAMNOTFOUND in its place, directly or by reference: it takes the type library's
+// default, for DeleteValue's KeyName too (the key itself is deleted).
+TEST_F(Sweep, ArgumentsReachTheirParameters) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(L"DeleteValue"), const_cast<LPOLESTR>(L"KeyName"),
+                      const_cast<LPOLESTR>(L"Section")};
+  DISPID ids[3] = {};
+  ASSERT_EQ(dispatch_->GetIDsOfNames(IID_NULL, names, 3, 0, ids), S_OK);
+  EXPECT_EQ(std::vector<DISPID>(ids, ids + 3), std::vector<DISPID>({0x60030004, 1, 0}));
+  UniqueVariant x = Text(L"x"), none = Text(L"none"), seven = Number(VT_I4, 7);
+  const VARIANT sub = kinds_[0], sub_reference = kinds_[3];
+  const struct {
+    const Member& member;
+    std::vector<VARIANT> args;
+    std::vector<DISPID> named;
+    HRESULT hr;
+    const wchar_t* result;  // or the argument at fault
+  } cases[] = {
+      {kSetValue, {seven.get(), x.get(), sub}, {}, S_OK, L"VT0:"},
+      {kGetValue, {seven.get(), none.get(), sub}, {2, 1, 0}, S_OK, L"I4:7"},
+      {kGetValue, {x.get(), sub}, {1, 0}, S_OK, L"I4:7"},
+      {kGetValue, {x.get(), sub}, {1}, S_OK, L"I4:7"},
+      {kGetValue, {kinds_[1], none.get(), sub_reference}, {}, S_OK, L"BSTR:"},
+      {kGetValue, {kinds_[14], none.get(), sub_reference}, {}, S_OK, L"BSTR:"},
+      {kGetValue, {kinds_[15], none.get(), sub_reference}, {}, S_OK, L"BSTR:"},
+      {kGetValue, {sub, x.get()}, {0, 0}, DISP_E_PARAMNOTFOUND, L"1"},
+      {kDeleteValue, {x.get(), sub}, {0}, DISP_E_PARAMNOTFOUND, L"0"},
+      {kDeleteValue, {x.get(), sub}, {1}, S_OK, L"VT0:"},
+      {kGetValue, {x.get(), sub}, {1, 0}, S_OK, L"BSTR:"},
+      {kDeleteValue, {sub}, {0}, S_OK, L"VT0:"},
+      {kSetValue, {seven.get(), x.get(), sub}, {}, S_OK, L"VT0:"},
+      {kDeleteValue, {kinds_[1], sub_reference}, {}, S_OK, L"VT0:"},
+      {kSetValue, {seven.get(), x.get(), sub}, {}, S_OK, L"VT0:"},
+      {kDeleteValue, {kinds_[14], sub}, {}, S_OK, L"VT0:"},
+      {kSetValue, {seven.get(), x.get(), sub}, {}, S_OK, L"VT0:"},
+      {kDeleteValue, {kinds_[15], sub}, {}, S_OK, L"VT0:"},
+  };
+  for (const auto& c : cases) {
+    UINT bad_argument = 99;
+    EXPECT_EQ(Call(c.member, c.args, c.named, &bad_argument), c.hr) << (&c - cases);
+    EXPECT_EQ(c.hr == S_OK ? result_ : std::to_wstring(bad_argument), c.result) << (&c - cases);
+  }
+  EXPECT_FALSE(KeyExists(AppKey(L"Sub")));
+}
+
+// 10^5 calls that fail and 10^5 that work, with strings by value, leave the memory as it was.
+// They fail at KeyName, which has no string form, once Section was converted.
+TEST_F(Sweep, RepeatedCallsKeepTheMemoryFlat) {
+  auto private_bytes = [] {
+    PROCESS_MEMORY_COUNTERS counters{};  // Wine fills no PrivateUsage; this is the same count
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<long long>(counters.PagefileUsage);
+  };
+  UniqueVariant section = Text(std::wstring(100, L's'));
+  for (bool fails : {true, false}) {
+    VARIANT args[] = {fails ? kinds_[13] : section.get(), section.get()};  // GetValue(s, name)
+    DISPPARAMS params{args, nullptr, 2, 0};
+    const HRESULT expected = fails ? DISP_E_TYPEMISMATCH : S_OK;
+    long long before = 0;
+    int other = 0;
+    for (int i = -100; i < 100000; ++i) {
+      if (i == 0) before = private_bytes();
+      UniqueVariant result;
+      other += dispatch_->Invoke(kGetValue.id, IID_NULL, 0, DISPATCH_METHOD, &params, result.put(),
+                                 nullptr, nullptr) != expected;
+    }
+    EXPECT_EQ(other, 0);
+    EXPECT_LT(private_bytes() - before, 1 << 20) << expected;
   }
 }
 
