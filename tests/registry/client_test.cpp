@@ -141,7 +141,7 @@ TEST_F(Client, TextInAnyScriptIsStoredAsUtf16AndReadsBackAsWritten) {
 TEST_F(Client, AReadRacingAWriterGivesAValueItHadOrTheDefault) {
   const std::wstring path = AppKey();
   const std::vector<BYTE> large(20000, 5), small{1, 2, 3};
-  std::atomic<bool> stop{false};
+  std::atomic<bool> stop{false}, written{false};
   std::thread writer([&] {
     for (LONG n = 0; !stop; ++n) {
       const std::vector<BYTE>& bytes = n % 2 ? large : small;
@@ -149,8 +149,11 @@ TEST_F(Client, AReadRacingAWriterGivesAValueItHadOrTheDefault) {
       if (n % 3 != 0)
         RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"v", REG_BINARY, bytes.data(),
                         static_cast<DWORD>(bytes.size()));
+      written = n > 0;
     }
   });
+  // On a busy machine the writer may not have run at all yet.
+  while (!written) Sleep(1);
   const std::wstring large_read = Show(Bytes(large).get());
   UniqueVariant seven = Number(VT_I4, 7);
   int values = 0;
@@ -213,7 +216,9 @@ TEST_F(Client, AListingRacingWritersPairsEachNameWithAValueItHad) {
   }
   stop = true;
   writer.join();
-  EXPECT_LT(slowest, 2 * alone[1] + 0.2);  // with room for a machine busy with other work
+  // Measured here, a listing under writers takes about as long as one without; the bound leaves
+  // room for a machine busy with other tests, and still catches a listing that starts over.
+  EXPECT_LT(slowest, 4 * alone[1] + 1.0);
 }
 
 // A multithreaded client reaches the object through a proxy, which the type library describes
