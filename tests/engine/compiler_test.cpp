@@ -62,21 +62,6 @@ TEST(Compile, AFailedCompileLeavesAnEmptyProgram) {
   EXPECT_EQ(t.EvaluateFormula(), 0);
 }
 
-using testing::ErrorCase;
-using testing::EvaluationError;
-
-// Errors of the grammar; error_place_test.cpp has more, with the place of each.
-INSTANTIATE_TEST_SUITE_P(Compile, EvaluationError,
-                         ::testing::Values(ErrorCase{"()", 2}, ErrorCase{"2(3)", 2},
-                                           ErrorCase{"2sin(1)", 2}, ErrorCase{"sin -1", 2},
-                                           ErrorCase{"sum()", 2}, ErrorCase{"now()", 2},
-                                           ErrorCase{"hypot(3)", 2}, ErrorCase{"series(1,2,3)", 2},
-                                           ErrorCase{"if(1)", 2}, ErrorCase{"loop(1,2,3)", 2},
-                                           ErrorCase{"1,2", 2}, ErrorCase{"a = ", 2},
-                                           ErrorCase{"sin(1)2", 2}, ErrorCase{"(1,2)", 29},
-                                           ErrorCase{"hypot(1,2,3)", 29},
-                                           ErrorCase{"if(1,2,3,4)", 29}, ErrorCase{"1)(", 29}));
-
 TEST(Compile, DeepChainsEndInAnErrorNotACrash) {
   // Each stray comma or relation nests one more expression; the chain is bounded.
   std::string relations;

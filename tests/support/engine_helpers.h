@@ -61,22 +61,4 @@ inline double Evaluate(Tly& engine, std::string_view formula) {
   }
 }
 
-// A formula and its value: exact to the bit, or within a relative tolerance. Test files
-// instantiate FormulaValue with their own tables; its one test lives in machine_test.cpp.
-struct ValueCase {
-  const char* formula;
-  double value;
-  double tolerance = 0;
-};
-
-class FormulaValue : public ::testing::TestWithParam<ValueCase> {};
-
-// A formula and the error its compile or evaluation raises; EvaluationError as FormulaValue.
-struct ErrorCase {
-  const char* formula;
-  int error;
-};
-
-class EvaluationError : public ::testing::TestWithParam<ErrorCase> {};
-
 }  // namespace tly::testing
