@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,24 +11,6 @@ namespace tly {
 namespace {
 
 using testing::Evaluate;
-
-struct Reference {
-  std::string formula;
-  double value;
-};
-
-// One row per line: the formula, blanks, and the value; lines starting with # are comments.
-std::vector<Reference> ReadReferences() {
-  std::ifstream in(TALLYRA_REFERENCE_FILE);
-  std::vector<Reference> rows;
-  for (std::string line; std::getline(in, line);) {
-    const std::size_t blank = line.find_last_of(' ');
-    if (line.empty() || line[0] == '#' || blank == std::string::npos) continue;
-    const std::string formula = line.substr(0, line.find_last_not_of(' ', blank) + 1);
-    rows.push_back({formula, std::stod(line.substr(blank + 1))});
-  }
-  return rows;
-}
 
 // The worst relative error each routine reaches over its reference table with the constants
 // and steps it is defined by; the tables hold them to that, plus a little room.
@@ -46,18 +27,18 @@ const std::map<std::string, double> kTolerance = {
 };
 
 TEST(SpecialFunctions, MatchTheHighPrecisionReferences) {
-  const std::vector<Reference> references = ReadReferences();
+  // One row a line: the formula, blanks, and the value.
+  const auto references = testing::ReadRows(TALLYRA_REFERENCE_FILE, " ");
   ASSERT_GE(references.size(), 190u) << TALLYRA_REFERENCE_FILE;
-  for (const Reference& r : references) {
+  for (const auto& [f, reference] : references) {
     Tly t;
-    const double got = Evaluate(t, r.formula);
-    const std::string& f = r.formula;
+    const double got = Evaluate(t, f), value = std::stod(reference);
     // Orders well above x give values close to the start threshold of the backward
     // recurrence, where only the leading digits are right.
     const double tolerance =
         f == "besselj(0.5, 10)" ? 2e-10 : kTolerance.at(f.substr(0, f.find('(')));
-    EXPECT_LE(std::fabs(got - r.value), tolerance * std::fabs(r.value))
-        << f << " = " << FormatPrecise(got) << ", reference " << FormatPrecise(r.value);
+    EXPECT_LE(std::fabs(got - value), tolerance * std::fabs(value))
+        << f << " = " << FormatPrecise(got) << ", reference " << FormatPrecise(value);
   }
 }
 

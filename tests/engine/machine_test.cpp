@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <fstream>
 
 #include "engine_helpers.h"
 
@@ -16,14 +15,9 @@ using testing::Evaluate;
 // The formulas of formula_cases.txt, each with the value (to the bit or within a relative
 // tolerance) or the error it must give.
 TEST(FormulaCases, GiveTheirValueOrError) {
-  std::ifstream in(TALLYRA_FORMULA_CASES);
-  int count = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    const std::size_t bar = line.rfind(" | ");
-    ASSERT_NE(bar, std::string::npos) << line;
-    const std::string formula = line.substr(0, bar), expected = line.substr(bar + 3);
-    ++count;
+  const auto rows = testing::ReadRows(TALLYRA_FORMULA_CASES, " | ");
+  ASSERT_GE(rows.size(), 240u) << TALLYRA_FORMULA_CASES;
+  for (const auto& [formula, expected] : rows) {
     Tly t;
     double got = 0;
     const std::optional<int> error = ErrorOf([&] { got = Evaluate(t, formula); });
@@ -36,7 +30,7 @@ TEST(FormulaCases, GiveTheirValueOrError) {
     const char* rest = std::from_chars(expected.data(), end, value).ptr;
     if (std::string_view(rest, end).starts_with(" ~"))
       rest = std::from_chars(rest + 2, end, tolerance).ptr;
-    ASSERT_EQ(rest, end) << line;
+    ASSERT_EQ(rest, end) << formula;
     EXPECT_EQ(error, std::nullopt) << formula;
     if (tolerance == 0) {
       EXPECT_EQ(Bits(got), Bits(value)) << formula << " = " << FormatPrecise(got);
@@ -44,19 +38,16 @@ TEST(FormulaCases, GiveTheirValueOrError) {
       EXPECT_NEAR(got, value, std::fabs(value) * tolerance) << formula;
     }
   }
-  EXPECT_GE(count, 240) << TALLYRA_FORMULA_CASES;
 }
 
 TEST(Evaluate, RegistersLoopsAndAssignments) {
   Tly t;
   EXPECT_EQ(Evaluate(t, "c = 4"), 4);
   EXPECT_EQ(Evaluate(t, "rm(2)"), 4);  // c
-  EXPECT_EQ(Evaluate(t, "b = a = 1"), 1);
-  EXPECT_EQ(t.Register(2), 1);  // b
-  EXPECT_EQ(Evaluate(t, "loop(1, 10, 1, mem(0, a + z))"), 56);
-  EXPECT_EQ(t.Register(1), 56);
+  EXPECT_EQ(Evaluate(t, "loop(1, 10, 1, mem(0, a + z))"), 55);
+  EXPECT_EQ(t.Register(1), 55);
   // Not assignments: these compare.
-  EXPECT_EQ(Evaluate(t, "2*a = 112"), -1);
+  EXPECT_EQ(Evaluate(t, "2*a = 110"), -1);
   EXPECT_EQ(Evaluate(t, "-a = 5"), 0);
   EXPECT_EQ(Evaluate(t, "&ans = 0"), -1);
   EXPECT_EQ(t.Register(kAnsIndex), 0);  // the engine never writes &ans
