@@ -39,10 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
     Compile, ErrorPlace,
     ::testing::Values(PlaceCase{"1 2", 2, "  ^"}, PlaceCase{"xyz+1", 2, "^^^"},
                       PlaceCase{"1 ? 2", 2, "  ^"}, PlaceCase{"1 <<2", 2, "  ^^"},
-                      PlaceCase{"(1+2", 29, "^"}, PlaceCase{"1+2)", 29, "   ^"},
-                      PlaceCase{"sin(1,2)", 29, "     ^"}, PlaceCase{"2*(3+(4", 29, "     ^"},
-                      PlaceCase{"1+)2", 29, "  ^"}, PlaceCase{"&sum+1", 30, "^^^^"},
-                      PlaceCase{"((((((((((1))))))))))", 16, "        ^"},
+                      PlaceCase{"1+2)", 29, "   ^"}, PlaceCase{"sin(1,2)", 29, "     ^"},
+                      PlaceCase{"2*(3+(4", 29, "     ^"}, PlaceCase{"1+)2", 29, "  ^"},
                       PlaceCase{"1+10e308", 6, "  ^^^^^^"}, PlaceCase{"sin", 2, ""},
                       PlaceCase{"1 +", 2, ""}, PlaceCase{"", 2, ""}));
 
@@ -52,7 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceCase{"2 + 1/x", 11, "     ^"},
                       PlaceCase{"a = 1e308*10", 6, "         ^"}, PlaceCase{"1e200^2", 6, "     ^"},
                       PlaceCase{"(-8)^0.5", 5, "    ^"}, PlaceCase{"fact(2.5)*2", 5, "^^^^"},
-                      PlaceCase{"mem(26, 1)", 9, "^^^"}, PlaceCase{"loop(1, 2, 0, z)", 5, "^^^^"},
                       PlaceCase{"1 + loop(1, 99, 1, z)", 16, "    ^^^^"},
                       PlaceCase{"if(0, 1, 2 \\ 0)", 11, "           ^"},
                       PlaceCase{"sum(1, 2) - 3 % 0", 11, "              ^"},

@@ -19,9 +19,8 @@ using Client = RegistryTest;
 
 // A value as the registry holds it below HKEY_CURRENT_USER: "type:bytes in hex".
 std::wstring Stored(const std::wstring& path, const std::wstring& name) {
-  DWORD type = 0;
+  DWORD type = 0, size = 64;
   BYTE bytes[64];
-  DWORD size = sizeof bytes;
   if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
                    bytes, &size))
     return L"missing";
@@ -45,13 +44,8 @@ TEST_F(Client, AFailureIsError335WithErrorInformation) {
 }
 
 TEST_F(Client, EachTypeIsStoredAsItsRegistryTypeAndReadBack) {
-  struct Case {
-    const wchar_t* name;
-    UniqueVariant value;
-    const wchar_t* stored;  // "type:bytes"
-    const wchar_t* read;
-  };
-  Case cases[] = {
+  // The name, the value, what is stored ("type:bytes") and what is read back.
+  const std::tuple<const wchar_t*, UniqueVariant, const wchar_t*, const wchar_t*> cases[] = {
       {L"Integer", Number(VT_I2, -2), L"4:FEFFFFFF", L"I4:-2"},
       {L"Long", Number(VT_I4, 100000), L"4:A0860100", L"I4:100000"},
       {L"True", Number(VT_BOOL, -1), L"4:FFFFFFFF", L"I4:-1"},
@@ -64,10 +58,10 @@ TEST_F(Client, EachTypeIsStoredAsItsRegistryTypeAndReadBack) {
       {L"Empty", UniqueVariant(), L"1:0000", L"BSTR:"},
       {L"", Number(VT_I4, 5), L"1:35000000", L"BSTR:5"},  // the unnamed value: a string
   };
-  for (Case& c : cases) {
-    ASSERT_EQ(Set(L"", c.name, c.value.get()), S_OK) << c.name;
-    EXPECT_EQ(Stored(AppKey(), c.name), c.stored);
-    EXPECT_EQ(Get(L"", c.name), c.read);
+  for (const auto& [name, value, stored, read] : cases) {
+    ASSERT_EQ(Set(L"", name, value.get()), S_OK) << name;
+    EXPECT_EQ(Stored(AppKey(), name), stored);
+    EXPECT_EQ(Get(L"", name), read);
   }
   UniqueVariant null_value;
   V_VT(null_value.put()) = VT_NULL;  // no string form: nothing written, not even the key

@@ -221,11 +221,10 @@ TEST_F(Sweep, EveryMemberTakesAnyArgumentsWithoutHarm) {
         std::vector<VARIANT> args(n);
         for (UINT i = 0; i < n; ++i)
           args[i] = k < count ? kinds_[(k + i) % count] : i % 2 ? kinds_[k - count] : kinds_[0];
-        std::vector<DISPID> named;
-        if (put && n > 0) named.push_back(DISPID_PROPERTYPUT);
-        HRESULT bad_count =
-            n > member.parameters || n < member.required ? DISP_E_BADPARAMCOUNT : S_OK;
-        check(Call(member, args, named), bad_count, member, n, k);
+        const HRESULT hr =
+            Call(member, args, std::vector<DISPID>(put && n > 0, DISPID_PROPERTYPUT));
+        check(hr, n > member.parameters || n < member.required ? DISP_E_BADPARAMCOUNT : S_OK,
+              member, n, k);
       }
     }
     for (DISPID id : {0, 1, 2, 3, -1, DISPID_PROPERTYPUT, 0x60030004}) {

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine.h"
 
@@ -61,22 +64,21 @@ inline double Evaluate(Tly& engine, std::string_view formula) {
   }
 }
 
-// A formula and its value: exact to the bit, or within a relative tolerance. Test files
-// instantiate FormulaValue with their own tables; its one test lives in machine_test.cpp.
-struct ValueCase {
-  const char* formula;
-  double value;
-  double tolerance = 0;
-};
-
-class FormulaValue : public ::testing::TestWithParam<ValueCase> {};
-
-// A formula and the error its compile or evaluation raises; EvaluationError as FormulaValue.
-struct ErrorCase {
-  const char* formula;
-  int error;
-};
-
-class EvaluationError : public ::testing::TestWithParam<ErrorCase> {};
+// The rows of a data file of formulas: each line split at its last `separator` into the formula
+// (without trailing blanks) and what it gives. Empty lines and lines starting with # are left out.
+inline std::vector<std::pair<std::string, std::string>> ReadRows(const char* path,
+                                                                 std::string_view separator) {
+  std::ifstream in(path);
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t at = line.rfind(separator);
+    EXPECT_NE(at, std::string::npos) << line;
+    if (at == std::string::npos) continue;
+    rows.emplace_back(line.substr(0, line.find_last_not_of(' ', at) + 1),
+                      line.substr(at + separator.size()));
+  }
+  return rows;
+}
 
 }  // namespace tly::testing

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "calculation.h"
 #include "conversion.h"
+#include "engine_helpers.h"
 #include "string_ids.h"
 #include "string_table.h"
 #include "unit_factor.h"
@@ -13,11 +15,7 @@
 namespace tly {
 namespace {
 
-std::uint64_t Bits(double x) {
-  std::uint64_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
-}
+using testing::Bits;
 
 double Factor(int q, int u) {
   return UnitFactor(static_cast<std::int16_t>(q), static_cast<std::int16_t>(u));
@@ -56,50 +54,23 @@ TEST(UnitFactor, UnitsHaveTheSizeOfTheirDefinitions) {
         << c.quantity << "," << c.unit;
 }
 
-// Units defined by others of their quantity: unit `unit` is `ratio` units `other`.
-struct Relation {
-  int quantity, unit, other;
-  double ratio;
-};
-const Relation kRelations[] = {
-    {1, 8, 9, 8},          {1, 9, 10, 10},         {1, 10, 11, 4},        {1, 11, 12, 5.5},
-    {1, 12, 13, 3},        {1, 13, 14, 12},        {1, 15, 14, 0.001},    {1, 16, 12, 2},
-    {1, 18, 20, 60},       {1, 19, 21, 10},        {1, 20, 21, 6},        {1, 21, 22, 10},
-    {1, 22, 23, 10},       {1, 23, 24, 10},        {1, 25, 14, 1.0 / 72}, {1, 26, 25, 0.05},
-    {1, 32, 33, 1000},     {1, 33, 34, 1000},      {2, 0, 3, 100},        {2, 3, 4, 100},
-    {2, 5, 6, 640},        {2, 6, 8, 43560},       {2, 7, 8, 9},          {2, 8, 9, 144},
-    {2, 10, 11, 10},       {2, 11, 12, 10},        {2, 12, 13, 30},       {2, 13, 14, 10},
-    {2, 15, 13, 1.0 / 36}, {2, 16, 13, 0.01},      {3, 0, 3, 1000},       {3, 2, 3, 1000},
-    {3, 4, 5, 100},        {3, 6, 5, 1},           {3, 7, 8, 1728},       {3, 9, 11, 42},
-    {3, 12, 11, 0.25},     {3, 13, 12, 0.5},       {3, 14, 13, 0.5},      {3, 15, 14, 0.125},
-    {3, 16, 15, 0.5},      {3, 17, 16, 1.0 / 3},   {3, 20, 19, 0.25},     {3, 21, 20, 0.5},
-    {3, 22, 21, 0.25},     {3, 23, 19, 1.0 / 160}, {3, 24, 25, 216},      {3, 26, 28, 10},
-    {3, 28, 29, 10},       {3, 30, 31, 10},        {3, 32, 33, 10},       {3, 34, 35, 10},
-    {4, 0, 1, 1000},       {4, 5, 7, 2240},        {4, 6, 7, 2000},       {4, 9, 8, 0.0625},
-    {4, 10, 13, 1000},     {4, 11, 13, 160},       {4, 12, 13, 10},       {4, 14, 15, 10},
-    {4, 15, 16, 10},       {4, 17, 2, 0.2},        {5, 4, 13, 365},       {5, 6, 13, 30},
-    {5, 13, 15, 24},       {5, 15, 16, 60},        {5, 16, 17, 60},       {6, 1, 0, 60},
-    {6, 2, 1, 60},         {6, 3, 4, 1.0 / 60},    {6, 8, 5, 0.01},       {6, 9, 0, 1.609344},
-    {7, 3, 2, 1},          {7, 4, 1, 9.80665},     {8, 0, 1, 60},         {8, 1, 2, 60},
-    {8, 4, 0, 0.9},        {8, 5, 0, 90},          {8, 6, 5, 4},          {8, 7, 6, 0.01},
-    {9, 0, 1, 1000},       {9, 3, 1, 1},           {9, 4, 3, 100},        {9, 5, 6, 1000},
-    {9, 7, 5, 1},          {10, 0, 1, 1000},       {10, 4, 8, 1},         {10, 5, 6, 1000},
-    {10, 6, 2, 3600},      {10, 7, 2, 1},          {10, 10, 11, 1000},    {10, 12, 13, 1000},
-    {10, 14, 15, 1000},    {10, 18, 19, 1000},     {10, 20, 21, 1000},    {11, 0, 1, 1000},
-    {11, 3, 4, 1000},      {11, 7, 8, 1000},       {11, 9, 8, 3600},      {12, 0, 1, 1000},
-    {12, 2, 3, 100},       {12, 5, 3, 1},          {12, 7, 2, 1000},      {12, 8, 2, 1},
-    {12, 9, 10, 76},       {12, 10, 11, 10},       {12, 12, 11, 1},       {12, 14, 13, 10000},
-    {12, 15, 13, 10},      {13, 0, 1, 1024},       {13, 1, 2, 1024},      {13, 3, 4, 1024},
-    {13, 5, 6, 1000},      {13, 7, 8, 1000},       {13, 8, 4, 0.125},     {13, 9, 4, 1},
-    {13, 10, 8, 4},
-};
-
+// The relations of unit_relations.txt: "quantity unit other ratio", unit `unit` being `ratio`
+// (a number or a fraction) units `other`; # starts a comment.
 TEST(UnitFactor, UnitsKeepTheirRelations) {
-  for (const Relation& r : kRelations) {
-    const double expected = r.ratio * Factor(r.quantity, r.other);
-    EXPECT_NEAR(Factor(r.quantity, r.unit), expected, expected * 5e-15)
-        << r.quantity << "," << r.unit << " is " << r.ratio << " × unit " << r.other;
+  std::ifstream in(TALLYRA_UNIT_RELATIONS);
+  int count = 0;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line.substr(0, line.find('#')));
+    int q = 0, unit = 0, other = 0;
+    double ratio = 0, denominator = 1;
+    if (!(fields >> q)) continue;
+    ASSERT_TRUE(fields >> unit >> other >> ratio) << line;
+    if (fields.peek() == '/') fields.ignore() >> denominator;
+    const double expected = ratio / denominator * Factor(q, other);
+    EXPECT_NEAR(Factor(q, unit), expected, expected * 5e-15) << line;
+    ++count;
   }
+  EXPECT_EQ(count, 117) << TALLYRA_UNIT_RELATIONS;
 }
 
 // The prefixes run 10^24, 10^21, ... 10^3, 10^2 ... 10^-2, 10^-3, 10^-6 ... 10^-24, each the
@@ -164,7 +135,6 @@ TEST(ErrorMessages, NumbersWithoutAMessageOfTheirOwn) {
 }
 
 TEST(Conversion, MultipliesFirstAndDividesSecond) {
-  EXPECT_EQ(Convert({1, 0, 1}, 2), 2000);                // 2 km in m
   EXPECT_EQ(Convert({1, 1, 8}, 1609.3439999999998), 1);  // a mile of metres in miles
   EXPECT_EQ(Convert({8, 0, 3}, 180), 180 * 0.017453292519943278);
   // 10 miles in 里 rounds otherwise when divided first.
