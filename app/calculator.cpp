@@ -255,7 +255,7 @@ std::unique_ptr<SettingsStore> Calculator::OpenSettings() {
   return store;
 }
 
-bool Calculator::MoveToSavedPosition(const StartupSettings& s) {
+bool Calculator::MoveToSavedPosition(const Settings& s) {
   if (!s.left && !s.top) return false;
   RECT r;
   GetWindowRect(hwnd(), &r);
@@ -285,15 +285,9 @@ void Calculator::CentreUnderTheMouse() {
 
 void Calculator::OnLoad() {
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
-  StartupSettings saved;
-  WindowExtras extras;
-  bool preview = true;
-  if (std::unique_ptr<SettingsStore> store = OpenSettings()) {
-    saved = ReadStartupSettings(*store);
-    extras = ReadWindowExtras(*store);
-    preview = ReadPreviewOn(*store);
-  }
-  mnuViewPreview->SetChecked(preview);
+  Settings saved;
+  if (std::unique_ptr<SettingsStore> store = OpenSettings()) saved = LoadSettings(*store);
+  mnuViewPreview->SetChecked(saved.preview);
 
   const bool placed = MoveToSavedPosition(saved);
   RestoreMenusAndRegisters(saved);
@@ -301,12 +295,12 @@ void Calculator::OnLoad() {
   RestoreModes(saved);
   FinishControls();
   FillQuantities(saved.unit);
-  RestoreExtras(extras);
+  RestoreExtras(saved);
   if (!placed) CentreUnderTheMouse();  // at its final size
   loaded_ = true;
 }
 
-void Calculator::RestoreMenusAndRegisters(const StartupSettings& s) {
+void Calculator::RestoreMenusAndRegisters(const Settings& s) {
   mnuEditCopy[0]->SetEnabled(false);
   mnuEditCopy[1]->SetEnabled(false);
   mnuEditPaste->SetEnabled(forms::ClipboardHasText());
@@ -317,7 +311,7 @@ void Calculator::RestoreMenusAndRegisters(const StartupSettings& s) {
   core_.RestoreHistory(s.history);
 }
 
-void Calculator::RestoreModes(const StartupSettings& s) {
+void Calculator::RestoreModes(const Settings& s) {
   show_in_task_tray_ = s.task_tray;
   if (s.minimized) SetState(forms::WindowState::kMinimized);
   close_button_minimized_ = s.close_button;
@@ -363,8 +357,8 @@ void Calculator::OnUnload() {
   SaveSettings(kAllParts);
 }
 
-WindowSettings Calculator::CurrentSettings() const {
-  WindowSettings s;
+Settings Calculator::CurrentSettings() const {
+  Settings s;
   // The restored rectangle: a minimised or hidden window saves where it would come back.
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
@@ -390,7 +384,7 @@ WindowSettings Calculator::CurrentSettings() const {
 // A Registry object for each save, released at once: nothing of the session waits for the exit.
 void Calculator::SaveSettings(unsigned parts) {
   if (std::unique_ptr<SettingsStore> store = OpenSettings())
-    WriteWindowSettings(*store, CurrentSettings(), parts);
+    WriteSettings(*store, CurrentSettings(), parts);
 }
 
 void Calculator::OnHelp(int context) { OpenHelp(hwnd(), help_file_, context); }
@@ -505,7 +499,7 @@ void Calculator::TogglePreview() {
   mnuViewPreview->SetChecked(!mnuViewPreview->Checked());
   UpdatePreview();
   if (std::unique_ptr<SettingsStore> store = OpenSettings())
-    WritePreviewOn(*store, mnuViewPreview->Checked());
+    WriteSettings(*store, {.preview = mnuViewPreview->Checked()}, kPreviewPart);
 }
 
 void Calculator::UpdateEnabledState() {
@@ -657,7 +651,7 @@ void Calculator::CreateTopMostItem(HMENU view) {
   mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
 }
 
-void Calculator::RestoreExtras(const WindowExtras& e) {
+void Calculator::RestoreExtras(const Settings& e) {
   ApplyTopMost(e.top_most);
   if (e.hot_key != 0) SetHotKey(e.hot_key);
   saved_width_ = e.width;
@@ -686,7 +680,8 @@ void Calculator::ApplyTopMost(bool on) {
 
 void Calculator::ToggleTopMost() {
   ApplyTopMost(!TopMost());
-  if (std::unique_ptr<SettingsStore> store = OpenSettings()) WriteTopMost(*store, TopMost());
+  if (std::unique_ptr<SettingsStore> store = OpenSettings())
+    WriteSettings(*store, {.top_most = TopMost()}, kTopMostPart);
 }
 
 bool Calculator::SetHotKey(std::uint32_t key) {
@@ -782,7 +777,7 @@ void Calculator::SaveWidthIfChanged() {
   // The designed width is the default: a window never widened keeps no value.
   if (!saved_width_ && ClientWidth() <= kClientWidth + forms::TwipsPerPixelX() / 2) return;
   if (std::unique_ptr<SettingsStore> store = OpenSettings()) {
-    WriteWidth(*store, width);
+    WriteSettings(*store, {.width = width}, kWidthPart);
     saved_width_ = width;
   }
 }
