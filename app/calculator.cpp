@@ -14,6 +14,7 @@
 #include "option_form.h"
 #include "single_instance.h"
 #include "string_ids.h"
+#include "string_table.h"
 #include "text.h"
 #include "tly_api.h"
 #include "unit_factor.h"
@@ -332,7 +333,7 @@ void Calculator::FinishControls() {
 
 void Calculator::FillQuantities(int selected) {
   for (const std::u16string& name :
-       ReadStringList(ids::kQuantityNames, [](int id) { return ToU16(forms::ResourceString(id)); }))
+       LoadList(ids::kQuantityNames, [](int id) { return ToU16(forms::ResourceString(id)); }))
     Combo2->AddItem(ToWide(name));
   Combo2->SetListIndex(selected);
 }
@@ -549,7 +550,7 @@ void Calculator::CategorySelected() {
   Combo3->Clear();
   Combo4->Clear();
   if (category >= 0) {
-    for (const std::u16string& unit : ReadStringList(
+    for (const std::u16string& unit : LoadList(
              FirstUnitString(category), [](int id) { return ToU16(forms::ResourceString(id)); })) {
       Combo3->AddItem(ToWide(unit));
       Combo4->AddItem(ToWide(unit));
