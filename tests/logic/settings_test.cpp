@@ -48,8 +48,10 @@ TEST(SettingsSchema, EveryRowKeepsItsValueAndFallsBackOnDamage) {
   };
   std::set<std::u16string_view> covered;
   for (const auto& c : cases) {
-    const SettingRow& row = *std::find_if(SettingsTable().begin(), SettingsTable().end(),
-                                          [&](const SettingRow& r) { return r.name == c.name; });
+    const auto found = std::find_if(SettingsTable().begin(), SettingsTable().end(),
+                                    [&](const SettingRow& r) { return r.name == c.name; });
+    ASSERT_NE(found, SettingsTable().end()) << Narrow(c.name);
+    const SettingRow& row = *found;
     covered.insert(row.name);
     for (const V& damaged : c.damaged) {
       MemorySettings store;
@@ -66,45 +68,33 @@ TEST(SettingsSchema, EveryRowKeepsItsValueAndFallsBackOnDamage) {
   }
   // Every row but the history's, which the next tests take.
   EXPECT_EQ(covered.size() + 1, SettingsTable().size());
-  // A batch cut short is dropped, not half written.
+  // With nothing but a batch cut short, which is dropped, not half written: all defaults.
   MemorySettings store;
   store.App(u"", u"PendingWrites") = V::String(u"D8:Variable1:B1:5");
   EXPECT_TRUE(LoadSettings(store) == Settings{});
   EXPECT_TRUE(store.values.empty());
 }
 
-TEST(SettingsTable, RegistersAndHistoryAreSavedOnlyWhenAskedAndAtMost100) {
-  MemorySettings store;
-  Settings out;
+// Registers and history are written only while their saving option is on, at most 100 entries
+// and the count last; each part writes its own values only.
+TEST(SettingsTable, EachPartWritesItsOwnValuesAndTheCountLast) {
+  Settings out{.left = 30};
   out.registers[0] = 5;
   for (int i = 0; i < 150; ++i) out.history.push_back(std::u16string(u"f").append(HistoryKey(i)));
+  MemorySettings store, saving;
   WriteSettings(store, out, kAllParts);
   EXPECT_FALSE(store.HasApp(u"Variable", u"A") || store.HasApp(u"Formation", u"ListCount"));
-  // Registers are read at load whatever the saving option says.
-  store.App(u"Variable", u"B") = V::Double(7);
-  EXPECT_EQ(LoadSettings(store).registers[1], 7);
-
-  store.App(u"", u"SaveFormation") = V::Boolean(true);
-  WriteSettings(store, out, kHistoryPart);
-  EXPECT_EQ(store.App(u"Formation", u"ListCount"), V::Long(100));
-  EXPECT_EQ(store.App(u"Formation", u"99"), V::String(u"f99"));
-  EXPECT_FALSE(store.HasApp(u"Formation", u"100"));
-}
-
-TEST(SettingsTable, EachChangeWritesItsPartOnlyAndEntriesBeforeTheCount) {
-  MemorySettings store;
-  store.App(u"", u"SaveVariable") = V::Boolean(true);
-  store.App(u"", u"SaveFormation") = V::Boolean(true);
-  Settings out{.left = 30, .history = {u"2", u"1"}};
-  WriteSettings(store, out, kRegistersPart | kHistoryPart);
-  EXPECT_FALSE(store.HasApp(u"", u"Left") || store.HasApp(u"", u"UnitConvert") ||
-               store.HasApp(u"", u"TaskTray"));
-  EXPECT_TRUE(store.HasApp(u"Variable", u"Z"));
-  // No count ever names an entry that is not written yet.
-  EXPECT_EQ(store.written.back(), u"Formation/ListCount");
-  WriteSettings(store, out, kPositionPart);
-  EXPECT_EQ(store.App(u"", u"Left"), V::Long(30));
-  EXPECT_FALSE(store.HasApp(u"", u"Unit"));
+  saving.App(u"", u"SaveVariable") = saving.App(u"", u"SaveFormation") = V::Boolean(true);
+  WriteSettings(saving, out, kRegistersPart | kHistoryPart);
+  EXPECT_FALSE(saving.HasApp(u"", u"Left") || saving.HasApp(u"", u"Unit") ||
+               saving.HasApp(u"", u"TaskTray") || saving.HasApp(u"Formation", u"100"));
+  EXPECT_EQ(saving.App(u"Variable", u"A"), V::Double(5));
+  EXPECT_EQ(saving.App(u"Formation", u"99"), V::String(u"f99"));
+  EXPECT_EQ(saving.App(u"Formation", u"ListCount"), V::Long(100));
+  EXPECT_EQ(saving.written.back(), u"Formation/ListCount");
+  WriteSettings(saving, out, kPositionPart);
+  EXPECT_EQ(saving.App(u"", u"Left"), V::Long(30));
+  EXPECT_FALSE(saving.HasApp(u"", u"UnitConvert"));
 }
 
 TEST(SettingsTable, ADamagedListCountNeverCostsTheHistory) {
