@@ -1,6 +1,6 @@
 // The settings table: every value the main window and the Options dialog keep in the per-user
-// registry, read and written through the settings library in a fixed order, with the defaults
-// that stand in for values that are missing, of another type or out of range.
+// registry is one row of SettingsTable, read into and written from one field of Settings through
+// the settings library, in the table's order. A new option is one row and one field.
 #pragma once
 
 #include <array>
@@ -111,7 +111,8 @@ using SettingField = std::variant<bool Settings::*, int Settings::*, std::uint32
                                   std::vector<std::u16string> Settings::*>;
 
 // One row of the settings table. The registers' row stands for "A" ... "Z" and holds the first
-// name; the history's row stands for the entries "00" ... and their count, which it names.
+// name; the history's row stands for the entries "00" ... (strings) and their count, which it
+// names and whose type it holds.
 struct SettingRow {
   std::u16string_view section, name;
   SettingValue::Type type;                  // as written; a Boolean reads from any number
