@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <climits>
 #include <cmath>
 
 #include "number_text.h"
