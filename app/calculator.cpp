@@ -14,6 +14,7 @@
 #include "option_form.h"
 #include "single_instance.h"
 #include "string_ids.h"
+#include "string_table.h"
 #include "text.h"
 #include "tly_api.h"
 #include "unit_factor.h"
@@ -255,7 +256,7 @@ std::unique_ptr<SettingsStore> Calculator::OpenSettings() {
   return store;
 }
 
-bool Calculator::MoveToSavedPosition(const StartupSettings& s) {
+bool Calculator::MoveToSavedPosition(const Settings& s) {
   if (!s.left && !s.top) return false;
   RECT r;
   GetWindowRect(hwnd(), &r);
@@ -285,15 +286,9 @@ void Calculator::CentreUnderTheMouse() {
 
 void Calculator::OnLoad() {
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
-  StartupSettings saved;
-  WindowExtras extras;
-  bool preview = true;
-  if (std::unique_ptr<SettingsStore> store = OpenSettings()) {
-    saved = ReadStartupSettings(*store);
-    extras = ReadWindowExtras(*store);
-    preview = ReadPreviewOn(*store);
-  }
-  mnuViewPreview->SetChecked(preview);
+  Settings saved;
+  if (std::unique_ptr<SettingsStore> store = OpenSettings()) saved = LoadSettings(*store);
+  mnuViewPreview->SetChecked(saved.preview);
 
   const bool placed = MoveToSavedPosition(saved);
   RestoreMenusAndRegisters(saved);
@@ -301,12 +296,12 @@ void Calculator::OnLoad() {
   RestoreModes(saved);
   FinishControls();
   FillQuantities(saved.unit);
-  RestoreExtras(extras);
+  RestoreExtras(saved);
   if (!placed) CentreUnderTheMouse();  // at its final size
   loaded_ = true;
 }
 
-void Calculator::RestoreMenusAndRegisters(const StartupSettings& s) {
+void Calculator::RestoreMenusAndRegisters(const Settings& s) {
   mnuEditCopy[0]->SetEnabled(false);
   mnuEditCopy[1]->SetEnabled(false);
   mnuEditPaste->SetEnabled(forms::ClipboardHasText());
@@ -317,7 +312,7 @@ void Calculator::RestoreMenusAndRegisters(const StartupSettings& s) {
   core_.RestoreHistory(s.history);
 }
 
-void Calculator::RestoreModes(const StartupSettings& s) {
+void Calculator::RestoreModes(const Settings& s) {
   show_in_task_tray_ = s.task_tray;
   if (s.minimized) SetState(forms::WindowState::kMinimized);
   close_button_minimized_ = s.close_button;
@@ -338,7 +333,7 @@ void Calculator::FinishControls() {
 
 void Calculator::FillQuantities(int selected) {
   for (const std::u16string& name :
-       ReadStringList(ids::kQuantityNames, [](int id) { return ToU16(forms::ResourceString(id)); }))
+       LoadList(ids::kQuantityNames, [](int id) { return ToU16(forms::ResourceString(id)); }))
     Combo2->AddItem(ToWide(name));
   Combo2->SetListIndex(selected);
 }
@@ -363,8 +358,8 @@ void Calculator::OnUnload() {
   SaveSettings(kAllParts);
 }
 
-WindowSettings Calculator::CurrentSettings() const {
-  WindowSettings s;
+Settings Calculator::CurrentSettings() const {
+  Settings s;
   // The restored rectangle: a minimised or hidden window saves where it would come back.
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
@@ -390,7 +385,7 @@ WindowSettings Calculator::CurrentSettings() const {
 // A Registry object for each save, released at once: nothing of the session waits for the exit.
 void Calculator::SaveSettings(unsigned parts) {
   if (std::unique_ptr<SettingsStore> store = OpenSettings())
-    WriteWindowSettings(*store, CurrentSettings(), parts);
+    WriteSettings(*store, CurrentSettings(), parts);
 }
 
 void Calculator::OnHelp(int context) { OpenHelp(hwnd(), help_file_, context); }
@@ -505,7 +500,7 @@ void Calculator::TogglePreview() {
   mnuViewPreview->SetChecked(!mnuViewPreview->Checked());
   UpdatePreview();
   if (std::unique_ptr<SettingsStore> store = OpenSettings())
-    WritePreviewOn(*store, mnuViewPreview->Checked());
+    WriteSettings(*store, {.preview = mnuViewPreview->Checked()}, kPreviewPart);
 }
 
 void Calculator::UpdateEnabledState() {
@@ -555,7 +550,7 @@ void Calculator::CategorySelected() {
   Combo3->Clear();
   Combo4->Clear();
   if (category >= 0) {
-    for (const std::u16string& unit : ReadStringList(
+    for (const std::u16string& unit : LoadList(
              FirstUnitString(category), [](int id) { return ToU16(forms::ResourceString(id)); })) {
       Combo3->AddItem(ToWide(unit));
       Combo4->AddItem(ToWide(unit));
@@ -657,7 +652,7 @@ void Calculator::CreateTopMostItem(HMENU view) {
   mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
 }
 
-void Calculator::RestoreExtras(const WindowExtras& e) {
+void Calculator::RestoreExtras(const Settings& e) {
   ApplyTopMost(e.top_most);
   if (e.hot_key != 0) SetHotKey(e.hot_key);
   saved_width_ = e.width;
@@ -686,7 +681,8 @@ void Calculator::ApplyTopMost(bool on) {
 
 void Calculator::ToggleTopMost() {
   ApplyTopMost(!TopMost());
-  if (std::unique_ptr<SettingsStore> store = OpenSettings()) WriteTopMost(*store, TopMost());
+  if (std::unique_ptr<SettingsStore> store = OpenSettings())
+    WriteSettings(*store, {.top_most = TopMost()}, kTopMostPart);
 }
 
 bool Calculator::SetHotKey(std::uint32_t key) {
@@ -782,7 +778,7 @@ void Calculator::SaveWidthIfChanged() {
   // The designed width is the default: a window never widened keeps no value.
   if (!saved_width_ && ClientWidth() <= kClientWidth + forms::TwipsPerPixelX() / 2) return;
   if (std::unique_ptr<SettingsStore> store = OpenSettings()) {
-    WriteWidth(*store, width);
+    WriteSettings(*store, {.width = width}, kWidthPart);
     saved_width_ = width;
   }
 }

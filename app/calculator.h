@@ -138,22 +138,22 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void ValidateVariable(int row, bool& cancel);
   bool CommitVariableBeingEdited();
   std::unique_ptr<SettingsStore> OpenSettings();
-  WindowSettings CurrentSettings() const;
+  Settings CurrentSettings() const;
   void SaveSettings(unsigned parts);
 
   // The steps of loading, in their order.
   // False when there is no saved position or it lies on no monitor.
-  bool MoveToSavedPosition(const StartupSettings& s);
+  bool MoveToSavedPosition(const Settings& s);
   // Places the window in the middle of the work area of the monitor that holds the mouse.
   void CentreUnderTheMouse();
-  void RestoreMenusAndRegisters(const StartupSettings& s);
-  void RestoreModes(const StartupSettings& s);
+  void RestoreMenusAndRegisters(const Settings& s);
+  void RestoreModes(const Settings& s);
   void FinishControls();
   void FillQuantities(int selected);
 
   // The window's extras.
   void CreateTopMostItem(HMENU view);
-  void RestoreExtras(const WindowExtras& e);
+  void RestoreExtras(const Settings& e);
   void ApplyTopMost(bool on);
   // Stretches the boxes and lists and keeps the button and the scroll bar at the right edge.
   void LayoutWidth();

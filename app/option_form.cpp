@@ -90,7 +90,7 @@ void OptionForm::OnLoad() {
   if (!settings_available_) settings_ = std::make_unique<UnavailableSettings>();
   settings_->SetDefaultSection(true);
 
-  const OptionSettings saved = ReadOptionSettings(*settings_);
+  const Settings saved = ReadSettings(*settings_, kOptionsPart);
   Check2->SetChecked(saved.minimized);
   Check4->SetChecked(saved.startup_root != 0);
   Check5->SetChecked(saved.save_variables);
@@ -130,7 +130,7 @@ bool OptionForm::ApplyHotKey() {
     HotKey1->SetFocus();
     return false;
   }
-  if (settings_available_) WriteHotKey(*settings_, key);
+  if (settings_available_) WriteSettings(*settings_, {.hot_key = key}, kHotKeyPart);
   return true;
 }
 

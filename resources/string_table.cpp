@@ -37,14 +37,6 @@ std::string_view LoadString(int id) {
   return it->text;
 }
 
-std::vector<std::string_view> LoadList(int first_id) {
-  std::vector<std::string_view> items;
-  for (int id = first_id;; ++id) {
-    std::string_view text = LoadString(id);
-    if (text.empty() || text == "*") break;
-    items.push_back(text);
-  }
-  return items;
-}
+std::vector<std::string_view> LoadList(int first_id) { return LoadList(first_id, LoadString); }
 
 }  // namespace tly

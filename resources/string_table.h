@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tly {
@@ -21,7 +22,18 @@ std::span<const StringEntry> AllStrings();
 std::string_view LoadString(int id);
 
 // The list that starts at `first_id`: entries first_id, first_id + 1, ... up to the first one
-// whose text is "*" (or a missing id).
+// whose text is "*" (or a missing id), each read through `load` (the program reads its own
+// resources, which hold the same texts).
+template <class Load>
+auto LoadList(int first_id, Load load) {
+  std::vector<decltype(load(first_id))> items;
+  for (int id = first_id;; ++id) {
+    auto text = load(id);
+    if (text.empty() || (text.size() == 1 && text[0] == '*')) break;
+    items.push_back(std::move(text));
+  }
+  return items;
+}
 std::vector<std::string_view> LoadList(int first_id);
 
 }  // namespace tly

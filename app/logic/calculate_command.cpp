@@ -135,15 +135,4 @@ bool VariableKeyAllowed(char16_t c, char decimal_separator) {
          c == u'e';
 }
 
-std::vector<std::u16string> ReadStringList(int first_id,
-                                           const std::function<std::u16string(int)>& load) {
-  std::vector<std::u16string> items;
-  for (int id = first_id;; ++id) {
-    std::u16string text = load(id);
-    if (text.empty() || text == u"*") break;
-    items.push_back(std::move(text));
-  }
-  return items;
-}
-
 }  // namespace tly

@@ -103,9 +103,4 @@ bool FormulaKeyAllowed(char16_t c);
 // letter.
 bool VariableKeyAllowed(char16_t c, char decimal_separator);
 
-// The list that starts at string `first_id`, read through `load` up to the first "*" (or a
-// missing string).
-std::vector<std::u16string> ReadStringList(int first_id,
-                                           const std::function<std::u16string(int)>& load);
-
 }  // namespace tly

@@ -3,19 +3,17 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <climits>
 #include <cmath>
 
 #include "number_text.h"
 #include "numbered_error.h"
 #include "registers.h"
+#include "unit_factor.h"
 
 namespace tly {
 namespace {
 
 constexpr std::u16string_view kAppKey = u"";
-constexpr std::u16string_view kVariables = u"Variable";
-constexpr std::u16string_view kFormation = u"Formation";
 constexpr std::u16string_view kProductName = u"Tallyra";
 // The batch of writes under way (WriteTogether), in the program's own key.
 constexpr std::u16string_view kPendingWrites = u"PendingWrites";
@@ -26,21 +24,11 @@ std::size_t LetterSlot(int number) {
 }
 
 // A read that fails counts as a missing value.
-SettingValue Read(SettingsStore& s, std::u16string_view section, std::u16string_view name,
-                  const SettingValue& default_value) {
+SettingValue Read(SettingsStore& s, std::u16string_view section, std::u16string_view name) {
   try {
-    return s.Get(section, name, default_value);
+    return s.Get(section, name, SettingValue::Empty());
   } catch (const NumberedError&) {
-    return default_value;
-  }
-}
-
-// Writes at unload go on past a failing one: each value is kept if it can be.
-void WriteEach(SettingsStore& s, std::u16string_view section, std::u16string_view name,
-               const SettingValue& value) {
-  try {
-    s.Set(section, name, value);
-  } catch (const NumberedError&) {
+    return SettingValue::Empty();
   }
 }
 
@@ -155,7 +143,7 @@ void Apply(SettingsStore& s, const SettingWrite& w) {
 
 // Writes in place a batch that a kill interrupted, and deletes it; a damaged one is deleted.
 void FinishPendingWrites(SettingsStore& s) {
-  const SettingValue pending = Read(s, kAppKey, kPendingWrites, SettingValue::Empty());
+  const SettingValue pending = Read(s, kAppKey, kPendingWrites);
   if (pending.type == SettingValue::Type::kEmpty) return;
   if (pending.type == SettingValue::Type::kString) {
     if (const std::optional<std::vector<SettingWrite>> writes = DecodeWrites(pending.text)) {
@@ -170,31 +158,178 @@ void FinishPendingWrites(SettingsStore& s) {
   DeleteIfThere(s, kAppKey, kPendingWrites);
 }
 
-}  // namespace
+template <class... F>
+struct Overloaded : F... {
+  using F::operator()...;
+};
 
-bool ReadBoolean(SettingsStore& s, std::u16string_view section, std::u16string_view name,
-                 bool default_value) {
-  const SettingValue v = Read(s, section, name, SettingValue::Boolean(default_value));
-  if (!v.IsNumber() || !std::isfinite(v.number)) return default_value;
-  return v.number != 0;
+using T = SettingValue::Type;
+
+constexpr bool NamesAKey(std::int32_t hot_key) { return (hot_key & 0xFF) != 0; }
+
+// section, name, type, field, when written, min, max, rule, written if, read if
+constexpr SettingRow kRows[] = {
+    {u"", u"Left", T::kLong, &Settings::left, kPositionPart},
+    {u"", u"Top", T::kLong, &Settings::top, kPositionPart},
+    {u"", u"UnitConvert", T::kBoolean, &Settings::unit_convert, kPanelsPart},
+    {u"", u"VariableList", T::kBoolean, &Settings::variable_list, kPanelsPart},
+    {u"", u"Unit", T::kInteger, &Settings::unit, kPanelsPart, 0, kQuantityCount - 1},
+    {u"", u"TaskTray", T::kBoolean, &Settings::task_tray, kModesPart},
+    {u"", u"CloseButton", T::kBoolean, &Settings::close_button, kModesPart},
+    {u"Variable", u"A", T::kDouble, &Settings::registers, kRegistersPart, 0, 0, nullptr,
+     u"SaveVariable"},
+    {u"Formation", u"ListCount", T::kInteger, &Settings::history, kHistoryPart, 0, 0, nullptr,
+     u"SaveFormation", u"SaveFormation"},
+    {u"", u"hKeyStartUp", T::kLong, &Settings::startup_root, kOptionsPart},
+    {u"", u"Minimized", T::kBoolean, &Settings::minimized, kOptionsPart},
+    {u"", u"SaveVariable", T::kBoolean, &Settings::save_variables, kOptionsPart},
+    {u"", u"SaveFormation", T::kBoolean, &Settings::save_history, kOptionsPart},
+    {u"", u"Preview", T::kBoolean, &Settings::preview, kPreviewPart},
+    {u"", u"TopMost", T::kBoolean, &Settings::top_most, kTopMostPart},
+    // Flags outside the four the key box sets name no key.
+    {u"", u"HotKey", T::kLong, &Settings::hot_key, kHotKeyPart, 0, 0x0FFF, NamesAKey},
+    {u"", u"Width", T::kLong, &Settings::width, kWidthPart, 1},
+};
+
+constexpr bool NamesABooleanRow(std::u16string_view flag) {
+  for (const SettingRow& row : kRows) {
+    if (row.name == flag) return std::holds_alternative<bool Settings::*>(row.field);
+  }
+  return flag.empty();
+}
+static_assert(std::all_of(std::begin(kRows), std::end(kRows),
+                          [](const SettingRow& row) {
+                            return NamesABooleanRow(row.written_if) &&
+                                   NamesABooleanRow(row.read_if);
+                          }),
+              "a row hangs only on a Boolean row of the table");
+
+// The saved formula history. A count above 100 reads the first 100 entries. A count that is
+// missing, negative, not a whole number or larger than the entries there are reads every entry
+// "00" ... "99" that exists, is readable and not empty, in order, so that the next save writes
+// them back without gaps. A count stored as text and entries stored as numbers read as what
+// they convert to.
+std::vector<std::u16string> ReadHistory(SettingsStore& store, const SettingRow& row) {
+  const std::optional<double> count = AsNumber(Read(store, row.section, row.name));
+  if (count && *count >= 0 && std::floor(*count) == *count) {
+    const int n = static_cast<int>(std::min<double>(*count, kMaxSavedHistory));
+    std::vector<std::u16string> history;
+    for (int i = 0; i < n; ++i) {
+      std::optional<std::u16string> entry = EntryText(Read(store, row.section, HistoryKey(i)));
+      if (!entry) break;
+      history.push_back(std::move(*entry));
+    }
+    if (static_cast<int>(history.size()) == n) return history;
+  }
+  // A damaged count, or one that names entries the registry lacks: every entry that can be
+  // read, in order.
+  std::vector<std::u16string> history;
+  for (int i = 0; i < kMaxSavedHistory; ++i) {
+    std::optional<std::u16string> entry = EntryText(Read(store, row.section, HistoryKey(i)));
+    if (entry && !entry->empty()) history.push_back(std::move(*entry));
+  }
+  return history;
 }
 
-std::optional<std::int32_t> ReadLong(SettingsStore& s, std::u16string_view section,
-                                     std::u16string_view name, std::int32_t min, std::int32_t max) {
-  const SettingValue v = Read(s, section, name, SettingValue::Empty());
-  if (!v.IsNumber() || !std::isfinite(v.number) || std::floor(v.number) != v.number ||
-      v.number < min || v.number > max)
+// The number in `v` when it is one the row keeps.
+std::optional<double> Valid(const SettingRow& row, const SettingValue& v) {
+  if (!v.IsNumber() || !std::isfinite(v.number)) return std::nullopt;
+  const bool whole = row.type == T::kInteger || row.type == T::kLong;
+  if (whole && (std::floor(v.number) != v.number || v.number < row.min || v.number > row.max ||
+                (row.rule && !row.rule(static_cast<std::int32_t>(v.number)))))
     return std::nullopt;
-  return static_cast<std::int32_t>(v.number);
-}
-
-double ReadDouble(SettingsStore& s, std::u16string_view section, std::u16string_view name,
-                  double default_value) {
-  const SettingValue v = Read(s, section, name, SettingValue::Double(default_value));
-  // A register never holds an infinity or a NaN, whatever the registry says.
-  if (!v.IsNumber() || !std::isfinite(v.number)) return default_value;
   return v.number;
 }
+
+void ReadRow(SettingsStore& store, const SettingRow& row, Settings& s) {
+  const auto number = [&](std::u16string_view name) {
+    return Valid(row, Read(store, row.section, name));
+  };
+  std::visit(
+      Overloaded{
+          [&](bool Settings::*field) {
+            if (const auto n = number(row.name)) s.*field = *n != 0;
+          },
+          [&](std::array<double, kLetterCount> Settings::*field) {
+            for (int r = code::kFirstLetterRegister; r <= code::kLastLetterRegister; ++r) {
+              if (const auto n = number(RegisterKey(r))) (s.*field)[LetterSlot(r)] = *n;
+            }
+          },
+          [&](std::vector<std::u16string> Settings::*field) { s.*field = ReadHistory(store, row); },
+          [&](auto field) {  // a whole number
+            using Value = std::remove_reference_t<decltype(s.*field)>;
+            if (const auto n = number(row.name))
+              s.*field = static_cast<Value>(static_cast<std::int32_t>(*n));
+          },
+      },
+      row.field);
+}
+
+const SettingRow& RowNamed(std::u16string_view name) {
+  return *std::find_if(std::begin(kRows), std::end(kRows),
+                       [&](const SettingRow& row) { return row.name == name; });
+}
+
+// A Boolean row's value as the store holds it now; nothing names a row that is not one.
+bool StoredFlag(SettingsStore& store, std::u16string_view name) {
+  const SettingRow& row = RowNamed(name);
+  Settings s;
+  ReadRow(store, row, s);
+  return s.*std::get<bool Settings::*>(row.field);
+}
+
+// A row that hangs on a Boolean is read or written only while that is on.
+bool SwitchedOff(SettingsStore& store, std::u16string_view flag) {
+  return !flag.empty() && !StoredFlag(store, flag);
+}
+
+void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrite>& out) {
+  const auto add = [&](std::u16string name, SettingValue value) {
+    out.push_back({std::u16string(row.section), std::move(name), std::move(value)});
+  };
+  const auto number = [&](double n) { return SettingValue{row.type, n, {}}; };
+  std::visit(
+      Overloaded{
+          [&](bool Settings::*field) { add(std::u16string(row.name), number(s.*field ? -1 : 0)); },
+          [&](std::array<double, kLetterCount> Settings::*field) {
+            for (int r = code::kFirstLetterRegister; r <= code::kLastLetterRegister; ++r)
+              add(RegisterKey(r), number((s.*field)[LetterSlot(r)]));
+          },
+          [&](std::vector<std::u16string> Settings::*field) {
+            // No count ever names an entry that is not written yet.
+            const int n = std::min(static_cast<int>((s.*field).size()), kMaxSavedHistory);
+            for (int i = 0; i < n; ++i)
+              add(HistoryKey(i), SettingValue::String((s.*field)[static_cast<std::size_t>(i)]));
+            add(std::u16string(row.name), number(static_cast<std::int16_t>(n)));
+          },
+          [&](std::optional<std::int32_t> Settings::*field) {
+            if (s.*field) add(std::u16string(row.name), number(*(s.*field)));
+          },
+          [&](auto field) {
+            add(std::u16string(row.name), number(static_cast<std::int32_t>(s.*field)));
+          },
+      },
+      row.field);
+}
+
+// The names of every value a row can have written.
+std::vector<std::u16string> ValueNames(const SettingRow& row) {
+  std::vector<std::u16string> names;
+  if (std::holds_alternative<std::array<double, kLetterCount> Settings::*>(row.field)) {
+    for (int r = code::kFirstLetterRegister; r <= code::kLastLetterRegister; ++r)
+      names.push_back(RegisterKey(r));
+    return names;
+  }
+  if (std::holds_alternative<std::vector<std::u16string> Settings::*>(row.field)) {
+    for (int i = 0; i < kMaxSavedHistory; ++i) names.push_back(HistoryKey(i));
+  }
+  names.emplace_back(row.name);
+  return names;
+}
+
+}  // namespace
+
+std::span<const SettingRow> SettingsTable() { return kRows; }
 
 std::u16string HistoryKey(int index) {
   std::u16string digits;
@@ -206,29 +341,27 @@ std::u16string HistoryKey(int index) {
 
 std::u16string RegisterKey(int number) { return std::u16string(1, LetterOfRegister(number)); }
 
-std::vector<std::u16string> ReadHistory(SettingsStore& store) {
-  const std::optional<double> count =
-      AsNumber(Read(store, kFormation, u"ListCount", SettingValue::Empty()));
-  if (count && *count >= 0 && std::floor(*count) == *count) {
-    const int n = static_cast<int>(std::min<double>(*count, kMaxSavedHistory));
-    std::vector<std::u16string> history;
-    for (int i = 0; i < n; ++i) {
-      std::optional<std::u16string> entry =
-          EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::Empty()));
-      if (!entry) break;
-      history.push_back(std::move(*entry));
-    }
-    if (static_cast<int>(history.size()) == n) return history;
+Settings ReadSettings(SettingsStore& store, unsigned parts) {
+  Settings s;
+  for (const SettingRow& row : kRows) {
+    if ((row.part & parts) && !SwitchedOff(store, row.read_if)) ReadRow(store, row, s);
   }
-  // A damaged count, or one that names entries the registry lacks: every entry that can be
-  // read, in order.
-  std::vector<std::u16string> history;
-  for (int i = 0; i < kMaxSavedHistory; ++i) {
-    std::optional<std::u16string> entry =
-        EntryText(Read(store, kFormation, HistoryKey(i), SettingValue::Empty()));
-    if (entry && !entry->empty()) history.push_back(std::move(*entry));
+  return s;
+}
+
+Settings LoadSettings(SettingsStore& store) {
+  FinishPendingWrites(store);
+  return ReadSettings(store, kEveryPart);
+}
+
+void WriteSettings(SettingsStore& store, const Settings& s, unsigned parts) {
+  // All of it goes together: a position is never half saved, nor a calculation's registers
+  // without its formula.
+  std::vector<SettingWrite> writes;
+  for (const SettingRow& row : kRows) {
+    if ((row.part & parts) && !SwitchedOff(store, row.written_if)) AddWrites(row, s, writes);
   }
-  return history;
+  WriteTogether(store, writes, false);
 }
 
 void WriteTogether(SettingsStore& store, const std::vector<SettingWrite>& writes, bool raise) {
@@ -253,91 +386,9 @@ void WriteTogether(SettingsStore& store, const std::vector<SettingWrite>& writes
   if (raise && failure) throw *failure;
 }
 
-StartupSettings ReadStartupSettings(SettingsStore& store) {
-  FinishPendingWrites(store);
-  StartupSettings s;
-  s.left = ReadLong(store, kAppKey, u"Left", INT32_MIN, INT32_MAX);
-  s.top = ReadLong(store, kAppKey, u"Top", INT32_MIN, INT32_MAX);
-  s.unit_convert = ReadBoolean(store, kAppKey, u"UnitConvert", false);
-  s.variable_list = ReadBoolean(store, kAppKey, u"VariableList", false);
-  for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
-    s.registers[LetterSlot(n)] = ReadDouble(store, kVariables, RegisterKey(n), 0);
-  if (ReadBoolean(store, kAppKey, u"SaveFormation", false)) s.history = ReadHistory(store);
-  s.task_tray = ReadBoolean(store, kAppKey, u"TaskTray", false);
-  s.minimized = ReadBoolean(store, kAppKey, u"Minimized", false);
-  s.close_button = ReadBoolean(store, kAppKey, u"CloseButton", false);
-  s.unit = ReadLong(store, kAppKey, u"Unit", 0, 13).value_or(1);
-  return s;
-}
-
-void WriteWindowSettings(SettingsStore& store, const WindowSettings& s, unsigned parts) {
-  // All of it goes together: a position is never half saved, nor a calculation's registers
-  // without its formula.
-  std::vector<SettingWrite> writes;
-  const auto add = [&](std::u16string_view section, std::u16string name, SettingValue value) {
-    writes.push_back({std::u16string(section), std::move(name), std::move(value)});
-  };
-  if (parts & kPositionPart) {
-    add(kAppKey, u"Left", SettingValue::Long(s.left));
-    add(kAppKey, u"Top", SettingValue::Long(s.top));
-  }
-  if (parts & kPanelsPart) {
-    add(kAppKey, u"UnitConvert", SettingValue::Boolean(s.unit_convert));
-    add(kAppKey, u"VariableList", SettingValue::Boolean(s.variable_list));
-    add(kAppKey, u"Unit", SettingValue::Integer(static_cast<std::int16_t>(s.unit)));
-  }
-  if (parts & kModesPart) {
-    add(kAppKey, u"TaskTray", SettingValue::Boolean(s.task_tray));
-    add(kAppKey, u"CloseButton", SettingValue::Boolean(s.close_button));
-  }
-  if ((parts & kRegistersPart) && ReadBoolean(store, kAppKey, u"SaveVariable", false)) {
-    for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
-      add(kVariables, RegisterKey(n), SettingValue::Double(s.registers[LetterSlot(n)]));
-  }
-  if ((parts & kHistoryPart) && ReadBoolean(store, kAppKey, u"SaveFormation", false)) {
-    const int n = std::min(static_cast<int>(s.history.size()), kMaxSavedHistory);
-    for (int i = 0; i < n; ++i)
-      add(kFormation, HistoryKey(i), SettingValue::String(s.history[static_cast<std::size_t>(i)]));
-    add(kFormation, u"ListCount", SettingValue::Integer(static_cast<std::int16_t>(n)));
-  }
-  WriteTogether(store, writes, false);
-}
-
-WindowExtras ReadWindowExtras(SettingsStore& store) {
-  WindowExtras e;
-  e.top_most = ReadBoolean(store, kAppKey, u"TopMost", false);
-  // A key code of 0, or flags outside the four the control sets, name no key.
-  const std::int32_t key = ReadLong(store, kAppKey, u"HotKey", 0, 0x0FFF).value_or(0);
-  e.hot_key = (key & 0xFF) != 0 ? static_cast<std::uint32_t>(key) : 0;
-  e.width = ReadLong(store, kAppKey, u"Width", 1, INT32_MAX);
-  return e;
-}
-
-void WriteTopMost(SettingsStore& store, bool on) {
-  WriteEach(store, kAppKey, u"TopMost", SettingValue::Boolean(on));
-}
-
-void WriteHotKey(SettingsStore& store, std::uint32_t hot_key) {
-  WriteEach(store, kAppKey, u"HotKey", SettingValue::Long(static_cast<std::int32_t>(hot_key)));
-}
-
-void WriteWidth(SettingsStore& store, std::int32_t twips) {
-  WriteEach(store, kAppKey, u"Width", SettingValue::Long(twips));
-}
-
 std::uint32_t HotKeyModifiers(std::uint32_t hot_key) {
   const std::uint32_t flags = (hot_key >> 8) & 0xFF;
   return ((flags & 4) ? 1u : 0u) | ((flags & 2) ? 2u : 0u) | ((flags & 1) ? 4u : 0u);
-}
-
-OptionSettings ReadOptionSettings(SettingsStore& store) {
-  OptionSettings o;
-  o.minimized = ReadBoolean(store, kAppKey, u"Minimized", false);
-  o.startup_root = static_cast<std::uint32_t>(
-      ReadLong(store, kAppKey, u"hKeyStartUp", INT32_MIN, INT32_MAX).value_or(0));
-  o.save_variables = ReadBoolean(store, kAppKey, u"SaveVariable", false);
-  o.save_history = ReadBoolean(store, kAppKey, u"SaveFormation", false);
-  return o;
 }
 
 namespace {
@@ -379,8 +430,7 @@ std::uint32_t RegisterAtStartup(SettingsStore& store, std::u16string_view run_ke
 
 // Removes the entry from the root it was last written under, whatever fails; returns 0.
 std::uint32_t UnregisterAtStartup(SettingsStore& store, std::u16string_view run_key) {
-  const auto root = static_cast<std::uint32_t>(
-      ReadLong(store, kAppKey, u"hKeyStartUp", INT32_MIN, INT32_MAX).value_or(0));
+  const std::uint32_t root = ReadSettings(store, kOptionsPart).startup_root;
   if (root != 0) {
     try {
       store.SetDefaultSection(false);
@@ -396,21 +446,23 @@ std::uint32_t UnregisterAtStartup(SettingsStore& store, std::u16string_view run_
 // which follow their switch.
 void StoreOptions(const OptionChoices& c, SettingsStore& store, std::uint32_t startup_root) {
   store.SetDefaultSection(true);
-  const OptionSettings before = ReadOptionSettings(store);
-  std::vector<SettingWrite> writes = {
-      {u"", u"hKeyStartUp", SettingValue::Long(static_cast<std::int32_t>(startup_root))},
-      {u"", u"Minimized", SettingValue::Boolean(c.start_minimized && c.tray)},
-      {u"", u"SaveVariable", SettingValue::Boolean(c.save_variables)}};
-  if (before.save_variables && !c.save_variables) {
-    for (int n = code::kFirstLetterRegister; n <= code::kLastLetterRegister; ++n)
-      writes.push_back({std::u16string(kVariables), RegisterKey(n), std::nullopt});
-  }
-  writes.push_back({u"", u"SaveFormation", SettingValue::Boolean(c.save_history)});
-  if (before.save_history && !c.save_history) {
-    // Every entry the program could have saved goes, whatever the count says.
-    for (int i = 0; i < kMaxSavedHistory; ++i)
-      writes.push_back({std::u16string(kFormation), HistoryKey(i), std::nullopt});
-    writes.push_back({std::u16string(kFormation), u"ListCount", std::nullopt});
+  const Settings before = ReadSettings(store, kOptionsPart);
+  const Settings after{.startup_root = startup_root,
+                       .minimized = c.start_minimized && c.tray,
+                       .save_variables = c.save_variables,
+                       .save_history = c.save_history};
+  std::vector<SettingWrite> writes;
+  for (const SettingRow& row : kRows) {
+    if (!(row.part & kOptionsPart)) continue;
+    AddWrites(row, after, writes);
+    const auto* flag = std::get_if<bool Settings::*>(&row.field);
+    if (flag == nullptr || !(before.**flag) || after.**flag) continue;
+    // Everything the switch kept goes, whatever a count says.
+    for (const SettingRow& kept : kRows) {
+      if (kept.written_if != row.name) continue;
+      for (std::u16string& name : ValueNames(kept))
+        writes.push_back({std::u16string(kept.section), std::move(name), std::nullopt});
+    }
   }
   WriteTogether(store, writes, true);
 }
@@ -425,12 +477,6 @@ void ApplyOptions(const OptionChoices& c, OptionEffects& effects, SettingsStore&
                                  : UnregisterAtStartup(store, run_key);
   StoreOptions(c, store, root);
   effects.UpdateSystemMenu();
-}
-
-bool ReadPreviewOn(SettingsStore& store) { return ReadBoolean(store, kAppKey, u"Preview", true); }
-
-void WritePreviewOn(SettingsStore& store, bool on) {
-  WriteEach(store, kAppKey, u"Preview", SettingValue::Boolean(on));
 }
 
 }  // namespace tly

@@ -1,11 +1,13 @@
 // The settings table: every value the main window and the Options dialog keep in the per-user
-// registry, read and written through the settings library in a fixed order, with the defaults
-// that stand in for values that are missing, of another type or out of range.
+// registry is one row of SettingsTable, read into and written from one field of Settings through
+// the settings library, in the table's order. A new option is one row and one field.
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -54,42 +56,82 @@ inline constexpr std::uint32_t kHkeyCurrentUser = 0x80000001;
 inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002;
 inline constexpr int kMaxSavedHistory = 100;
 
-// Typed reads with the table's fallbacks: a value of another type, out of range or not finite
-// gives the default, and so does a failing read.
-bool ReadBoolean(SettingsStore& s, std::u16string_view section, std::u16string_view name,
-                 bool default_value);
-std::optional<std::int32_t> ReadLong(SettingsStore& s, std::u16string_view section,
-                                     std::u16string_view name, std::int32_t min, std::int32_t max);
-double ReadDouble(SettingsStore& s, std::u16string_view section, std::u16string_view name,
-                  double default_value);
-
-// The saved formula history. A count above 100 reads the first 100 entries. A count that is
-// missing, negative, not a whole number or larger than the entries there are reads every entry
-// "00" ... "99" that exists, is readable and not empty, in order, so that the next save writes
-// them back without gaps. A count stored as text and entries stored as numbers read as what
-// they convert to.
-std::vector<std::u16string> ReadHistory(SettingsStore& s);
-
 // The name of saved history entry `index`: at least two digits ("00" ... "99").
 std::u16string HistoryKey(int index);
 // The name of letter register `number` (257 "A" ... 282 "Z").
 std::u16string RegisterKey(int number);
 
-// What the main window reads when it loads.
-struct StartupSettings {
-  std::optional<std::int32_t> left, top;  // twips; absent: keep the current position
+// Every value the program keeps. A value that is missing, of another type, not finite, not
+// whole where a whole number is kept, out of its row's range or against its rule reads as the
+// initial value here: that is its default.
+struct Settings {
+  std::optional<std::int32_t> left{}, top{};  // twips of the restored window; absent: where it is
   bool unit_convert = false;
   bool variable_list = false;
-  std::array<double, kLetterCount> registers{};  // a ... z
-  std::vector<std::u16string> history;
-  bool task_tray = false;
-  bool minimized = false;
-  bool close_button = false;
   int unit = 1;  // the selected quantity
+  bool task_tray = false;
+  bool close_button = false;
+  std::array<double, kLetterCount> registers{};  // a ... z
+  std::vector<std::u16string> history{};         // most recent first; at most 100 are saved
+  std::uint32_t startup_root = 0;                // hKeyStartUp
+  bool minimized = false;
+  bool save_variables = false;
+  bool save_history = false;
+  bool preview = true;  // the live result while typing
+  bool top_most = false;
+  // Low byte the virtual-key code, next byte the hotkey control's modifier flags (Shift 1,
+  // Ctrl 2, Alt 4, extended key 8); 0 for none.
+  std::uint32_t hot_key = 0;
+  std::optional<std::int32_t> width{};  // outer width in twips; absent: the designed width
+
+  bool operator==(const Settings&) const = default;
 };
 
-// First finishes the writes that a kill interrupted (see WriteTogether).
-StartupSettings ReadStartupSettings(SettingsStore& store);
+// When each value is written. The window writes the first five parts when it unloads, and each
+// of them after the change it keeps, so that a crash or a kill loses nothing the user finished.
+enum SettingsPart : unsigned {
+  kPositionPart = 1,   // Left, Top
+  kPanelsPart = 2,     // UnitConvert, VariableList, Unit
+  kModesPart = 4,      // TaskTray, CloseButton
+  kRegistersPart = 8,  // the letter registers, when SaveVariable is on
+  kHistoryPart = 16,   // the formula history, when SaveFormation is on
+  kAllParts = 31,      // all of the window's parts: its unload
+  kOptionsPart = 32,   // the Options dialog's OK
+  kPreviewPart = 64,   // the View menu's items
+  kTopMostPart = 128,
+  kHotKeyPart = 256,  // the Options dialog's key box
+  kWidthPart = 512,   // the end of a widening
+  kEveryPart = 1023
+};
+
+// The field of Settings that a row reads into and writes from.
+using SettingField = std::variant<bool Settings::*, int Settings::*, std::uint32_t Settings::*,
+                                  std::optional<std::int32_t> Settings::*,
+                                  std::array<double, kLetterCount> Settings::*,
+                                  std::vector<std::u16string> Settings::*>;
+
+// One row of the settings table. The registers' row stands for "A" ... "Z" and holds the first
+// name; the history's row stands for the entries "00" ... (strings) and their count, which it
+// names and whose type it holds.
+struct SettingRow {
+  std::u16string_view section, name;
+  SettingValue::Type type;                  // as written; a Boolean reads from any number
+  SettingField field;                       // its initial value in Settings is the default
+  unsigned part;                            // when it is written
+  double min = INT32_MIN, max = INT32_MAX;  // for whole numbers
+  bool (*rule)(std::int32_t) = nullptr;     // for whole numbers: what else a valid one keeps
+  std::u16string_view written_if = {};      // a Boolean that must be on, read when writing
+  std::u16string_view read_if = {};         // the same, read when reading
+};
+
+// The rows in the order they are read and written.
+std::span<const SettingRow> SettingsTable();
+
+// The rows of `parts`; each failing read counts as a missing value.
+Settings ReadSettings(SettingsStore& store, unsigned parts);
+// What the main window reads when it loads: all of it, after finishing the writes that a kill
+// interrupted (see WriteTogether).
+Settings LoadSettings(SettingsStore& store);
 
 // A value to write, or without one, to delete.
 struct SettingWrite {
@@ -105,62 +147,12 @@ struct SettingWrite {
 // each value is kept if it can be.
 void WriteTogether(SettingsStore& store, const std::vector<SettingWrite>& writes, bool raise);
 
-// What the main window writes: all of it when it unloads, and a part of it after each change,
-// so that a crash or a kill loses nothing the user finished.
-struct WindowSettings {
-  std::int32_t left = 0, top = 0;  // twips of the restored window
-  bool unit_convert = false;
-  bool variable_list = false;
-  int unit = 1;
-  bool task_tray = false;
-  bool close_button = false;
-  std::array<double, kLetterCount> registers{};
-  std::vector<std::u16string> history;  // most recent first; at most 100 are saved
-};
+// Writes the rows of `parts` together, in the table's order; each value is kept if it can be,
+// past a failing one. An absent value is not written.
+void WriteSettings(SettingsStore& store, const Settings& settings, unsigned parts);
 
-// The parts of WindowSettings, written in this order.
-enum SettingsPart : unsigned {
-  kPositionPart = 1,   // Left, Top
-  kPanelsPart = 2,     // UnitConvert, VariableList, Unit
-  kModesPart = 4,      // TaskTray, CloseButton
-  kRegistersPart = 8,  // the letter registers, when SaveVariable is on
-  kHistoryPart = 16,   // the formula history, when SaveFormation is on
-  kAllParts = 31
-};
-
-// Writes the chosen parts together; each value is kept if it can be, past a failing one.
-void WriteWindowSettings(SettingsStore& store, const WindowSettings& settings, unsigned parts);
-
-// The window's own extras, each a value of its own that is written when it changes: always on
-// top, the key that calls the program, and the width of a widened window.
-struct WindowExtras {
-  bool top_most = false;
-  // Low byte the virtual-key code, next byte the hotkey control's modifier flags (Shift 1,
-  // Ctrl 2, Alt 4, extended key 8); 0 for none.
-  std::uint32_t hot_key = 0;
-  std::optional<std::int32_t> width;  // outer width in twips; absent: the designed width
-};
-
-WindowExtras ReadWindowExtras(SettingsStore& store);
-void WriteTopMost(SettingsStore& store, bool on);
-void WriteHotKey(SettingsStore& store, std::uint32_t hot_key);
-void WriteWidth(SettingsStore& store, std::int32_t twips);
 // The modifiers of RegisterHotKey (Alt 1, Ctrl 2, Shift 4) for a stored hotkey's flags.
 std::uint32_t HotKeyModifiers(std::uint32_t hot_key);
-
-// The live result while typing (the View menu's item): on unless stored as off.
-bool ReadPreviewOn(SettingsStore& store);
-void WritePreviewOn(SettingsStore& store, bool on);
-
-// The Options dialog.
-struct OptionSettings {
-  bool minimized = false;
-  std::uint32_t startup_root = 0;  // hKeyStartUp
-  bool save_variables = false;
-  bool save_history = false;
-};
-
-OptionSettings ReadOptionSettings(SettingsStore& store);
 
 // The boxes of the Options dialog when OK is pressed, and what OK changes outside the settings.
 struct OptionChoices {

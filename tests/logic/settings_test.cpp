@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 #include <limits>
 #include <set>
@@ -13,58 +15,86 @@ namespace {
 using testing::MemorySettings;
 using V = SettingValue;
 
-// What the main window saves and loads through the window is checked there; here what it
-// seldom meets: a position left of and above the screen, the tray options, a stale entry.
-TEST(SettingsTable, RoundTripThroughUnloadAndLoad) {
+std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
+
+// Each row keeps a value as it was stored, through a load and a save; a missing value and each
+// damaged one leave every setting at its default.
+TEST(SettingsSchema, EveryRowKeepsItsValueAndFallsBackOnDamage) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = 1 / 0.0;
+  const struct {
+    std::u16string_view name;
+    V kept;  // as the store keeps it
+    std::vector<V> damaged;
+  } cases[] = {
+      {u"Left", V::Long(-1500), {V::Double(12.5), V::String(u"5"), V::Double(2147483648.0)}},
+      {u"Top", V::Long(INT32_MAX), {V::Double(-2147483649.0), V::Empty()}},
+      {u"UnitConvert", V::Long(-1), {V::String(u"yes"), V::Double(nan)}},
+      {u"VariableList", V::Long(-1), {V::Empty()}},
+      {u"Unit", V::Long(13), {V::Long(14), V::Long(-1), V::Double(2.5), V::String(u"3")}},
+      {u"TaskTray", V::Long(-1), {V::Empty()}},
+      {u"CloseButton", V::Long(-1), {V::String(u"-1")}},
+      {u"A", V::Double(-2.5e300), {V::Double(nan), V::Double(inf), V::String(u"1")}},
+      {u"hKeyStartUp",
+       V::Long(static_cast<std::int32_t>(kHkeyLocalMachine)),
+       {V::Double(0.5), V::String(u"1")}},
+      {u"Minimized", V::Long(-1), {V::Double(-inf)}},
+      {u"SaveVariable", V::Long(-1), {V::Empty()}},
+      {u"SaveFormation", V::Long(-1), {V::String(u"1")}},
+      {u"Preview", V::Long(0), {V::String(u"no"), V::Double(nan)}},
+      {u"TopMost", V::Long(-1), {V::String(u"yes")}},
+      // Ctrl+A; flags beyond the key box's four, or flags without a key, name no key.
+      {u"HotKey", V::Long(0x0241), {V::Long(0x10041), V::Long(0x0200), V::String(u"577")}},
+      {u"Width", V::Long(6000), {V::Long(0), V::Long(-5), V::Double(4500.5)}},
+  };
+  std::set<std::u16string_view> covered;
+  for (const auto& c : cases) {
+    const auto found = std::find_if(SettingsTable().begin(), SettingsTable().end(),
+                                    [&](const SettingRow& r) { return r.name == c.name; });
+    ASSERT_NE(found, SettingsTable().end()) << Narrow(c.name);
+    const SettingRow& row = *found;
+    covered.insert(row.name);
+    for (const V& damaged : c.damaged) {
+      MemorySettings store;
+      store.App(row.section, row.name) = damaged;
+      EXPECT_TRUE(LoadSettings(store) == Settings{}) << Narrow(c.name) << " " << damaged.number;
+    }
+    MemorySettings store, saved;
+    store.App(row.section, row.name) = c.kept;
+    const Settings read = LoadSettings(store);
+    EXPECT_FALSE(read == Settings{}) << Narrow(c.name);
+    saved.App(u"", u"SaveVariable") = V::Boolean(true);
+    WriteSettings(saved, read, kEveryPart);
+    EXPECT_EQ(saved.App(row.section, row.name), c.kept) << Narrow(c.name);
+  }
+  // Every row but the history's, which the next tests take.
+  EXPECT_EQ(covered.size() + 1, SettingsTable().size());
+  // With nothing but a batch cut short, which is dropped, not half written: all defaults.
   MemorySettings store;
-  store.App(u"", u"SaveFormation") = V::Boolean(true);
-  store.App(u"Formation", u"05") = V::String(u"old");
-  const WindowSettings out{.left = -1500,
-                           .top = -300,
-                           .task_tray = true,
-                           .close_button = true,
-                           .history = {u"x+1", u"sin(1)", u"1+2"}};
-  WriteWindowSettings(store, out, kAllParts);
-  EXPECT_EQ(store.App(u"Formation", u"05"), V::String(u"old"));  // unload deletes no entry
-  const StartupSettings in = ReadStartupSettings(store);
-  EXPECT_EQ(in.left, -1500);
-  EXPECT_EQ(in.top, -300);
-  EXPECT_TRUE(in.task_tray && in.close_button);
-  EXPECT_EQ(in.history, out.history);
+  store.App(u"", u"PendingWrites") = V::String(u"D8:Variable1:B1:5");
+  EXPECT_TRUE(LoadSettings(store) == Settings{});
+  EXPECT_TRUE(store.values.empty());
 }
 
-TEST(SettingsTable, RegistersAndHistoryAreSavedOnlyWhenAskedAndAtMost100) {
-  MemorySettings store;
-  WindowSettings out;
+// Registers and history are written only while their saving option is on, at most 100 entries
+// and the count last; each part writes its own values only.
+TEST(SettingsTable, EachPartWritesItsOwnValuesAndTheCountLast) {
+  Settings out{.left = 30};
   out.registers[0] = 5;
   for (int i = 0; i < 150; ++i) out.history.push_back(std::u16string(u"f").append(HistoryKey(i)));
-  WriteWindowSettings(store, out, kAllParts);
+  MemorySettings store, saving;
+  WriteSettings(store, out, kAllParts);
   EXPECT_FALSE(store.HasApp(u"Variable", u"A") || store.HasApp(u"Formation", u"ListCount"));
-  // Registers are read at load whatever the saving option says.
-  store.App(u"Variable", u"B") = V::Double(7);
-  EXPECT_EQ(ReadStartupSettings(store).registers[1], 7);
-
-  store.App(u"", u"SaveFormation") = V::Boolean(true);
-  WriteWindowSettings(store, out, kHistoryPart);
-  EXPECT_EQ(store.App(u"Formation", u"ListCount"), V::Long(100));
-  EXPECT_EQ(store.App(u"Formation", u"99"), V::String(u"f99"));
-  EXPECT_FALSE(store.HasApp(u"Formation", u"100"));
-}
-
-TEST(SettingsTable, EachChangeWritesItsPartOnlyAndEntriesBeforeTheCount) {
-  MemorySettings store;
-  store.App(u"", u"SaveVariable") = V::Boolean(true);
-  store.App(u"", u"SaveFormation") = V::Boolean(true);
-  WindowSettings out{.left = 30, .history = {u"2", u"1"}};
-  WriteWindowSettings(store, out, kRegistersPart | kHistoryPart);
-  EXPECT_FALSE(store.HasApp(u"", u"Left") || store.HasApp(u"", u"UnitConvert") ||
-               store.HasApp(u"", u"TaskTray"));
-  EXPECT_TRUE(store.HasApp(u"Variable", u"Z"));
-  // No count ever names an entry that is not written yet.
-  EXPECT_EQ(store.written.back(), u"Formation/ListCount");
-  WriteWindowSettings(store, out, kPositionPart);
-  EXPECT_EQ(store.App(u"", u"Left"), V::Long(30));
-  EXPECT_FALSE(store.HasApp(u"", u"Unit"));
+  saving.App(u"", u"SaveVariable") = saving.App(u"", u"SaveFormation") = V::Boolean(true);
+  WriteSettings(saving, out, kRegistersPart | kHistoryPart);
+  EXPECT_FALSE(saving.HasApp(u"", u"Left") || saving.HasApp(u"", u"Unit") ||
+               saving.HasApp(u"", u"TaskTray") || saving.HasApp(u"Formation", u"100"));
+  EXPECT_EQ(saving.App(u"Variable", u"A"), V::Double(5));
+  EXPECT_EQ(saving.App(u"Formation", u"99"), V::String(u"f99"));
+  EXPECT_EQ(saving.App(u"Formation", u"ListCount"), V::Long(100));
+  EXPECT_EQ(saving.written.back(), u"Formation/ListCount");
+  WriteSettings(saving, out, kPositionPart);
+  EXPECT_EQ(saving.App(u"", u"Left"), V::Long(30));
+  EXPECT_FALSE(saving.HasApp(u"", u"UnitConvert"));
 }
 
 TEST(SettingsTable, ADamagedListCountNeverCostsTheHistory) {
@@ -92,56 +122,17 @@ TEST(SettingsTable, ADamagedListCountNeverCostsTheHistory) {
   };
   for (const auto& c : cases) {
     store.App(u"Formation", u"ListCount") = c.count;
-    EXPECT_EQ(ReadStartupSettings(store).history, c.history) << c.count.number;
+    EXPECT_EQ(LoadSettings(store).history, c.history) << c.count.number;
   }
   // Saved back, they are consecutive and counted.
-  WriteWindowSettings(store, {.history = all}, kHistoryPart);
+  WriteSettings(store, {.history = all}, kHistoryPart);
   EXPECT_EQ(store.App(u"Formation", u"ListCount"), V::Long(5));
-  EXPECT_EQ(ReadStartupSettings(store).history, all);
+  EXPECT_EQ(LoadSettings(store).history, all);
+  EXPECT_EQ(store.App(u"Formation", u"99"), V::String(u"z"));  // a save deletes no entry
   // A count above 100 with all 100 there reads 100.
   for (int i = 0; i < 100; ++i) store.App(u"Formation", HistoryKey(i)) = V::String(u"f");
   store.App(u"Formation", u"ListCount") = V::Long(150);
-  EXPECT_EQ(ReadStartupSettings(store).history.size(), 100u);
-}
-
-TEST(SettingsTable, CorruptedValuesGiveTheDefaults) {
-  MemorySettings store;
-  store.App(u"", u"Top") = V::Double(12.5);
-  store.App(u"", u"UnitConvert") = V::String(u"yes");
-  store.App(u"", u"TaskTray") = V::Empty();  // a value of a type the library does not read
-  store.App(u"Variable", u"A") = V::Double(std::numeric_limits<double>::quiet_NaN());
-  store.App(u"Variable", u"B") = V::Long(42);
-  store.App(u"", u"PendingWrites") = V::String(u"D8:Variable1:B1:5");  // a batch cut short
-  const StartupSettings s = ReadStartupSettings(store);
-  EXPECT_FALSE(store.HasApp(u"", u"PendingWrites"));
-  EXPECT_FALSE(s.top || s.unit_convert || s.task_tray);
-  EXPECT_EQ(s.registers[0], 0);
-  EXPECT_EQ(s.registers[1], 42);
-}
-
-TEST(WindowExtras, MissingOrDamagedValuesKeepTodaysWindow) {
-  const struct {
-    V top_most, hot_key, width;
-    bool want_top_most;
-    std::uint32_t want_hot_key;
-    std::optional<std::int32_t> want_width;
-  } cases[] = {
-      {V::Empty(), V::Empty(), V::Empty(), false, 0, std::nullopt},
-      {V::Boolean(true), V::Long(0x0241), V::Long(6000), true, 0x0241, 6000},  // Ctrl+A
-      {V::String(u"yes"), V::String(u"577"), V::Double(4500.5), false, 0, std::nullopt},
-      {V::Long(-1), V::Long(0x10041), V::Long(-5), true, 0, std::nullopt},  // flags out of range
-      {V::Long(0), V::Long(0x0200), V::Long(0), false, 0, std::nullopt},    // Ctrl, no key
-  };
-  for (const auto& c : cases) {
-    MemorySettings store;
-    store.App(u"", u"TopMost") = c.top_most;
-    store.App(u"", u"HotKey") = c.hot_key;
-    store.App(u"", u"Width") = c.width;
-    const WindowExtras e = ReadWindowExtras(store);
-    EXPECT_EQ(e.top_most, c.want_top_most) << c.hot_key.number;
-    EXPECT_EQ(e.hot_key, c.want_hot_key) << c.hot_key.number;
-    EXPECT_EQ(e.width, c.want_width) << c.width.number;
-  }
+  EXPECT_EQ(LoadSettings(store).history.size(), 100u);
 }
 
 TEST(WindowExtras, HotKeyFlagsBecomeRegisterHotKeyModifiers) {
@@ -205,7 +196,7 @@ TEST(OptionsOk, StartupEntryGoesToTheFirstRootThatTakesItAndIsRemovedThereLater)
               V::String(c.root == kHkeyCurrentUser ? kPath : u"older"));
     // A failure is reported; the other options are still applied, to the program's own key.
     EXPECT_EQ(fx.failures, c.root ? 0 : 1) << c.root;
-    EXPECT_TRUE(ReadOptionSettings(store).save_history);
+    EXPECT_TRUE(ReadSettings(store, kOptionsPart).save_history);
     // Unregistering deletes the entry under the root that was recorded.
     ApplyOptions({.tray = true}, fx, store, kRun, kPath);
     EXPECT_EQ(store.values.count(RunEntry(kHkeyLocalMachine)), 0u);
@@ -246,18 +237,18 @@ TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
 TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
   MemorySettings old;
   old.App(u"", u"SaveVariable") = old.App(u"", u"SaveFormation") = V::Boolean(true);
-  WindowSettings now{.left = 600, .top = 300, .history = {u"f0", u"f1", u"f2", u"f3"}};
+  Settings now{.left = 600, .top = 300, .history = {u"f0", u"f1", u"f2", u"f3"}};
   now.registers[0] = 1;
-  WriteWindowSettings(old, now, kAllParts);
+  WriteSettings(old, now, kAllParts);
   now.left = 900, now.top = 1200, now.unit_convert = true, now.registers[1] = 4242;
   now.history.insert(now.history.begin(), u"mem(1,4242)+1/0");
   FakeEffects fx;
   const std::pair<const char*, std::function<void(SettingsStore&)>> changes[] = {
       {"calculation",
-       [&](SettingsStore& s) { WriteWindowSettings(s, now, kRegistersPart | kHistoryPart); }},
+       [&](SettingsStore& s) { WriteSettings(s, now, kRegistersPart | kHistoryPart); }},
       {"options", [&](SettingsStore& s) { ApplyOptions({.tray = true}, fx, s, kRun, kPath); }},
-      {"move", [&](SettingsStore& s) { WriteWindowSettings(s, now, kPositionPart); }},
-      {"exit", [&](SettingsStore& s) { WriteWindowSettings(s, now, kAllParts); }},
+      {"move", [&](SettingsStore& s) { WriteSettings(s, now, kPositionPart); }},
+      {"exit", [&](SettingsStore& s) { WriteSettings(s, now, kAllParts); }},
   };
   for (const auto& [name, change] : changes) {
     MemorySettings whole = old;
@@ -272,7 +263,7 @@ TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
       } catch (const NumberedError&) {
       }
       killed.writes_left = -1;
-      ReadStartupSettings(killed);
+      LoadSettings(killed);
       EXPECT_TRUE(killed.values == old.values || killed.values == whole.values)
           << name << " killed after write " << n << " of " << whole.writes;
     }
