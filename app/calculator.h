@@ -4,15 +4,19 @@
 
 #include <windows.h>
 
-#include <array>
 #include <functional>
 #include <memory>
 
 #include "calculate_command.h"
+#include "conversion_panel.h"
 #include "forms/form.h"
+#include "formula_panel.h"
+#include "main_menu.h"
 #include "settings.h"
 #include "tly.h"
 #include "tly_api.h"
+#include "variables_panel.h"
+#include "view_state.h"
 
 namespace tly {
 
@@ -33,7 +37,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   bool CloseButtonMinimized() const { return close_button_minimized_; }
   void SetCloseButtonMinimized(bool on) { close_button_minimized_ = on; }
   TrayIcon& Tray() { return tray_; }
-  void AddTrayIcon() { tray_.Add(hwnd(), Picture1->hwnd()); }
+  void AddTrayIcon() { tray_.Add(hwnd(), formula_->Picture1->hwnd()); }
   // Shapes the minimise box and the system menu for the close-button mode.
   void UpdateSystemMenu() { tly::UpdateSystemMenu(hwnd(), close_button_minimized_); }
   // The help file the program opens: "Tallyra.hlp" in its folder.
@@ -54,8 +58,6 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void ToggleConversionPanel();  // mnuViewConvert
   void ToggleVariablesPanel();   // mnuViewVariable
   void ResetVariables();         // mnuEditVarCls
-  void RefreshVariableRows();    // the change handler of VScroll1
-  void CategorySelected();       // the click handler of Combo2
   void UpdateEnabledState();     // the change handler of Combo1
   void TogglePreview();          // mnuViewPreview
   // Shows in Label5 what Calculate would show now: on each change of the formula, the
@@ -63,7 +65,7 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void UpdatePreview();
 
   // Always on top, the key that calls the window, and the widened window.
-  bool TopMost() const;
+  bool TopMost() const { return view_.top_most; }
   void ToggleTopMost();  // mnuViewTopMost
   std::uint32_t HotKey() const { return hot_key_; }
   // Registers `key` (low byte virtual-key code, next byte HOTKEYF_* flags; 0 none) in place of
@@ -76,38 +78,12 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   // open over it: for the hotkey, and for a second start of the program.
   void CallToFront();
 
-  // Controls.
-  std::array<std::unique_ptr<forms::Label>, 2> Label1;
-  std::unique_ptr<forms::ComboBox> Combo1;
-  std::unique_ptr<forms::TextBox> Text1;
-  std::unique_ptr<forms::PictureBox> Picture1;
-  std::unique_ptr<forms::Button> Command1;
-  std::unique_ptr<forms::Frame> Frame1;
-  std::unique_ptr<forms::ComboBox> Combo2, Combo3, Combo4;
-  std::unique_ptr<forms::Label> Label2, Label3;
-  std::unique_ptr<forms::Frame> Frame2;
-  std::array<std::unique_ptr<forms::Label>, 5> Label4;
-  std::array<std::unique_ptr<forms::TextBox>, 5> Text2;
-  std::unique_ptr<forms::VScrollBar> VScroll1;
-  std::unique_ptr<forms::Label> Label5;  // the live result, left of the Calculate button
-
-  // Menus.
-  forms::MenuItem* mnuFileEnd = nullptr;
-  std::array<forms::MenuItem*, 2> mnuEditCopy{};
-  forms::MenuItem* mnuEditPaste = nullptr;
-  forms::MenuItem* mnuEditClear = nullptr;
-  forms::MenuItem* mnuEditVarCls = nullptr;
-  forms::MenuItem* mnuViewConvert = nullptr;
-  forms::MenuItem* mnuViewVariable = nullptr;
-  forms::MenuItem* mnuViewOption = nullptr;
-  forms::MenuItem* mnuViewTopMost = nullptr;
-  forms::MenuItem* mnuViewPreview = nullptr;
-  forms::MenuItem* mnuHelpHelp = nullptr;
-  forms::MenuItem* mnuHelpWebpage = nullptr;
-  forms::MenuItem* mnuHelpAbout = nullptr;
-  HMENU mnuTask = nullptr;
-  forms::MenuItem* mnuTaskReturn = nullptr;
-  forms::MenuItem* mnuTaskEnd = nullptr;
+  // The panels, top to bottom, and the menus.
+  FormulaPanel& formula() const { return *formula_; }
+  ConversionPanel& conversion() const { return *conversion_; }
+  VariablesPanel& variables() const { return *variables_; }
+  MainMenu& menus() const { return *menus_; }
+  const ViewState& view() const { return view_; }
 
  protected:
   void OnCreate() override;
@@ -121,22 +97,17 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   bool OnMouseWheel(POINT at, int delta) override;
 
  private:
-  void CreateMenus();
-  void CreateControls();
-  void CreateConversionPanel();
-  void CreateVariablesPanel();
-  void CreatePreview();
-  // The conversion the Calculate command applies now, if any.
-  std::optional<Conversion> CurrentConversion() const;
-  // Shows the panels whose View items are checked, the variables panel below the conversion
-  // panel or in its place, and fits the window's height to them.
+  void WireMenus();
+  void WireControls();
+  // Shows the panels the view state names, each below the shown panels above it, and fits the
+  // window's height to them.
   void LayoutPanels();
+  // The client height with every panel shown, in twips.
+  double PanelsHeight() const;
   // The tray icon's mouse notification, as it reaches the hidden picture box: `x` is the
   // mouse message of the icon.
   void OnTrayNotification(int x);
   void ShowTaskMenu();
-  void ValidateVariable(int row, bool& cancel);
-  bool CommitVariableBeingEdited();
   std::unique_ptr<SettingsStore> OpenSettings();
   WindowSettings CurrentSettings() const;
   void SaveSettings(unsigned parts);
@@ -149,16 +120,14 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   void RestoreMenusAndRegisters(const StartupSettings& s);
   void RestoreModes(const StartupSettings& s);
   void FinishControls();
-  void FillQuantities(int selected);
 
   // The window's extras.
-  void CreateTopMostItem(HMENU view);
   void RestoreExtras(const WindowExtras& e);
   void ApplyTopMost(bool on);
-  // Stretches the boxes and lists and keeps the button and the scroll bar at the right edge.
+  // Stretches the panels' boxes and lists and keeps the button and the scroll bar at the right
+  // edge.
   void LayoutWidth();
   void SaveWidthIfChanged();
-  void ScrollVariables(int rows);
 
   // CalculatorDisplay
   void SetHistory(const std::vector<std::u16string>& entries) override;
@@ -172,16 +141,19 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   SettingsOpener open_settings_;
   bool told_settings_unavailable_ = false;
   bool loaded_ = false;
-  int rejected_row_ = -1;  // the value box whose text is not a number, while it keeps the focus
+  ViewState view_;
+  std::unique_ptr<MainMenu> menus_;
+  std::unique_ptr<FormulaPanel> formula_;
+  std::unique_ptr<ConversionPanel> conversion_;
+  std::unique_ptr<VariablesPanel> variables_;
+  std::vector<Panel*> panels_;  // top to bottom
   bool show_in_task_tray_ = false;
   bool close_button_minimized_ = false;
   TrayIcon tray_;
   std::wstring help_file_;
   UINT taskbar_created_ = 0;
   std::uint32_t hot_key_ = 0;
-  int wheel_delta_ = 0;                      // turned but less than a notch
   std::optional<std::int32_t> saved_width_;  // the Width value last read or written
-  std::wstring preview_tip_;                 // the live result's tool tip; empty for none
 };
 
 }  // namespace tly

@@ -62,7 +62,7 @@ class WindowTest : public ::testing::Test {
     Pump();
   }
   void Exit() {
-    calc->mnuFileEnd->on_click();
+    calc->menus().mnuFileEnd->on_click();
     Pump();
   }
   void TearDown() override {
