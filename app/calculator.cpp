@@ -118,13 +118,17 @@ void Calculator::WireControls() {
 }
 
 std::unique_ptr<SettingsStore> Calculator::OpenSettings() {
-  std::unique_ptr<SettingsStore> store = open_settings_ ? open_settings_() : nullptr;
+  std::unique_ptr<SettingsStore> store = OpenSettingsStore();
   if (store == nullptr && !told_settings_unavailable_) {
     told_settings_unavailable_ = true;
     forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageSettingsUnavailable),
                        kProductName, MB_OK | MB_ICONINFORMATION);
   }
   return store;
+}
+
+std::unique_ptr<SettingsStore> Calculator::OpenSettingsStore() const {
+  return open_settings_ ? open_settings_() : nullptr;
 }
 
 bool Calculator::MoveToSavedPosition(const StartupSettings& s) {

@@ -12,6 +12,7 @@
 #include "forms/form.h"
 #include "formula_panel.h"
 #include "main_menu.h"
+#include "option_host.h"
 #include "settings.h"
 #include "tly.h"
 #include "tly_api.h"
@@ -24,27 +25,25 @@ namespace tly {
 // library cannot be used.
 using SettingsOpener = std::function<std::unique_ptr<SettingsStore>()>;
 
-class Calculator : public forms::Form, private CalculatorDisplay {
+class Calculator : public forms::Form, public OptionHost, private CalculatorDisplay {
  public:
   Calculator(Tly& engine, HICON icon, SettingsOpener open_settings);
   ~Calculator() override;
 
-  // The window's modes, as the Options dialog reads and sets them. Tray mode: the window has
-  // an icon in the notification area and leaves the task bar when minimised.
-  bool ShowInTaskTray() const { return show_in_task_tray_; }
-  void SetShowInTaskTray(bool on) { show_in_task_tray_ = on; }
-  // The close button (and Close of the system menu, Alt+F4) minimises instead of closing.
-  bool CloseButtonMinimized() const { return close_button_minimized_; }
-  void SetCloseButtonMinimized(bool on) { close_button_minimized_ = on; }
-  TrayIcon& Tray() { return tray_; }
-  void AddTrayIcon() { tray_.Add(hwnd(), formula_->Picture1->hwnd()); }
-  // Shapes the minimise box and the system menu for the close-button mode.
-  void UpdateSystemMenu() { tly::UpdateSystemMenu(hwnd(), close_button_minimized_); }
-  // The help file the program opens: "Tallyra.hlp" in its folder.
-  const std::wstring& HelpFile() const { return help_file_; }
-
-  Tly& engine() { return engine_; }
-  const SettingsOpener& settings_opener() const { return open_settings_; }
+  // OptionHost: the window's modes, tray icon, calling key, settings and help file.
+  const forms::Form& HostForm() const override { return *this; }
+  std::unique_ptr<SettingsStore> OpenSettingsStore() const override;
+  const std::wstring& HelpFile() const override { return help_file_; }  // "Tallyra.hlp" beside
+  bool ShowInTaskTray() const override { return show_in_task_tray_; }
+  void SetShowInTaskTray(bool on) override { show_in_task_tray_ = on; }
+  void AddTrayIcon() override { tray_.Add(hwnd(), formula_->Picture1->hwnd()); }
+  void DeleteTrayIcon() override { tray_.Delete(); }
+  bool CloseButtonMinimized() const override { return close_button_minimized_; }
+  void SetCloseButtonMinimized(bool on) override { close_button_minimized_ = on; }
+  void UpdateSystemMenu() override { tly::UpdateSystemMenu(hwnd(), close_button_minimized_); }
+  std::uint32_t HotKey() const override { return hot_key_; }
+  bool SetHotKey(std::uint32_t key) override;
+  const TrayIcon& Tray() const { return tray_; }
 
   // Commands, as the menus run them.
   void ShowOptions();       // mnuViewOption
@@ -67,10 +66,6 @@ class Calculator : public forms::Form, private CalculatorDisplay {
   // Always on top, the key that calls the window, and the widened window.
   bool TopMost() const { return view_.top_most; }
   void ToggleTopMost();  // mnuViewTopMost
-  std::uint32_t HotKey() const { return hot_key_; }
-  // Registers `key` (low byte virtual-key code, next byte HOTKEYF_* flags; 0 none) in place of
-  // the current key; false, keeping the current key, when another program holds it.
-  bool SetHotKey(std::uint32_t key);
   // The hotkey: brings the window to the front with the formula selected, or hides it as
   // minimising does when it is in front already.
   void HotKeyPressed();

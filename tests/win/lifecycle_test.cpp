@@ -132,7 +132,7 @@ TEST_F(Lifecycle, TrayModeHidesTheMinimisedWindowAndTheIconRestoresIt) {
 TEST_F(Lifecycle, TheIconComesBackWhenTheNotificationAreaIsCreatedAgain) {
   App(u"TaskTray") = V::Boolean(true);
   Start();
-  calc->Tray().Delete();
+  calc->DeleteTrayIcon();
   EXPECT_FALSE(TrayIconExists(calc->formula().Picture1->hwnd()));
   SendMessageW(calc->hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   EXPECT_TRUE(TrayIconExists(calc->formula().Picture1->hwnd()));
@@ -229,7 +229,7 @@ TEST_F(Options, RightClickOnCheck1RecreatesTheIconOnlyInTrayMode) {
   calc->SetShowInTaskTray(true);
   right_click();
   EXPECT_TRUE(TrayIconExists(calc->formula().Picture1->hwnd()));
-  calc->Tray().Delete();
+  calc->DeleteTrayIcon();
   calc->SetShowInTaskTray(false);
 }
 
