@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "calculate_command.h"
+#include "calling_key.h"
 #include "conversion_panel.h"
 #include "forms/form.h"
 #include "formula_panel.h"
@@ -41,8 +42,8 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   bool CloseButtonMinimized() const override { return close_button_minimized_; }
   void SetCloseButtonMinimized(bool on) override { close_button_minimized_ = on; }
   void UpdateSystemMenu() override { tly::UpdateSystemMenu(hwnd(), close_button_minimized_); }
-  std::uint32_t HotKey() const override { return hot_key_; }
-  bool SetHotKey(std::uint32_t key) override;
+  std::uint32_t HotKey() const override { return calling_key_.key(); }
+  bool SetHotKey(std::uint32_t key) override { return calling_key_.Set(hwnd(), key); }
   const TrayIcon& Tray() const { return tray_; }
 
   // Commands, as the menus run them.
@@ -54,11 +55,11 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
 
   // Commands, as the menus and buttons run them.
   void CalculateCommand();
-  void ToggleConversionPanel();  // mnuViewConvert
-  void ToggleVariablesPanel();   // mnuViewVariable
-  void ResetVariables();         // mnuEditVarCls
-  void UpdateEnabledState();     // the change handler of Combo1
-  void TogglePreview();          // mnuViewPreview
+  void ToggleConversionPanel() { TogglePanel(&ViewState::conversion); }  // mnuViewConvert
+  void ToggleVariablesPanel() { TogglePanel(&ViewState::variables); }    // mnuViewVariable
+  void ResetVariables();                                                 // mnuEditVarCls
+  void UpdateEnabledState();  // the change handler of Combo1
+  void TogglePreview();       // mnuViewPreview
   // Shows in Label5 what Calculate would show now: on each change of the formula, the
   // conversion and the variables.
   void UpdatePreview();
@@ -92,26 +93,25 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   bool OnMouseWheel(POINT at, int delta) override;
 
  private:
+  static constexpr double kClientWidth = 4080;  // as designed, in twips
+
   void WireMenus();
   void WireControls();
   // Shows the panels the view state names, each below the shown panels above it, and fits the
   // window's height to them.
   void LayoutPanels();
+  // Shows or hides the panel that follows view field `shown`.
+  void TogglePanel(bool ViewState::*shown);
   // The client height with every panel shown, in twips.
   double PanelsHeight() const;
   // The tray icon's mouse notification, as it reaches the hidden picture box: `x` is the
   // mouse message of the icon.
   void OnTrayNotification(int x);
-  void ShowTaskMenu();
   std::unique_ptr<SettingsStore> OpenSettings();
   WindowSettings CurrentSettings() const;
   void SaveSettings(unsigned parts);
 
   // The steps of loading, in their order.
-  // False when there is no saved position or it lies on no monitor.
-  bool MoveToSavedPosition(const StartupSettings& s);
-  // Places the window in the middle of the work area of the monitor that holds the mouse.
-  void CentreUnderTheMouse();
   void RestoreMenusAndRegisters(const StartupSettings& s);
   void RestoreModes(const StartupSettings& s);
   void FinishControls();
@@ -147,7 +147,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   TrayIcon tray_;
   std::wstring help_file_;
   UINT taskbar_created_ = 0;
-  std::uint32_t hot_key_ = 0;
+  CallingKey calling_key_;
   std::optional<std::int32_t> saved_width_;  // the Width value last read or written
 };
 

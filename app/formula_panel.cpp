@@ -61,6 +61,27 @@ FormulaPanel::FormulaPanel(forms::Form& f, double width) : Panel(1680, nullptr) 
 
 double FormulaPanel::Place(double top) { return top + DesignHeight(); }
 
+void FormulaPanel::SetHistory(const std::vector<std::u16string>& entries) {
+  // Items come and go one by one: resetting the list would clear the box's text too.
+  for (int i = Combo1->ListCount(); i > 0; --i) Combo1->RemoveItem(i - 1);
+  for (const std::u16string& entry : entries) Combo1->AddItem(ToWide(entry));
+}
+
+void FormulaPanel::SetFormula(std::u16string_view formula) {
+  Combo1->SetText(ToWide(formula));
+  const auto end = static_cast<int>(formula.size());
+  SelectFormula(end, end);
+}
+
+void FormulaPanel::SelectFormula(int begin, int end) {
+  SendMessageW(Combo1->hwnd(), CB_SETEDITSEL, 0, MAKELPARAM(begin, end));
+}
+
+void FormulaPanel::ShowOutcome(std::u16string_view text) {
+  Text1->SetText(ToWide(text));
+  Combo1->SetFocus();
+}
+
 void FormulaPanel::ShowPreview(const PreviewLine& line) {
   const std::wstring text = ToWide(line.shown);
   if (Label5->Caption() != text) Label5->SetCaption(text);

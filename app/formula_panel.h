@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "calculate_command.h"
 #include "panel.h"
@@ -19,6 +20,15 @@ class FormulaPanel : public Panel {
   FormulaPanel(forms::Form& form, double width);
 
   double Place(double top) override;
+
+  // Replaces the formula box's list with `entries`, keeping its text.
+  void SetHistory(const std::vector<std::u16string>& entries);
+  // Puts `formula` in the box with the caret at its end.
+  void SetFormula(std::u16string_view formula);
+  // Selects from `begin` to `end` (-1: the end) in the formula box, the caret at `end`.
+  void SelectFormula(int begin, int end);
+  // Shows a result or a message in the result box, and gives the formula box the focus.
+  void ShowOutcome(std::u16string_view text);
 
   // The live result: `line` as shown, with the whole text as its tool tip when it shows less.
   void ShowPreview(const PreviewLine& line);

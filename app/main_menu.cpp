@@ -1,5 +1,7 @@
 #include "main_menu.h"
 
+#include "tly_api.h"
+
 namespace tly {
 
 MainMenu::MainMenu(forms::Form& f) {
@@ -38,6 +40,17 @@ void MainMenu::Reflect(const ViewState& view) {
   mnuViewVariable->SetChecked(view.variables);
   mnuViewPreview->SetChecked(view.preview);
   mnuViewTopMost->SetChecked(view.top_most);
+}
+
+void MainMenu::ShowTaskMenu(HWND owner) const {
+  // A pop-up menu takes the keyboard, and closes when the user clicks elsewhere, only if its
+  // owner is the foreground window, also while the owner is hidden.
+  BringToForeground(owner);
+  POINT at;
+  GetCursorPos(&at);
+  TrackPopupMenu(mnuTask, TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+  // The menu closes properly only when the owner gets a message after it.
+  PostMessageW(owner, WM_NULL, 0, 0);
 }
 
 }  // namespace tly

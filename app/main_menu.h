@@ -17,6 +17,8 @@ class MainMenu {
 
   // Sets the View menu's check marks from `view`.
   void Reflect(const ViewState& view);
+  // Opens the tray icon's menu at the mouse, for `owner`.
+  void ShowTaskMenu(HWND owner) const;
 
   forms::MenuItem* mnuFileEnd = nullptr;
   std::array<forms::MenuItem*, 2> mnuEditCopy{};
