@@ -270,17 +270,18 @@ double Calculator::PanelsHeight() const {
 
 void Calculator::LayoutPanels() {
   // In pixels, so that each panel takes away exactly what showing it adds.
-  const int gap = forms::PixelsY(kPanelGap);
-  int client = forms::PixelsY(PanelsHeight());
+  const forms::DpiScale at = Scale();
+  const int gap = at.Pixels(kPanelGap);
+  int client = at.Pixels(PanelsHeight());
   double top = 0;
   for (Panel* p : panels_) {
     const double bottom = p->Place(top);
     if (p->Shown())
       top = bottom + kPanelGap;
     else
-      client -= forms::PixelsY(p->DesignHeight()) + gap;
+      client -= at.Pixels(p->DesignHeight()) + gap;
   }
-  SetHeight(Height() - ClientHeight() + forms::TwipsY(client));
+  SetHeight(Height() - ClientHeight() + at.Twips(client));
 }
 
 void Calculator::ResetVariables() {

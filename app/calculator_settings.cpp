@@ -37,7 +37,7 @@ void Calculator::OnLoad() {
   view_ = {saved.unit_convert, saved.variable_list, preview, extras.top_most};
   menus_->Reflect(view_);
 
-  const bool placed = MoveToSavedPosition(hwnd(), saved.left, saved.top, Dpi());
+  const bool placed = MoveToSavedPosition(hwnd(), saved.left, saved.top, Scale());
   RestoreMenusAndRegisters(saved);
   LayoutPanels();
   RestoreModes(saved);
@@ -78,7 +78,7 @@ void Calculator::FinishControls() {
 WindowSettings Calculator::CurrentSettings() const {
   WindowSettings s;
   // The restored rectangle: a minimised or hidden window saves where it would come back.
-  const POINT restored = RestoredTopLeft(hwnd(), Dpi());
+  const POINT restored = RestoredTopLeft(hwnd(), Scale());
   s.left = restored.x;
   s.top = restored.y;
   s.unit_convert = view_.conversion;
@@ -104,14 +104,14 @@ void Calculator::RestoreExtras(const WindowExtras& e) {
   ApplyTopMost(e.top_most);
   if (e.hot_key != 0) SetHotKey(e.hot_key);
   saved_width_ = e.width;
-  if (e.width) RestoreWidth(hwnd(), *e.width, Dpi());
+  if (e.width) RestoreWidth(hwnd(), *e.width, Scale());
 }
 
 void Calculator::SaveWidthIfChanged() {
-  const std::int32_t width = OuterWidth(hwnd(), Dpi());
+  const std::int32_t width = OuterWidth(hwnd(), Scale());
   if (saved_width_ == width || IsIconic(hwnd())) return;
   // The designed width is the default: a window never widened keeps no value.
-  if (!saved_width_ && ClientWidth() <= kClientWidth + 1440.0 / Dpi() / 2) return;
+  if (!saved_width_ && ClientWidth() <= kClientWidth + Scale().TwipsPerPixel() / 2) return;
   if (std::unique_ptr<SettingsStore> store = OpenSettings()) {
     WriteWidth(*store, width);
     saved_width_ = width;

@@ -9,12 +9,8 @@
 namespace tly {
 namespace {
 
-double TwipsPerPixel(int dpi) { return 1440.0 / dpi; }
-int Pixels(double twips, int dpi) {
-  return static_cast<int>(std::lround(twips / TwipsPerPixel(dpi)));
-}
-std::int32_t Twips(int pixels, int dpi) {
-  return static_cast<std::int32_t>(std::lround(pixels * TwipsPerPixel(dpi)));
+std::int32_t Twips(int pixels, const forms::DpiScale& at) {
+  return static_cast<std::int32_t>(std::lround(at.Twips(pixels)));
 }
 
 struct ModalSearch {
@@ -34,12 +30,12 @@ BOOL CALLBACK FindOpenDialog(HWND hwnd, LPARAM data) {
 }  // namespace
 
 bool MoveToSavedPosition(HWND window, std::optional<std::int32_t> left_twips,
-                         std::optional<std::int32_t> top_twips, int dpi) {
+                         std::optional<std::int32_t> top_twips, const forms::DpiScale& at) {
   if (!left_twips && !top_twips) return false;
   RECT r;
   GetWindowRect(window, &r);
-  const int left = left_twips ? Pixels(*left_twips, dpi) : r.left;
-  const int top = top_twips ? Pixels(*top_twips, dpi) : r.top;
+  const int left = left_twips ? at.Pixels(*left_twips) : r.left;
+  const int top = top_twips ? at.Pixels(*top_twips) : r.top;
   RECT moved{left, top, left + (r.right - r.left), top + (r.bottom - r.top)};
   if (MonitorFromRect(&moved, MONITOR_DEFAULTTONULL) == nullptr) return false;
   SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -61,9 +57,9 @@ void CentreUnderTheMouse(HWND window) {
   SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void RestoreWidth(HWND window, std::int32_t width_twips, int dpi) {
+void RestoreWidth(HWND window, std::int32_t width_twips, const forms::DpiScale& at) {
   // Never wider than the monitor's work area, so that the right edge stays in reach.
-  int width = Pixels(width_twips, dpi);
+  int width = at.Pixels(width_twips);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
@@ -75,18 +71,18 @@ void RestoreWidth(HWND window, std::int32_t width_twips, int dpi) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::int32_t OuterWidth(HWND window, int dpi) {
+std::int32_t OuterWidth(HWND window, const forms::DpiScale& at) {
   RECT r;
   GetWindowRect(window, &r);
-  return Twips(r.right - r.left, dpi);
+  return Twips(r.right - r.left, at);
 }
 
-POINT RestoredTopLeft(HWND window, int dpi) {
+POINT RestoredTopLeft(HWND window, const forms::DpiScale& at) {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   static_assert(sizeof(WINDOWPLACEMENT) == 44, "the record of GetWindowPlacement");
   GetWindowPlacement(window, &placement);
-  return {Twips(placement.rcNormalPosition.left, dpi), Twips(placement.rcNormalPosition.top, dpi)};
+  return {Twips(placement.rcNormalPosition.left, at), Twips(placement.rcNormalPosition.top, at)};
 }
 
 HWND OpenDialogOver(HWND main) {

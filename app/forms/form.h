@@ -83,6 +83,8 @@ class Form : public Container {
   void SetDesignedClientHeight(double height) { style_.client_height = height; }
   // The DPI the form's twips are turned into pixels at: its monitor's.
   int Dpi() const { return dpi_; }
+  // Twips and pixels at that DPI; before the window exists, at its owner's or the screen's.
+  DpiScale Scale() const;
   double ClientHeight() const;
   double ClientWidth() const;
 

@@ -14,7 +14,6 @@
 namespace tly {
 namespace {
 
-using forms::PixelsY;
 using testing::ClientHeightPixels;
 using testing::Pump;
 
@@ -162,13 +161,13 @@ TEST_F(CalculatorWindow, PanelTogglesResizeTheWindowExactly) {
   const int base = ClientHeightPixels(calc->hwnd());
   calc->ToggleConversionPanel();
   EXPECT_TRUE(calc->conversion().Frame1->Visible());
-  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base + PixelsY(1695 + 120));
+  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base + Scale().Pixels(1695 + 120));
   calc->ToggleVariablesPanel();
-  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), PixelsY(6120));
-  EXPECT_EQ(calc->variables().Frame2->Top(), forms::TwipsY(PixelsY(1800 + 1695 + 120)));
+  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), Scale().Pixels(6120));
+  EXPECT_EQ(calc->variables().Frame2->Top(), Scale().Twips(Scale().Pixels(1800 + 1695 + 120)));
   calc->ToggleConversionPanel();
-  EXPECT_EQ(calc->variables().Frame2->Top(), forms::TwipsY(PixelsY(1800)));
-  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), PixelsY(6120) - PixelsY(1695 + 120));
+  EXPECT_EQ(calc->variables().Frame2->Top(), Scale().Twips(Scale().Pixels(1800)));
+  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), Scale().Pixels(6120) - Scale().Pixels(1695 + 120));
   calc->ToggleVariablesPanel();
   EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base);
   EXPECT_FALSE(calc->menus().mnuViewVariable->Checked());
@@ -191,7 +190,7 @@ TEST_F(CalculatorWindow, EachChangeIsSavedAtOnce) {
   // The end of a move, by mouse or keyboard.
   SetWindowPos(calc->hwnd(), nullptr, 90, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   SendMessageW(calc->hwnd(), WM_EXITSIZEMOVE, 0, 0);
-  EXPECT_EQ(settings.App(u"", u"Left"), V::Long(std::lround(90 * forms::TwipsPerPixelX())));
+  EXPECT_EQ(settings.App(u"", u"Left"), V::Long(std::lround(90 * Scale().TwipsPerPixel())));
 }
 
 TEST_F(CalculatorWindow, TheLiveResultFollowsFormulaConversionAndVariables) {

@@ -19,7 +19,6 @@
 namespace tly {
 namespace {
 
-using forms::PixelsY;
 using testing::Pump;
 using V = SettingValue;
 
@@ -51,8 +50,8 @@ TEST_F(Lifecycle, SettingsSurviveAnExitAndAStart) {
   SetWindowPos(calc->hwnd(), nullptr, 45, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   Exit();
 
-  EXPECT_EQ(App(u"Left"), V::Long(static_cast<std::int32_t>(forms::TwipsX(45))));
-  EXPECT_EQ(App(u"Top"), V::Long(static_cast<std::int32_t>(forms::TwipsY(60))));
+  EXPECT_EQ(App(u"Left"), V::Long(static_cast<std::int32_t>(Scale().Twips(45))));
+  EXPECT_EQ(App(u"Top"), V::Long(static_cast<std::int32_t>(Scale().Twips(60))));
 
   engine = Tly();
   Start();
@@ -66,7 +65,7 @@ TEST_F(Lifecycle, SettingsSurviveAnExitAndAStart) {
   EXPECT_EQ(engine.Register(24), 0.1);
   EXPECT_EQ(calc->formula().Combo1->ListCount(), 2);
   EXPECT_EQ(calc->formula().Combo1->List(0), L"1+2");
-  EXPECT_EQ(testing::ClientHeightPixels(calc->hwnd()), PixelsY(6120 - 2295 - 120));
+  EXPECT_EQ(testing::ClientHeightPixels(calc->hwnd()), Scale().Pixels(6120 - 2295 - 120));
 }
 
 // Without a saved position, or with one on no monitor, the window opens in the middle of the
@@ -102,7 +101,7 @@ TEST_F(Lifecycle, CloseButtonMinimisesWhileExitCloses) {
   Exit();
   EXPECT_FALSE(calc->IsLoaded());
   EXPECT_EQ(App(u"Left"),
-            V::Long(static_cast<std::int32_t>(forms::TwipsX(p.rcNormalPosition.left))));
+            V::Long(static_cast<std::int32_t>(Scale().Twips(p.rcNormalPosition.left))));
 }
 
 TEST_F(Lifecycle, TrayModeHidesTheMinimisedWindowAndTheIconRestoresIt) {

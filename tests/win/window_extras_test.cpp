@@ -126,17 +126,17 @@ TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesRedrawsThemAndIsKept) {
     EXPECT_EQ(r.right - e.before.right, e.grows + e.moves) << e.before.left << "," << e.before.top;
   }
   const auto width =
-      static_cast<std::int32_t>(std::lround(forms::TwipsX(before.right - before.left + 200)));
+      static_cast<std::int32_t>(std::lround(Scale().Twips(before.right - before.left + 200)));
   EXPECT_EQ(App(u"Width"), V::Long(width));
   // Never taller by an edge, nor narrower than designed.
   EXPECT_NE(SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(before.left + 50, before.bottom - 1)),
             HTBOTTOM);
   SetWindowPos(w, nullptr, 0, 0, 100, before.bottom - before.top, SWP_NOMOVE | SWP_NOZORDER);
-  EXPECT_EQ(calc->ClientWidth(), forms::TwipsX(forms::PixelsX(4080)));
+  EXPECT_EQ(calc->ClientWidth(), Scale().Twips(Scale().Pixels(4080)));
   Exit();
   Start();
   GetWindowRect(w = calc->hwnd(), &before);
-  EXPECT_EQ(before.right - before.left, forms::PixelsX(width));
+  EXPECT_EQ(before.right - before.left, Scale().Pixels(width));
   EXPECT_TRUE(PanelPixels(*calc) == widened);
 }
 

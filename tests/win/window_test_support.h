@@ -69,6 +69,8 @@ class WindowTest : public ::testing::Test {
     if (calc && calc->IsLoaded()) Exit();
   }
   SettingValue& App(std::u16string_view name) { return settings.App(u"", name); }
+  // Twips and pixels at the main window's DPI.
+  forms::DpiScale Scale() const { return calc->Scale(); }
 
   MemorySettings settings;
   Tly engine;
