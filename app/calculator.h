@@ -79,7 +79,6 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   ConversionPanel& conversion() const { return *conversion_; }
   VariablesPanel& variables() const { return *variables_; }
   MainMenu& menus() const { return *menus_; }
-  const ViewState& view() const { return view_; }
 
  protected:
   void OnCreate() override;

@@ -18,7 +18,7 @@ std::u16string Resource(int id) { return ToU16(forms::ResourceString(id)); }
 ConversionPanel::ConversionPanel(forms::Form& form, const bool* shown) : Panel(1695, shown) {
   using E = Edge;
   using forms::ComboBox;
-  Frame1 = Add<forms::Frame>(E::kWidens, form, {240, 1800, 3615, DesignHeight()}, L"単位変換(&C)");
+  Frame1 = Add<forms::Frame>(E::kWidens, form, {240, 0, 3615, DesignHeight()}, L"単位変換(&C)");
   Frame1->SetHelpContext(kConversionHelp);
   forms::Frame& f = *Frame1;
   Combo2 = Add<ComboBox>(E::kWidens, f, {120, 300, 3375, 300}, ComboBox::Style::kList);

@@ -25,7 +25,7 @@ VariablesPanel::VariablesPanel(forms::Form& form, const bool* shown, Tly& engine
                                forms::Control& leave_to)
     : Panel(2295, shown), engine_(engine), leave_to_(leave_to) {
   using E = Edge;
-  Frame2 = Add<forms::Frame>(E::kWidens, form, {240, 3600, 3615, DesignHeight()}, L"変数一覧(&L)");
+  Frame2 = Add<forms::Frame>(E::kWidens, form, {240, 0, 3615, DesignHeight()}, L"変数一覧(&L)");
   Frame2->SetHelpContext(kVariablesHelp);
   forms::Frame& f = *Frame2;
   for (int i = 0; i < kRows; ++i) {
