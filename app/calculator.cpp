@@ -1,10 +1,8 @@
 #include "calculator.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "about_form.h"
-#include "calculation.h"
 #include "forms/services.h"
 #include "help.h"
 #include "option_form.h"

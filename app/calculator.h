@@ -1,5 +1,5 @@
-// The main window: formula box, Calculate button, result box, the conversion and variables
-// panels, and the menus.
+// The main window: the formula, conversion and variables panels stacked top to bottom, the
+// menus, and the commands they run.
 #pragma once
 
 #include <windows.h>
@@ -34,7 +34,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   // OptionHost: the window's modes, tray icon, calling key, settings and help file.
   const forms::Form& HostForm() const override { return *this; }
   std::unique_ptr<SettingsStore> OpenSettingsStore() const override;
-  const std::wstring& HelpFile() const override { return help_file_; }  // "Tallyra.hlp" beside
+  const std::wstring& HelpFile() const override { return help_file_; }
   bool ShowInTaskTray() const override { return show_in_task_tray_; }
   void SetShowInTaskTray(bool on) override { show_in_task_tray_ = on; }
   void AddTrayIcon() override { tray_.Add(hwnd(), formula_->Picture1->hwnd()); }
