@@ -45,11 +45,11 @@ Calculator::~Calculator() = default;
 void Calculator::OnCreate() {
   menus_ = std::make_unique<MainMenu>(*this);
   // The panels, top to bottom; each shows while the view field it is given says so.
-  formula_ = std::make_unique<FormulaPanel>(*this, kClientWidth);
-  conversion_ = std::make_unique<ConversionPanel>(*this, &view_.conversion);
-  variables_ =
-      std::make_unique<VariablesPanel>(*this, &view_.variables, engine_, *formula_->Combo1);
-  panels_ = {formula_.get(), conversion_.get(), variables_.get()};
+  std::vector<std::unique_ptr<Panel>> panels;
+  formula_ = AddPanel<FormulaPanel>(panels, kClientWidth);
+  conversion_ = AddPanel<ConversionPanel>(panels, &view_.conversion);
+  variables_ = AddPanel<VariablesPanel>(panels, &view_.variables, engine_, *formula_->Combo1);
+  panels_ = std::move(panels);
   SetDesignedClientHeight(PanelsHeight());
   WireMenus();
   WireControls();
@@ -262,7 +262,7 @@ void Calculator::TogglePanel(bool ViewState::*shown) {
 
 double Calculator::PanelsHeight() const {
   double height = kBottomMargin - kPanelGap;
-  for (const Panel* p : panels_) height += p->DesignHeight() + kPanelGap;
+  for (const auto& p : panels_) height += p->DesignHeight() + kPanelGap;
   return height;
 }
 
@@ -272,7 +272,7 @@ void Calculator::LayoutPanels() {
   const int gap = at.Pixels(kPanelGap);
   int client = at.Pixels(PanelsHeight());
   double top = 0;
-  for (Panel* p : panels_) {
+  for (const auto& p : panels_) {
     const double bottom = p->Place(top);
     if (p->Shown())
       top = bottom + kPanelGap;
@@ -326,7 +326,7 @@ void Calculator::CallToFront() {
 
 void Calculator::LayoutWidth() {
   const double extra = std::max(0.0, ClientWidth() - kClientWidth);
-  for (Panel* p : panels_) p->Widen(extra);
+  for (const auto& p : panels_) p->Widen(extra);
   for (forms::Line& line : Lines()) line.x2 = kClientWidth + extra;
   // The group boxes and the scroll bar redraw only what a move uncovers, which would leave
   // their old edges standing inside the panels.

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "calculate_command.h"
 #include "calling_key.h"
@@ -99,6 +101,14 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   // Shows the panels the view state names, each below the shown panels above it, and fits the
   // window's height to them.
   void LayoutPanels();
+  // Creates panel P on the window below those in `panels`.
+  template <class P, class... Args>
+  P* AddPanel(std::vector<std::unique_ptr<Panel>>& panels, Args&&... args) {
+    auto panel = std::make_unique<P>(*this, std::forward<Args>(args)...);
+    P* created = panel.get();
+    panels.push_back(std::move(panel));
+    return created;
+  }
   // Shows or hides the panel that follows view field `shown`.
   void TogglePanel(bool ViewState::*shown);
   // The client height with every panel shown, in twips.
@@ -137,10 +147,12 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   bool loaded_ = false;
   ViewState view_;
   std::unique_ptr<MainMenu> menus_;
-  std::unique_ptr<FormulaPanel> formula_;
-  std::unique_ptr<ConversionPanel> conversion_;
-  std::unique_ptr<VariablesPanel> variables_;
-  std::vector<Panel*> panels_;  // top to bottom
+  // The panels, top to bottom, all there once the window is created; the window reaches these
+  // three by name.
+  std::vector<std::unique_ptr<Panel>> panels_;
+  FormulaPanel* formula_ = nullptr;
+  ConversionPanel* conversion_ = nullptr;
+  VariablesPanel* variables_ = nullptr;
   bool show_in_task_tray_ = false;
   bool close_button_minimized_ = false;
   TrayIcon tray_;
