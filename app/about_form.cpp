@@ -4,7 +4,6 @@
 
 #include <shellapi.h>
 
-#include "calculator.h"
 #include "forms/services.h"
 #include "string_ids.h"
 #include "window_names.h"
@@ -33,7 +32,7 @@ std::wstring VersionText(int major, int minor) {
   return L"Version " + std::to_wstring(major) + L"." + two;
 }
 
-AboutForm::AboutForm(Calculator& main) : Form(DialogStyle(main)), main_(main) {
+AboutForm::AboutForm(const forms::Form& main) : Form(DialogStyle(main)), main_(main) {
   open_address = [this](const std::wstring& address) { forms::ShellOpen(hwnd(), address); };
 }
 

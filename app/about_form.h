@@ -11,11 +11,9 @@
 
 namespace tly {
 
-class Calculator;
-
 class AboutForm : public forms::Form {
  public:
-  explicit AboutForm(Calculator& main);
+  explicit AboutForm(const forms::Form& main);
   ~AboutForm() override;
 
   std::unique_ptr<forms::Image> Image1;
@@ -37,7 +35,7 @@ class AboutForm : public forms::Form {
 
  private:
   void ShowIconForDpi();
-  Calculator& main_;
+  const forms::Form& main_;
   forms::UniqueIcon icon_;  // the program's icon at the size of the form's DPI
 };
 

@@ -1,7 +1,6 @@
 #include "option_form.h"
 
 #include "calculation.h"
-#include "calculator.h"
 #include "forms/services.h"
 #include "help.h"
 #include "numbered_error.h"
@@ -46,7 +45,7 @@ class UnavailableSettings : public SettingsStore {
 
 }  // namespace
 
-OptionForm::OptionForm(Calculator& main) : Form(DialogStyle(main)), main_(main) {}
+OptionForm::OptionForm(OptionHost& host) : Form(DialogStyle(host.HostForm())), host_(host) {}
 
 OptionForm::~OptionForm() = default;
 
@@ -85,7 +84,7 @@ void OptionForm::OnCreate() {
 }
 
 void OptionForm::OnLoad() {
-  settings_ = main_.settings_opener() ? main_.settings_opener()() : nullptr;
+  settings_ = host_.OpenSettingsStore();
   settings_available_ = settings_ != nullptr;
   if (!settings_available_) settings_ = std::make_unique<UnavailableSettings>();
   settings_->SetDefaultSection(true);
@@ -96,12 +95,12 @@ void OptionForm::OnLoad() {
   Check5->SetChecked(saved.save_variables);
   Check6->SetChecked(saved.save_history);
 
-  PlaceOver(main_);
+  PlaceOver(host_.HostForm());
 
-  Check1->SetChecked(main_.ShowInTaskTray());
-  Check3->SetChecked(main_.CloseButtonMinimized());
+  Check1->SetChecked(host_.ShowInTaskTray());
+  Check3->SetChecked(host_.CloseButtonMinimized());
   CheckRule();
-  HotKey1->SetKey(main_.HotKey());
+  HotKey1->SetKey(host_.HotKey());
   ApplyUIFont(*this);
 }
 
@@ -119,14 +118,14 @@ void OptionForm::CreateHotKeyRow() {
 // Backspace or Delete removes the key. The dialog stays open with the key as it was.
 bool OptionForm::ApplyHotKey() {
   const std::uint32_t key = HotKey1->Key();
-  if (key == main_.HotKey()) return true;
+  if (key == host_.HotKey()) return true;
   const bool incomplete = (key & 0xFF) == 0 && !(key == 0 && HotKey1->Cleared());
-  if (incomplete || !main_.SetHotKey(key)) {
+  if (incomplete || !host_.SetHotKey(key)) {
     forms::ShowMessage(hwnd(),
                        forms::ResourceString(incomplete ? ids::kMessageHotKeyIncomplete
                                                         : ids::kMessageHotKeyTaken),
                        kProductName, MB_OK | MB_ICONEXCLAMATION);
-    HotKey1->SetKey(main_.HotKey());
+    HotKey1->SetKey(host_.HotKey());
     HotKey1->SetFocus();
     return false;
   }
@@ -136,7 +135,7 @@ bool OptionForm::ApplyHotKey() {
 
 void OptionForm::OnUnload() { settings_.reset(); }
 
-void OptionForm::OnHelp(int context) { OpenHelp(hwnd(), main_.HelpFile(), context); }
+void OptionForm::OnHelp(int context) { OpenHelp(hwnd(), host_.HelpFile(), context); }
 
 void OptionForm::CheckRule() {
   const bool tray = Check1->Checked();
@@ -148,9 +147,9 @@ void OptionForm::CheckRule() {
 void OptionForm::RecreateTrayIcon(const forms::MouseEvent& e) {
   const forms::TwipRect size = Check1->Bounds();
   const bool inside = e.x >= 0 && e.x <= size.width && e.y >= 0 && e.y <= size.height;
-  if (e.button != forms::kRightButton || !inside || !main_.ShowInTaskTray()) return;
-  main_.Tray().Delete();
-  main_.AddTrayIcon();
+  if (e.button != forms::kRightButton || !inside || !host_.ShowInTaskTray()) return;
+  host_.DeleteTrayIcon();
+  host_.AddTrayIcon();
   MessageBeep(MB_ICONEXCLAMATION);
 }
 
@@ -175,19 +174,19 @@ void OptionForm::Ok() {
     if (settings_available_)
       forms::ShowMessage(hwnd(), forms::ResourceString(ErrorMessageId(e.number())), kProductName,
                          MB_OK | MB_ICONEXCLAMATION);
-    main_.UpdateSystemMenu();
+    host_.UpdateSystemMenu();
   }
   Unload(forms::kCodeUnload);
 }
 
 void OptionForm::Cancel() { Unload(forms::kCodeUnload); }
 
-bool OptionForm::ShowInTaskTray() { return main_.ShowInTaskTray(); }
-void OptionForm::SetShowInTaskTray(bool on) { main_.SetShowInTaskTray(on); }
-void OptionForm::SetCloseButtonMinimized(bool on) { main_.SetCloseButtonMinimized(on); }
-void OptionForm::AddTrayIcon() { main_.AddTrayIcon(); }
-void OptionForm::DeleteTrayIcon() { main_.Tray().Delete(); }
-void OptionForm::UpdateSystemMenu() { main_.UpdateSystemMenu(); }
+bool OptionForm::ShowInTaskTray() { return host_.ShowInTaskTray(); }
+void OptionForm::SetShowInTaskTray(bool on) { host_.SetShowInTaskTray(on); }
+void OptionForm::SetCloseButtonMinimized(bool on) { host_.SetCloseButtonMinimized(on); }
+void OptionForm::AddTrayIcon() { host_.AddTrayIcon(); }
+void OptionForm::DeleteTrayIcon() { host_.DeleteTrayIcon(); }
+void OptionForm::UpdateSystemMenu() { host_.UpdateSystemMenu(); }
 
 void OptionForm::ReportStartupFailure() {
   forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageStartupFailed), kProductName,

@@ -6,15 +6,14 @@
 #include <memory>
 
 #include "forms/form.h"
+#include "option_host.h"
 #include "settings.h"
 
 namespace tly {
 
-class Calculator;
-
 class OptionForm : public forms::Form, private OptionEffects {
  public:
-  explicit OptionForm(Calculator& main);
+  explicit OptionForm(OptionHost& host);
   ~OptionForm() override;
 
   void CheckRule();  // the click handler of Check1
@@ -41,7 +40,7 @@ class OptionForm : public forms::Form, private OptionEffects {
   // the row holds no whole key without having been emptied.
   bool ApplyHotKey();
 
-  // OptionEffects, on the main window.
+  // OptionEffects, on the host window.
   bool ShowInTaskTray() override;
   void SetShowInTaskTray(bool on) override;
   void SetCloseButtonMinimized(bool on) override;
@@ -50,7 +49,7 @@ class OptionForm : public forms::Form, private OptionEffects {
   void UpdateSystemMenu() override;
   void ReportStartupFailure() override;
 
-  Calculator& main_;
+  OptionHost& host_;
   std::unique_ptr<SettingsStore> settings_;
   bool settings_available_ = false;
 };

@@ -17,9 +17,9 @@ constexpr wchar_t kControlProperty[] = L"TallyraControl";
 constexpr UINT kRestoreFocus = WM_APP + 1;
 constexpr double kListHeight = 3000;  // twips below a combo box for its dropped-down list
 
-RECT PixelRect(const TwipRect& r) {
-  int left = PixelsX(r.left), top = PixelsY(r.top);
-  return {left, top, left + PixelsX(r.width), top + PixelsY(r.height)};
+RECT PixelRect(const TwipRect& r, const DpiScale& at) {
+  int left = at.Pixels(r.left), top = at.Pixels(r.top);
+  return {left, top, left + at.Pixels(r.width), top + at.Pixels(r.height)};
 }
 
 int ShiftState() {
@@ -31,8 +31,6 @@ int ShiftState() {
 // Routes a frame's control notifications like the form's, and paints nothing of its own.
 LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   try {
-    Control* frame = Control::FromWindow(hwnd);
-    DpiScope scope(frame != nullptr ? frame->OwnerDpi() : 0);
     LRESULT result = 0;
     if (RouteControlMessage(message, wparam, lparam, result)) return result;
   } catch (...) {
@@ -78,7 +76,7 @@ Control::Control(Container& container, const wchar_t* window_class, DWORD style,
                  const TwipRect& bounds, std::wstring_view text)
     : container_(container), design_(bounds) {
   Form& form = container.OwnerForm();
-  const RECT r = PixelRect(bounds);
+  const RECT r = PixelRect(bounds, form.Scale());
   const auto id = static_cast<INT_PTR>(form.NextControlId());
   hwnd_ =
       CreateWindowExW(ex_style, window_class, std::wstring(text).c_str(), style | WS_CHILD, r.left,
@@ -100,7 +98,7 @@ Control::~Control() {
   container_.OwnerForm().UnregisterControl(this);
 }
 
-int Control::OwnerDpi() { return container_.OwnerForm().Dpi(); }
+DpiScale Control::Scale() const { return container_.OwnerForm().Scale(); }
 
 Control* Control::FromWindow(HWND hwnd) {
   return static_cast<Control*>(GetPropW(hwnd, kControlProperty));
@@ -123,7 +121,6 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wparam, L
     return DefSubclassProc(hwnd, message, wparam, lparam);
   }
   try {
-    DpiScope scope(self->OwnerDpi());
     if (auto result = self->OnOwnMessage(hwnd, message, wparam, lparam)) return *result;
     return DefSubclassProc(hwnd, message, wparam, lparam);
   } catch (...) {
@@ -134,7 +131,8 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wparam, L
 std::optional<LRESULT> Control::OnOwnMessage(HWND, UINT, WPARAM, LPARAM) { return std::nullopt; }
 
 MouseEvent Control::MakeMouseEvent(WPARAM, LPARAM lparam, int button) const {
-  return {button, ShiftState(), TwipsX(GET_X_LPARAM(lparam)), TwipsY(GET_Y_LPARAM(lparam))};
+  const DpiScale at = Scale();
+  return {button, ShiftState(), at.Twips(GET_X_LPARAM(lparam)), at.Twips(GET_Y_LPARAM(lparam))};
 }
 
 bool Control::Visible() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
@@ -152,7 +150,9 @@ TwipRect Control::Bounds() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
   MapWindowPoints(nullptr, container_.ContainerWindow(), reinterpret_cast<POINT*>(&r), 2);
-  return {TwipsX(r.left), TwipsY(r.top), TwipsX(r.right - r.left), TwipsY(r.bottom - r.top)};
+  const DpiScale at = Scale();
+  return {at.Twips(r.left), at.Twips(r.top), at.Twips(r.right - r.left),
+          at.Twips(r.bottom - r.top)};
 }
 
 void Control::Move(const TwipRect& bounds) {
@@ -161,7 +161,7 @@ void Control::Move(const TwipRect& bounds) {
 }
 
 void Control::Relayout() {
-  const RECT r = PixelRect(design_);
+  const RECT r = PixelRect(design_, Scale());
   SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -171,7 +171,7 @@ void Control::SetTop(double top) {
   RECT r;
   GetWindowRect(hwnd_, &r);
   MapWindowPoints(nullptr, container_.ContainerWindow(), reinterpret_cast<POINT*>(&r), 2);
-  SetWindowPos(hwnd_, nullptr, r.left, PixelsY(top), 0, 0,
+  SetWindowPos(hwnd_, nullptr, r.left, Scale().Pixels(top), 0, 0,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
@@ -420,7 +420,7 @@ ComboBox::ComboBox(Container& c, const TwipRect& r, Style style)
 // resizes the field, so the fit runs again then; the frame's share depends on the field's own
 // height, so it may take a step or two.
 void ComboBox::FitHeight() {
-  const int target = PixelsY(design_.height);
+  const int target = Scale().Pixels(design_.height);
   // Steps are taken from the value last set rather than read back: not every implementation
   // reports the field height in the units it is set in.
   auto setting =
@@ -440,7 +440,7 @@ void ComboBox::OnFontChanged() { FitHeight(); }
 // The window's height sizes the list; the closed box fits its design height again.
 void ComboBox::Relayout() {
   const RECT r =
-      PixelRect({design_.left, design_.top, design_.width, design_.height + kListHeight});
+      PixelRect({design_.left, design_.top, design_.width, design_.height + kListHeight}, Scale());
   SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   FitHeight();

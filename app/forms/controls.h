@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dpi_scale.h"
 #include "owners.h"
 #include "window_names.h"
 
@@ -57,7 +58,7 @@ class Control {
 
   HWND hwnd() const { return hwnd_; }
   static Control* FromWindow(HWND hwnd);
-  int OwnerDpi();  // the DPI of the form the control is on
+  DpiScale Scale() const;  // the DPI of the form the control is on
 
   bool Visible() const;
   void SetVisible(bool visible);

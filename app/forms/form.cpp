@@ -58,6 +58,11 @@ ATOM Form::FormClass() {
 
 Form::Form(FormStyle style) : style_(std::move(style)) {}
 
+DpiScale Form::Scale() const {
+  if (dpi_ > 0) return DpiScale(dpi_);
+  return DpiScale(style_.owner != nullptr ? style_.owner->Scale().dpi() : SystemDpi());
+}
+
 Form::~Form() {
   if (hwnd_ != nullptr) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -76,20 +81,19 @@ void Form::Load() {
   } else if (style_.minimize_box) {
     style |= WS_MINIMIZEBOX;
   }
-  HWND created =
-      CreateWindowExW(ex_style, kFormClassName, style_.caption.c_str(), style, CW_USEDEFAULT,
-                      CW_USEDEFAULT, PixelsX(style_.client_width), PixelsY(style_.client_height),
-                      style_.owner != nullptr ? style_.owner->hwnd() : nullptr, nullptr,
-                      GetModuleHandleW(nullptr), this);
+  HWND created = CreateWindowExW(ex_style, kFormClassName, style_.caption.c_str(), style,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, Scale().Pixels(style_.client_width),
+                                 Scale().Pixels(style_.client_height),
+                                 style_.owner != nullptr ? style_.owner->hwnd() : nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), this);
   if (created == nullptr) return;
-  DpiScope scope(dpi_);
   if (style_.icon != nullptr) {
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(style_.icon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(style_.icon));
   }
   OnCreate();
   if (menu_bar_) SetMenu(hwnd_, menu_bar_.get());
-  SetClientSize(PixelsX(style_.client_width), PixelsY(style_.client_height));
+  SetClientSize(Scale().Pixels(style_.client_width), Scale().Pixels(style_.client_height));
   OnLoad();
   for (Control* c : controls_) {
     if (c->HasFont() && !c->FontApplied()) c->SetFont(c->Font());
@@ -162,51 +166,58 @@ void Form::FinishUnload() {
 double Form::Left() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  return TwipsX(r.left);
+  return Scale().Twips(r.left);
 }
 
 double Form::Top() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  return TwipsY(r.top);
+  return Scale().Twips(r.top);
 }
 
 double Form::Width() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  return TwipsX(r.right - r.left);
+  return Scale().Twips(r.right - r.left);
 }
 
 double Form::Height() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  return TwipsY(r.bottom - r.top);
+  return Scale().Twips(r.bottom - r.top);
 }
 
 void Form::SetLeft(double left) {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  SetWindowPos(hwnd_, nullptr, PixelsX(left), r.top, 0, 0,
+  SetWindowPos(hwnd_, nullptr, Scale().Pixels(left), r.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::SetTop(double top) {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  SetWindowPos(hwnd_, nullptr, r.left, PixelsY(top), 0, 0,
+  SetWindowPos(hwnd_, nullptr, r.left, Scale().Pixels(top), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::SetHeight(double height) {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, PixelsY(height),
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, Scale().Pixels(height),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::PlaceOver(const Form& main) {
-  SetLeft(main.Left() + (main.Width() - Width()) / 2);
-  SetTop(main.Top() + (main.Height() - main.ClientHeight()));
+  // In pixels: the two forms may be at different DPIs.
+  RECT outer, own, client;
+  GetWindowRect(main.hwnd(), &outer);
+  GetWindowRect(hwnd_, &own);
+  GetClientRect(main.hwnd(), &client);
+  const auto centred = static_cast<int>(
+      std::lround(outer.left + ((outer.right - outer.left) - (own.right - own.left)) / 2.0));
+  SetWindowPos(hwnd_, nullptr, centred, outer.bottom - client.bottom, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   if (!GetMonitorInfoW(MonitorFromWindow(main.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
@@ -237,19 +248,19 @@ void Form::SetClientSize(int width, int height) {
 void Form::SetClientWidth(double width) {
   RECT client;
   GetClientRect(hwnd_, &client);
-  SetClientSize(PixelsX(width), client.bottom);
+  SetClientSize(Scale().Pixels(width), client.bottom);
 }
 
 double Form::ClientHeight() const {
   RECT r;
   GetClientRect(hwnd_, &r);
-  return TwipsY(r.bottom);
+  return Scale().Twips(r.bottom);
 }
 
 double Form::ClientWidth() const {
   RECT r;
   GetClientRect(hwnd_, &r);
-  return TwipsX(r.right);
+  return Scale().Twips(r.right);
 }
 
 WindowState Form::State() const {
@@ -301,7 +312,8 @@ HFONT Form::SharedFont(const FontSpec& wanted) {
   auto it = fonts_.find(wanted);
   if (it != fonts_.end()) return it->second.get();
   LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(wanted.points * 1440.0 / 72 / TwipsPerPixelY()));
+  lf.lfHeight =
+      -static_cast<LONG>(std::lround(wanted.points * 1440.0 / 72 / Scale().TwipsPerPixel()));
   lf.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
   lf.lfUnderline = wanted.underline ? TRUE : FALSE;
   lf.lfCharSet = DEFAULT_CHARSET;
@@ -400,7 +412,6 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     self->hwnd_ = hwnd;
     self->dpi_ = WindowDpi(hwnd);
-    if (self->style_.quit_on_destroy) SetDefaultDpi(self->dpi_);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   } else {
     self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -412,7 +423,6 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }
   try {
-    DpiScope scope(self->dpi_);
     return self->HandleMessage(message, wparam, lparam);
   } catch (...) {
     // A failing event handler leaves the window as it was; the program goes on.
@@ -510,8 +520,6 @@ std::optional<LRESULT> Form::OnMessage(UINT, WPARAM, LPARAM) { return std::nullo
 void Form::OnDpiChangedMessage(int dpi, const RECT& suggested) {
   const double width = ClientWidth();
   dpi_ = dpi;
-  if (style_.quit_on_destroy) SetDefaultDpi(dpi);
-  DpiScope scope(dpi);
   std::map<FontSpec, UniqueFont> old_fonts = std::move(fonts_);
   fonts_.clear();
   for (Control* c : controls_) {
@@ -520,7 +528,7 @@ void Form::OnDpiChangedMessage(int dpi, const RECT& suggested) {
   }
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  SetClientSize(PixelsX(width), PixelsY(style_.client_height));
+  SetClientSize(Scale().Pixels(width), Scale().Pixels(style_.client_height));
   OnDpiChanged();
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -538,7 +546,7 @@ std::optional<LRESULT> Form::OnWidthMessage(UINT message, WPARAM wparam, LPARAM 
       if (!IsIconic(hwnd_) && client.right > 0)
         frame_width_ = (outer.right - outer.left) - client.right;
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-      info->ptMinTrackSize.x = PixelsX(style_.client_width) + frame_width_;
+      info->ptMinTrackSize.x = Scale().Pixels(style_.client_width) + frame_width_;
       return 0;
     }
     case WM_NCHITTEST: {
@@ -568,9 +576,9 @@ void Form::Paint() {
   for (const Line& line : lines_) {
     UniquePen pen(CreatePen(PS_SOLID, 1, GetSysColor(line.system_color)));
     HGDIOBJ old = SelectObject(dc, pen.get());
-    MoveToEx(dc, PixelsX(line.x1), PixelsY(line.y1) + line.pixels_down, nullptr);
+    MoveToEx(dc, Scale().Pixels(line.x1), Scale().Pixels(line.y1) + line.pixels_down, nullptr);
     // Lines include their last point, as the design tools draw them.
-    int x2 = PixelsX(line.x2), y2 = PixelsY(line.y2) + line.pixels_down;
+    int x2 = Scale().Pixels(line.x2), y2 = Scale().Pixels(line.y2) + line.pixels_down;
     LineTo(dc, x2 + (line.y1 == line.y2 ? 1 : 0), y2 + (line.x1 == line.x2 ? 1 : 0));
     SelectObject(dc, old);
   }

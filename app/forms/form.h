@@ -78,8 +78,13 @@ class Form : public Container {
   void PlaceOver(const Form& main);
   // The client area's width, keeping the left edge.
   void SetClientWidth(double width);
+  // The designed client height, for a form whose controls decide it: set in OnCreate, it takes
+  // the place of the style's.
+  void SetDesignedClientHeight(double height) { style_.client_height = height; }
   // The DPI the form's twips are turned into pixels at: its monitor's.
   int Dpi() const { return dpi_; }
+  // Twips and pixels at that DPI; before the window exists, at its owner's or the screen's.
+  DpiScale Scale() const;
   double ClientHeight() const;
   double ClientWidth() const;
 
@@ -109,6 +114,15 @@ class Form : public Container {
   // Runs the access key `key` of the form's captions; false when no caption has it.
   bool HandleAccessKey(wchar_t key);
 
+  // Menus: the bar, its drop-downs and items, and pop-up menus outside the bar.
+  HMENU AddMenu(HMENU parent, std::wstring_view caption);
+  MenuItem& AddMenuItem(HMENU menu, std::wstring_view caption);
+  void AddMenuSeparator(HMENU menu);
+  HMENU CreatePopupMenuOfForm();
+  void SetDefaultButton(Button* button) { default_button_ = button; }
+  void AddLine(const Line& line) { lines_.push_back(line); }
+  std::vector<Line>& Lines() { return lines_; }
+
  protected:
   virtual void OnCreate() {}  // create controls and menus
   virtual void OnLoad() {}
@@ -124,15 +138,6 @@ class Form : public Container {
   // The mouse wheel turned by `delta` (120 a notch) over `at` (screen pixels), wherever the
   // focus is; true when the form took it.
   virtual bool OnMouseWheel(POINT /*at*/, int /*delta*/) { return false; }
-
-  // Menus: the bar, its drop-downs and items, and pop-up menus outside the bar.
-  HMENU AddMenu(HMENU parent, std::wstring_view caption);
-  MenuItem& AddMenuItem(HMENU menu, std::wstring_view caption);
-  void AddMenuSeparator(HMENU menu);
-  HMENU CreatePopupMenuOfForm();
-  void SetDefaultButton(Button* button) { default_button_ = button; }
-  void AddLine(const Line& line) { lines_.push_back(line); }
-  std::vector<Line>& Lines() { return lines_; }
 
  private:
   static ATOM FormClass();

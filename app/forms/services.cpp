@@ -55,18 +55,6 @@ LazyLibrary& User32() {
   return library;
 }
 
-int SystemDpi() {
-  static const int dpi = [] {
-    UniqueScreenDc dc(GetDC(nullptr));
-    const int value = GetDeviceCaps(dc.get(), LOGPIXELSY);
-    return value > 0 ? value : 96;
-  }();
-  return dpi;
-}
-
-int default_dpi = 0;  // 0: the system DPI
-int scoped_dpi = 0;   // 0: no form's message is being handled
-
 std::wstring QueryVersionString(const std::vector<BYTE>& block, const wchar_t* name) {
   struct Translation {
     WORD language, code_page;
@@ -87,15 +75,14 @@ std::wstring QueryVersionString(const std::vector<BYTE>& block, const wchar_t* n
 
 }  // namespace
 
-int CurrentDpi() {
-  if (scoped_dpi > 0) return scoped_dpi;
-  return default_dpi > 0 ? default_dpi : SystemDpi();
+int SystemDpi() {
+  static const int dpi = [] {
+    UniqueScreenDc dc(GetDC(nullptr));
+    const int value = GetDeviceCaps(dc.get(), LOGPIXELSY);
+    return value > 0 ? value : 96;
+  }();
+  return dpi;
 }
-void SetDefaultDpi(int dpi) { default_dpi = dpi; }
-DpiScope::DpiScope(int dpi) : previous_(scoped_dpi) {
-  if (dpi > 0) scoped_dpi = dpi;
-}
-DpiScope::~DpiScope() { scoped_dpi = previous_; }
 
 int WindowDpi(HWND window) {
   auto* dpi_for_window = User32().Get<UINT WINAPI(HWND)>("GetDpiForWindow");
@@ -113,14 +100,6 @@ HICON LoadProgramIcon(int id, int size) {
   return static_cast<HICON>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
 }
-
-// The DPI is the same across and down for every display Windows supports.
-double TwipsPerPixelX() { return 1440.0 / CurrentDpi(); }
-double TwipsPerPixelY() { return 1440.0 / CurrentDpi(); }
-int PixelsX(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelX())); }
-int PixelsY(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelY())); }
-double TwipsX(int pixels) { return pixels * TwipsPerPixelX(); }
-double TwipsY(int pixels) { return pixels * TwipsPerPixelY(); }
 
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');

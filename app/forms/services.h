@@ -10,31 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "dpi_scale.h"
+
 namespace tly::forms {
 
-// Twips per pixel (1440 / DPI) at the DPI in effect: the DPI of the form whose message is being
-// handled, and otherwise the main window's (the screen's until the main window exists).
-double TwipsPerPixelX();
-double TwipsPerPixelY();
-int PixelsX(double twips);
-int PixelsY(double twips);
-double TwipsX(int pixels);
-double TwipsY(int pixels);
-
-// The DPI in effect, and the one in effect outside any form's message.
-int CurrentDpi();
-void SetDefaultDpi(int dpi);
-// Puts `dpi` in effect until the scope ends.
-class DpiScope {
- public:
-  explicit DpiScope(int dpi);
-  ~DpiScope();
-  DpiScope(const DpiScope&) = delete;
-  DpiScope& operator=(const DpiScope&) = delete;
-
- private:
-  int previous_;
-};
+// The DPI of the screen as Windows set it for the session.
+int SystemDpi();
 // The DPI of the monitor `window` is shown on, for a program aware of each monitor's DPI; the
 // system DPI where Windows has no such call.
 int WindowDpi(HWND window);

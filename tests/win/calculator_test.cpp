@@ -14,7 +14,6 @@
 namespace tly {
 namespace {
 
-using forms::PixelsY;
 using testing::ClientHeightPixels;
 using testing::Pump;
 
@@ -26,12 +25,12 @@ class CalculatorWindow : public testing::WindowTest {
     Pump();
   }
   void Calculate(const wchar_t* formula) {
-    calc->Combo1->SetText(formula);
-    calc->Command1->Click();
+    calc->formula().Combo1->SetText(formula);
+    calc->formula().Command1->Click();
     Pump();
   }
-  std::wstring Result() { return calc->Text1->Text(); }
-  HWND FormulaEdit() { return calc->Combo1->EditWindow(); }
+  std::wstring Result() { return calc->formula().Text1->Text(); }
+  HWND FormulaEdit() { return calc->formula().Combo1->EditWindow(); }
   std::wstring ToolTipOf(HWND tool) {
     wchar_t text[256] = {};
     const auto id = reinterpret_cast<UINT_PTR>(tool);
@@ -49,22 +48,22 @@ class CalculatorWindow : public testing::WindowTest {
 };
 
 TEST_F(CalculatorWindow, CalculateShowsTheResultAndRecordsTheFormula) {
-  calc->Combo1->SetText(L"1+2");
-  EXPECT_TRUE(calc->Command1->Enabled());
-  EXPECT_TRUE(calc->mnuEditCopy[0]->Enabled());
-  calc->Command1->Click();
+  calc->formula().Combo1->SetText(L"1+2");
+  EXPECT_TRUE(calc->formula().Command1->Enabled());
+  EXPECT_TRUE(calc->menus().mnuEditCopy[0]->Enabled());
+  calc->formula().Command1->Click();
   Pump();
   EXPECT_EQ(Result(), L"3");
   EXPECT_EQ(engine.Register(0), 3);
-  EXPECT_EQ(calc->Combo1->List(0), L"1+2");
-  EXPECT_TRUE(calc->mnuEditCopy[1]->Enabled());
-  EXPECT_TRUE(calc->Combo1->HasFocus());
+  EXPECT_EQ(calc->formula().Combo1->List(0), L"1+2");
+  EXPECT_TRUE(calc->menus().mnuEditCopy[1]->Enabled());
+  EXPECT_TRUE(calc->formula().Combo1->HasFocus());
   Calculate(L"&ans*2");
   EXPECT_EQ(Result(), L"6");
 }
 
 TEST_F(CalculatorWindow, AResultWiderThanItsBoxShowsItsEndAndTheWholeTextInTheToolTip) {
-  HWND box = calc->Text1->hwnd();
+  HWND box = calc->formula().Text1->hwnd();
   // The last character lies wholly inside the box's text area.
   auto end_shown = [&] {
     const int last = GetWindowTextLengthW(box) - 1;
@@ -77,7 +76,7 @@ TEST_F(CalculatorWindow, AResultWiderThanItsBoxShowsItsEndAndTheWholeTextInTheTo
   EXPECT_EQ(Result(), L"-3.33333333333333E-101");
   EXPECT_TRUE(end_shown());
   const std::wstring wide = L"-3.33333333333333E-101 -3.33333333333333E-101 -3.33333333333333E-101";
-  calc->Text1->SetText(wide);
+  calc->formula().Text1->SetText(wide);
   EXPECT_TRUE(end_shown());
   EXPECT_EQ(ToolTipOf(box), wide);
   Calculate(L"1+2");
@@ -86,15 +85,15 @@ TEST_F(CalculatorWindow, AResultWiderThanItsBoxShowsItsEndAndTheWholeTextInTheTo
 
 // What does not fit the live result shows shorter, never cut, and whole in the tool tip.
 TEST_F(CalculatorWindow, TheLiveResultFitsItsLine) {
-  HWND line = calc->Label5->hwnd();
+  HWND line = calc->formula().Label5->hwnd();
   RECT r;
   GetClientRect(line, &r);
-  calc->Combo1->SetText(L"mem(26, 1)");
-  EXPECT_EQ(calc->Label5->Caption().back(), L'…');
-  EXPECT_LE(TextWidth(line, calc->Label5->Caption()), r.right);
+  calc->formula().Combo1->SetText(L"mem(26, 1)");
+  EXPECT_EQ(calc->formula().Label5->Caption().back(), L'…');
+  EXPECT_LE(TextWidth(line, calc->formula().Label5->Caption()), r.right);
   const std::wstring full = L"-3.33333333333333E-101";
-  calc->Combo1->SetText(L"-1/3*1e-100");
-  const std::wstring shown = calc->Label5->Caption();
+  calc->formula().Combo1->SetText(L"-1/3*1e-100");
+  const std::wstring shown = calc->formula().Label5->Caption();
   EXPECT_LE(TextWidth(line, shown), r.right);
   EXPECT_EQ(shown.substr(shown.size() - 5), L"E-101") << shown;
   EXPECT_NEAR(std::wcstod(shown.c_str(), nullptr) / -3.33333333333333e-101, 1, 1e-3) << shown;
@@ -103,7 +102,7 @@ TEST_F(CalculatorWindow, TheLiveResultFitsItsLine) {
   GetWindowRect(calc->hwnd(), &r);
   SetWindowPos(calc->hwnd(), nullptr, 0, 0, r.right - r.left + 200, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER);
-  EXPECT_EQ(calc->Label5->Caption(), full);
+  EXPECT_EQ(calc->formula().Label5->Caption(), full);
   EXPECT_EQ(ToolTipOf(line), L"");
 }
 
@@ -116,62 +115,62 @@ TEST_F(CalculatorWindow, AccessKeysMoveTheFocus) {
     PostMessageW(focus, WM_SYSCHAR, key, 0x20000001);
     Pump();
   };
-  calc->Combo1->SetFocus();
+  calc->formula().Combo1->SetFocus();
   press(L'a');  // 変換後(&A)
-  EXPECT_TRUE(calc->Combo4->HasFocus());
+  EXPECT_TRUE(calc->conversion().Combo4->HasFocus());
   press(L't');  // 計算式(&T)
-  EXPECT_TRUE(calc->Combo1->HasFocus());
+  EXPECT_TRUE(calc->formula().Combo1->HasFocus());
   press(L'c');  // 単位変換(&C): the first control of the frame
-  EXPECT_TRUE(calc->Combo2->HasFocus());
+  EXPECT_TRUE(calc->conversion().Combo2->HasFocus());
   press(L'l');  // 変数一覧(&L)
-  EXPECT_TRUE(calc->Text2[0]->HasFocus());
-  calc->Combo1->SetText(L"6*7");
+  EXPECT_TRUE(calc->variables().Text2[0]->HasFocus());
+  calc->formula().Combo1->SetText(L"6*7");
   press(L'g');  // 計算(&G) presses the button
   EXPECT_EQ(Result(), L"42");
 }
 
 TEST_F(CalculatorWindow, ClearEmptiesBothBoxesAndDisablesCalculate) {
   Calculate(L"1+2");
-  calc->mnuEditClear->on_click();
-  EXPECT_EQ(calc->Combo1->Text(), L"");
+  calc->menus().mnuEditClear->on_click();
+  EXPECT_EQ(calc->formula().Combo1->Text(), L"");
   EXPECT_EQ(Result(), L"");
-  EXPECT_FALSE(calc->Command1->Enabled());
-  EXPECT_FALSE(calc->mnuEditCopy[0]->Enabled());
+  EXPECT_FALSE(calc->formula().Command1->Enabled());
+  EXPECT_FALSE(calc->menus().mnuEditCopy[0]->Enabled());
   EXPECT_EQ(engine.Register(0), 3);
-  EXPECT_EQ(calc->Combo1->ListCount(), 1);
+  EXPECT_EQ(calc->formula().Combo1->ListCount(), 1);
 }
 
 TEST_F(CalculatorWindow, CopyTakesTheWholeResultOrOnlyTheFormulasSelection) {
   Calculate(L"1/3");
-  calc->mnuEditCopy[1]->on_click();
+  calc->menus().mnuEditCopy[1]->on_click();
   EXPECT_EQ(testing::ClipboardText(), L"0.333333333333333");
-  EXPECT_TRUE(calc->mnuEditPaste->Enabled());
-  calc->Combo1->SetText(L"1+2");
+  EXPECT_TRUE(calc->menus().mnuEditPaste->Enabled());
+  calc->formula().Combo1->SetText(L"1+2");
   SendMessageW(FormulaEdit(), EM_SETSEL, 0, 0);
-  calc->mnuEditCopy[0]->on_click();
+  calc->menus().mnuEditCopy[0]->on_click();
   EXPECT_EQ(testing::ClipboardText(), L"0.333333333333333");
   SendMessageW(FormulaEdit(), EM_SETSEL, 0, -1);
-  calc->mnuEditCopy[0]->on_click();
+  calc->menus().mnuEditCopy[0]->on_click();
   EXPECT_EQ(testing::ClipboardText(), L"1+2");
-  calc->Combo1->SetText(L"");
-  calc->mnuEditPaste->on_click();
-  EXPECT_EQ(calc->Combo1->Text(), L"1+2");
+  calc->formula().Combo1->SetText(L"");
+  calc->menus().mnuEditPaste->on_click();
+  EXPECT_EQ(calc->formula().Combo1->Text(), L"1+2");
 }
 
 TEST_F(CalculatorWindow, PanelTogglesResizeTheWindowExactly) {
   const int base = ClientHeightPixels(calc->hwnd());
   calc->ToggleConversionPanel();
-  EXPECT_TRUE(calc->Frame1->Visible());
-  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base + PixelsY(1695 + 120));
+  EXPECT_TRUE(calc->conversion().Frame1->Visible());
+  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base + Scale().Pixels(1695 + 120));
   calc->ToggleVariablesPanel();
-  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), PixelsY(6120));
-  EXPECT_EQ(calc->Frame2->Top(), forms::TwipsY(PixelsY(1800 + 1695 + 120)));
+  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), Scale().Pixels(6120));
+  EXPECT_EQ(calc->variables().Frame2->Top(), Scale().Twips(Scale().Pixels(1800 + 1695 + 120)));
   calc->ToggleConversionPanel();
-  EXPECT_EQ(calc->Frame2->Top(), forms::TwipsY(PixelsY(1800)));
-  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), PixelsY(6120) - PixelsY(1695 + 120));
+  EXPECT_EQ(calc->variables().Frame2->Top(), Scale().Twips(Scale().Pixels(1800)));
+  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), Scale().Pixels(6120) - Scale().Pixels(1695 + 120));
   calc->ToggleVariablesPanel();
   EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base);
-  EXPECT_FALSE(calc->mnuViewVariable->Checked());
+  EXPECT_FALSE(calc->menus().mnuViewVariable->Checked());
 }
 
 TEST_F(CalculatorWindow, EachChangeIsSavedAtOnce) {
@@ -186,56 +185,56 @@ TEST_F(CalculatorWindow, EachChangeIsSavedAtOnce) {
   EXPECT_EQ(settings.App(u"Variable", u"B"), V::Double(4242));
   calc->ToggleConversionPanel();
   EXPECT_EQ(settings.App(u"", u"UnitConvert"), V::Long(-1));
-  calc->Combo2->SetListIndex(5);
+  calc->conversion().Combo2->SetListIndex(5);
   EXPECT_EQ(settings.App(u"", u"Unit"), V::Long(5));
   // The end of a move, by mouse or keyboard.
   SetWindowPos(calc->hwnd(), nullptr, 90, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   SendMessageW(calc->hwnd(), WM_EXITSIZEMOVE, 0, 0);
-  EXPECT_EQ(settings.App(u"", u"Left"), V::Long(std::lround(90 * forms::TwipsPerPixelX())));
+  EXPECT_EQ(settings.App(u"", u"Left"), V::Long(std::lround(90 * Scale().TwipsPerPixel())));
 }
 
 TEST_F(CalculatorWindow, TheLiveResultFollowsFormulaConversionAndVariables) {
-  const auto preview = [&] { return calc->Label5->Caption(); };
-  calc->Combo1->SetText(L"a+1");
+  const auto preview = [&] { return calc->formula().Label5->Caption(); };
+  calc->formula().Combo1->SetText(L"a+1");
   EXPECT_EQ(preview(), L"1");
   EXPECT_EQ(Result(), L"");
   Calculate(L"a=a+1");
   EXPECT_EQ(preview(), L"2");  // what Enter would give now
   calc->ResetVariables();
   EXPECT_EQ(preview(), L"1");
-  calc->Combo1->SetText(L"2");
+  calc->formula().Combo1->SetText(L"2");
   calc->ToggleConversionPanel();
-  calc->Combo3->SetListIndex(0);  // km to m
+  calc->conversion().Combo3->SetListIndex(0);  // km to m
   EXPECT_EQ(preview(), L"2000");
-  calc->mnuViewPreview->on_click();
+  calc->menus().mnuViewPreview->on_click();
   EXPECT_EQ(preview(), L"");
   EXPECT_EQ(settings.App(u"", u"Preview"), SettingValue::Long(0));  // as the store keeps it
 }
 
 TEST_F(CalculatorWindow, TheFormulaAndValueBoxesTypeWithoutInputMethod) {
   EXPECT_EQ(ImmGetContext(FormulaEdit()), nullptr);
-  EXPECT_EQ(ImmGetContext(calc->Text2[0]->hwnd()), nullptr);
-  HIMC other = ImmGetContext(calc->Text1->hwnd());
+  EXPECT_EQ(ImmGetContext(calc->variables().Text2[0]->hwnd()), nullptr);
+  HIMC other = ImmGetContext(calc->formula().Text1->hwnd());
   EXPECT_NE(other, nullptr);
-  ImmReleaseContext(calc->Text1->hwnd(), other);
+  ImmReleaseContext(calc->formula().Text1->hwnd(), other);
 }
 
 TEST_F(CalculatorWindow, VariablesPanelShowsAndScrollsTheRegisters) {
   calc->ToggleVariablesPanel();
   Calculate(L"x = 5");
-  calc->VScroll1->SetValue(300);
-  EXPECT_EQ(calc->VScroll1->Value(), 278);
-  EXPECT_EQ(calc->Label4[0]->Caption(), L"V");
-  EXPECT_EQ(calc->Text2[2]->Text(), L"5");  // V W X
-  SendMessageW(calc->Frame2->hwnd(), WM_VSCROLL, SB_LINEUP,
-               reinterpret_cast<LPARAM>(calc->VScroll1->hwnd()));
-  EXPECT_EQ(calc->Label4[0]->Caption(), L"U");
+  calc->variables().VScroll1->SetValue(300);
+  EXPECT_EQ(calc->variables().VScroll1->Value(), 278);
+  EXPECT_EQ(calc->variables().Label4[0]->Caption(), L"V");
+  EXPECT_EQ(calc->variables().Text2[2]->Text(), L"5");  // V W X
+  SendMessageW(calc->variables().Frame2->hwnd(), WM_VSCROLL, SB_LINEUP,
+               reinterpret_cast<LPARAM>(calc->variables().VScroll1->hwnd()));
+  EXPECT_EQ(calc->variables().Label4[0]->Caption(), L"U");
   Calculate(L"mem(0, 5) + mem(20, 7) + 1/0");
-  EXPECT_EQ(calc->Text2[0]->Text(), L"7");  // u, shown after a failure too
-  calc->VScroll1->SetValue(257);
-  EXPECT_EQ(calc->Text2[0]->Text(), L"5");
-  calc->mnuEditVarCls->on_click();
-  EXPECT_EQ(calc->Text2[0]->Text(), L"0");
+  EXPECT_EQ(calc->variables().Text2[0]->Text(), L"7");  // u, shown after a failure too
+  calc->variables().VScroll1->SetValue(257);
+  EXPECT_EQ(calc->variables().Text2[0]->Text(), L"5");
+  calc->menus().mnuEditVarCls->on_click();
+  EXPECT_EQ(calc->variables().Text2[0]->Text(), L"0");
   EXPECT_EQ(engine.Register(24), 0);
   Calculate(L"&ans");  // &ans, 5 since 'x = 5', survives the reset
   EXPECT_EQ(Result(), L"5");
@@ -243,8 +242,8 @@ TEST_F(CalculatorWindow, VariablesPanelShowsAndScrollsTheRegisters) {
 
 TEST_F(CalculatorWindow, ValueBoxesValidateWhenTheFocusLeaves) {
   calc->ToggleVariablesPanel();
-  forms::TextBox& a = *calc->Text2[0];
-  forms::TextBox& b = *calc->Text2[1];
+  forms::TextBox& a = *calc->variables().Text2[0];
+  forms::TextBox& b = *calc->variables().Text2[1];
   a.SetFocus();
   Pump();
   a.SetText(L"abc");
@@ -253,9 +252,9 @@ TEST_F(CalculatorWindow, ValueBoxesValidateWhenTheFocusLeaves) {
   EXPECT_TRUE(a.HasFocus());  // the focus came back: not a number
   EXPECT_EQ(engine.Register(1), 0);
   // A click on Calculate meanwhile calculates nothing.
-  calc->Combo1->SetText(L"7");
-  calc->Command1->SetFocus();
-  calc->Command1->Click();
+  calc->formula().Combo1->SetText(L"7");
+  calc->formula().Command1->SetFocus();
+  calc->formula().Command1->Click();
   Pump();
   EXPECT_TRUE(a.HasFocus());
   EXPECT_EQ(Result(), L"");

@@ -19,7 +19,6 @@
 namespace tly {
 namespace {
 
-using forms::PixelsY;
 using testing::Pump;
 using V = SettingValue;
 
@@ -43,16 +42,16 @@ TEST_F(Lifecycle, SettingsSurviveAnExitAndAStart) {
   App(u"SaveFormation") = V::Boolean(true);
   Start();
   calc->ToggleConversionPanel();
-  calc->Combo2->SetListIndex(3);
-  calc->Combo1->SetText(L"x = 0.1");
-  calc->Command1->Click();
-  calc->Combo1->SetText(L"1+2");
-  calc->Command1->Click();
+  calc->conversion().Combo2->SetListIndex(3);
+  calc->formula().Combo1->SetText(L"x = 0.1");
+  calc->formula().Command1->Click();
+  calc->formula().Combo1->SetText(L"1+2");
+  calc->formula().Command1->Click();
   SetWindowPos(calc->hwnd(), nullptr, 45, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   Exit();
 
-  EXPECT_EQ(App(u"Left"), V::Long(static_cast<std::int32_t>(forms::TwipsX(45))));
-  EXPECT_EQ(App(u"Top"), V::Long(static_cast<std::int32_t>(forms::TwipsY(60))));
+  EXPECT_EQ(App(u"Left"), V::Long(static_cast<std::int32_t>(Scale().Twips(45))));
+  EXPECT_EQ(App(u"Top"), V::Long(static_cast<std::int32_t>(Scale().Twips(60))));
 
   engine = Tly();
   Start();
@@ -60,13 +59,13 @@ TEST_F(Lifecycle, SettingsSurviveAnExitAndAStart) {
   GetWindowRect(calc->hwnd(), &r);
   EXPECT_EQ(r.left, 45);
   EXPECT_EQ(r.top, 60);
-  EXPECT_TRUE(calc->mnuViewConvert->Checked());
-  EXPECT_TRUE(calc->Frame1->Visible());
-  EXPECT_EQ(calc->Combo2->ListIndex(), 3);
+  EXPECT_TRUE(calc->menus().mnuViewConvert->Checked());
+  EXPECT_TRUE(calc->conversion().Frame1->Visible());
+  EXPECT_EQ(calc->conversion().Combo2->ListIndex(), 3);
   EXPECT_EQ(engine.Register(24), 0.1);
-  EXPECT_EQ(calc->Combo1->ListCount(), 2);
-  EXPECT_EQ(calc->Combo1->List(0), L"1+2");
-  EXPECT_EQ(testing::ClientHeightPixels(calc->hwnd()), PixelsY(6120 - 2295 - 120));
+  EXPECT_EQ(calc->formula().Combo1->ListCount(), 2);
+  EXPECT_EQ(calc->formula().Combo1->List(0), L"1+2");
+  EXPECT_EQ(testing::ClientHeightPixels(calc->hwnd()), Scale().Pixels(6120 - 2295 - 120));
 }
 
 // Without a saved position, or with one on no monitor, the window opens in the middle of the
@@ -102,13 +101,13 @@ TEST_F(Lifecycle, CloseButtonMinimisesWhileExitCloses) {
   Exit();
   EXPECT_FALSE(calc->IsLoaded());
   EXPECT_EQ(App(u"Left"),
-            V::Long(static_cast<std::int32_t>(forms::TwipsX(p.rcNormalPosition.left))));
+            V::Long(static_cast<std::int32_t>(Scale().Twips(p.rcNormalPosition.left))));
 }
 
 TEST_F(Lifecycle, TrayModeHidesTheMinimisedWindowAndTheIconRestoresIt) {
   App(u"TaskTray") = V::Boolean(true);
   Start();
-  HWND picture = calc->Picture1->hwnd();
+  HWND picture = calc->formula().Picture1->hwnd();
   EXPECT_TRUE(TrayIconExists(picture));
   // The record keeps its size; the tip ends after the name, with no blanks to show.
   const NOTIFYICONDATAA& record = calc->Tray().Record();
@@ -132,10 +131,10 @@ TEST_F(Lifecycle, TrayModeHidesTheMinimisedWindowAndTheIconRestoresIt) {
 TEST_F(Lifecycle, TheIconComesBackWhenTheNotificationAreaIsCreatedAgain) {
   App(u"TaskTray") = V::Boolean(true);
   Start();
-  calc->Tray().Delete();
-  EXPECT_FALSE(TrayIconExists(calc->Picture1->hwnd()));
+  calc->DeleteTrayIcon();
+  EXPECT_FALSE(TrayIconExists(calc->formula().Picture1->hwnd()));
   SendMessageW(calc->hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_TRUE(TrayIconExists(calc->Picture1->hwnd()));
+  EXPECT_TRUE(TrayIconExists(calc->formula().Picture1->hwnd()));
 }
 
 TEST_F(Lifecycle, SystemMenuFollowsTheCloseButtonMode) {
@@ -201,7 +200,7 @@ TEST_F(Options, OkAppliesTrayModeAtOnceAndUncheckingUndoesIt) {
   EXPECT_FALSE(dialog->IsLoaded());
   EXPECT_TRUE(calc->ShowInTaskTray());
   EXPECT_TRUE(calc->CloseButtonMinimized());
-  EXPECT_TRUE(TrayIconExists(calc->Picture1->hwnd()));
+  EXPECT_TRUE(TrayIconExists(calc->formula().Picture1->hwnd()));
   EXPECT_FALSE(HasSystemCommand(calc->hwnd(), SC_MINIMIZE));
   // Unchecking tray mode takes the dependent options and the start-up entry away again.
   Open();
@@ -210,7 +209,7 @@ TEST_F(Options, OkAppliesTrayModeAtOnceAndUncheckingUndoesIt) {
   Pump();
   EXPECT_FALSE(calc->ShowInTaskTray());
   EXPECT_FALSE(calc->CloseButtonMinimized());
-  EXPECT_FALSE(TrayIconExists(calc->Picture1->hwnd()));
+  EXPECT_FALSE(TrayIconExists(calc->formula().Picture1->hwnd()));
   EXPECT_EQ(App(u"hKeyStartUp"), V::Long(0));
   Open();
   EXPECT_FALSE(dialog->Check4->Checked());
@@ -225,11 +224,11 @@ TEST_F(Options, RightClickOnCheck1RecreatesTheIconOnlyInTrayMode) {
   };
   dialog->Check1->SetChecked(true);
   right_click();
-  EXPECT_FALSE(TrayIconExists(calc->Picture1->hwnd()));  // tray mode is off in the window
+  EXPECT_FALSE(TrayIconExists(calc->formula().Picture1->hwnd()));  // tray mode is off in the window
   calc->SetShowInTaskTray(true);
   right_click();
-  EXPECT_TRUE(TrayIconExists(calc->Picture1->hwnd()));
-  calc->Tray().Delete();
+  EXPECT_TRUE(TrayIconExists(calc->formula().Picture1->hwnd()));
+  calc->DeleteTrayIcon();
   calc->SetShowInTaskTray(false);
 }
 
@@ -338,22 +337,22 @@ TEST_F(Lifecycle, AnExceptionInAnEventHandlerEndsThereAndTheWindowGoesOn) {
     ++raised;
     throw std::runtime_error("not a numbered error");
   };
-  calc->mnuEditVarCls->on_click = fail;  // the form's window procedure
-  calc->VScroll1->on_change = fail;      // a frame's
-  calc->Combo1->keys.on_key_press = [&](wchar_t) -> bool {
+  calc->menus().mnuEditVarCls->on_click = fail;  // the form's window procedure
+  calc->variables().VScroll1->on_change = fail;  // a frame's
+  calc->formula().Combo1->keys.on_key_press = [&](wchar_t) -> bool {
     fail();
     return true;
   };  // a control's own
-  SendMessageW(calc->hwnd(), WM_COMMAND, calc->mnuEditVarCls->id(), 0);
-  SendMessageW(calc->Frame2->hwnd(), WM_VSCROLL, SB_LINEDOWN,
-               reinterpret_cast<LPARAM>(calc->VScroll1->hwnd()));
-  SendMessageW(calc->Combo1->EditWindow(), WM_CHAR, L'1', 1);
+  SendMessageW(calc->hwnd(), WM_COMMAND, calc->menus().mnuEditVarCls->id(), 0);
+  SendMessageW(calc->variables().Frame2->hwnd(), WM_VSCROLL, SB_LINEDOWN,
+               reinterpret_cast<LPARAM>(calc->variables().VScroll1->hwnd()));
+  SendMessageW(calc->formula().Combo1->EditWindow(), WM_CHAR, L'1', 1);
   Pump();
   EXPECT_EQ(raised, 3);
   ASSERT_TRUE(calc->IsLoaded());
-  calc->Combo1->SetText(L"6*7");
-  calc->Command1->Click();
-  EXPECT_EQ(calc->Text1->Text(), L"42");
+  calc->formula().Combo1->SetText(L"6*7");
+  calc->formula().Command1->Click();
+  EXPECT_EQ(calc->formula().Text1->Text(), L"42");
 }
 
 // Also in tray mode with the close button minimising, and with a modal dialog open.

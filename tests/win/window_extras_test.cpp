@@ -64,7 +64,7 @@ void SendDpiChange(HWND hwnd, int dpi) {
 std::vector<COLORREF> PanelPixels(const Calculator& calc) {
   RECT client, panel;
   GetClientRect(calc.hwnd(), &client);
-  GetWindowRect(calc.Frame1->hwnd(), &panel);
+  GetWindowRect(calc.conversion().Frame1->hwnd(), &panel);
   ScreenToClient(calc.hwnd(), reinterpret_cast<POINT*>(&panel));
   HDC window = GetDC(calc.hwnd());
   std::vector<COLORREF> pixels;
@@ -79,12 +79,12 @@ using Extras = testing::WindowTest;
 TEST_F(Extras, AlwaysOnTopIsKeptAcrossARestartAndTakesTheDialogsAlong) {
   Start();
   EXPECT_FALSE(OnTop(calc->hwnd()));
-  calc->mnuViewTopMost->on_click();
+  calc->menus().mnuViewTopMost->on_click();
   EXPECT_TRUE(OnTop(calc->hwnd()));
   EXPECT_EQ(App(u"TopMost"), V::Long(-1));
   Exit();
   Start();
-  EXPECT_TRUE(calc->mnuViewTopMost->Checked());
+  EXPECT_TRUE(calc->menus().mnuViewTopMost->Checked());
   EXPECT_TRUE(OnTop(calc->hwnd()));
   OptionForm options(*calc);
   options.Load();
@@ -105,11 +105,12 @@ TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesRedrawsThemAndIsKept) {
     forms::Control* control;
     int grows, moves;
     RECT before{};
-  } edges[] = {{calc->Combo1.get(), 200, 0},   {calc->Text1.get(), 200, 0},
-               {calc->Frame1.get(), 200, 0},   {calc->Combo2.get(), 200, 0},
-               {calc->Combo4.get(), 200, 0},   {calc->Text2[4].get(), 200, 0},
-               {calc->Command1.get(), 0, 200}, {calc->VScroll1.get(), 0, 200},
-               {calc->Label5.get(), 200, 0}};
+  } edges[] = {
+      {calc->formula().Combo1.get(), 200, 0},    {calc->formula().Text1.get(), 200, 0},
+      {calc->conversion().Frame1.get(), 200, 0}, {calc->conversion().Combo2.get(), 200, 0},
+      {calc->conversion().Combo4.get(), 200, 0}, {calc->variables().Text2[4].get(), 200, 0},
+      {calc->formula().Command1.get(), 0, 200},  {calc->variables().VScroll1.get(), 0, 200},
+      {calc->formula().Label5.get(), 200, 0}};
   for (Edge& e : edges) e.before = RectInParent(e.control->hwnd());
   RECT before;
   GetWindowRect(w, &before);
@@ -125,17 +126,17 @@ TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesRedrawsThemAndIsKept) {
     EXPECT_EQ(r.right - e.before.right, e.grows + e.moves) << e.before.left << "," << e.before.top;
   }
   const auto width =
-      static_cast<std::int32_t>(std::lround(forms::TwipsX(before.right - before.left + 200)));
+      static_cast<std::int32_t>(std::lround(Scale().Twips(before.right - before.left + 200)));
   EXPECT_EQ(App(u"Width"), V::Long(width));
   // Never taller by an edge, nor narrower than designed.
   EXPECT_NE(SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(before.left + 50, before.bottom - 1)),
             HTBOTTOM);
   SetWindowPos(w, nullptr, 0, 0, 100, before.bottom - before.top, SWP_NOMOVE | SWP_NOZORDER);
-  EXPECT_EQ(calc->ClientWidth(), forms::TwipsX(forms::PixelsX(4080)));
+  EXPECT_EQ(calc->ClientWidth(), Scale().Twips(Scale().Pixels(4080)));
   Exit();
   Start();
   GetWindowRect(w = calc->hwnd(), &before);
-  EXPECT_EQ(before.right - before.left, forms::PixelsX(width));
+  EXPECT_EQ(before.right - before.left, Scale().Pixels(width));
   EXPECT_TRUE(PanelPixels(*calc) == widened);
 }
 
@@ -155,24 +156,24 @@ TEST_F(Extras, AWheelNotchOverTheVariablesPanelScrollsOneRow) {
   Start();
   calc->ToggleVariablesPanel();
   SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
-  GetScrollInfo(calc->VScroll1->hwnd(), SB_CTL, &info);
+  GetScrollInfo(calc->variables().VScroll1->hwnd(), SB_CTL, &info);
   EXPECT_EQ(info.nPage, 5u);  // the thumb is a page of five rows; the value still ends at v
-  EXPECT_EQ(info.nMax - static_cast<int>(info.nPage) + 1, calc->VScroll1->Max());
+  EXPECT_EQ(info.nMax - static_cast<int>(info.nPage) + 1, calc->variables().VScroll1->Max());
   RECT panel;
-  GetWindowRect(calc->Frame2->hwnd(), &panel);
+  GetWindowRect(calc->variables().Frame2->hwnd(), &panel);
   // The wheel goes by the mouse, not by the focus.
   auto turn = [&](int delta, LONG x) {
-    PostMessageW(calc->Combo1->EditWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta),
+    PostMessageW(calc->formula().Combo1->EditWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta),
                  MAKELPARAM(x, panel.top + 40));
     Pump();
   };
   turn(-WHEEL_DELTA, panel.left + 20);
   std::wstring rows;
-  for (auto& label : calc->Label4) rows += label->Caption();
+  for (auto& label : calc->variables().Label4) rows += label->Caption();
   EXPECT_EQ(rows, L"BCDEF");
   turn(-WHEEL_DELTA, panel.right + 20);  // beside the panel
   turn(WHEEL_DELTA, panel.left + 20);
-  EXPECT_EQ(calc->Label4[0]->Caption(), L"A");
+  EXPECT_EQ(calc->variables().Label4[0]->Caption(), L"A");
 }
 
 // At the DPI the prefix starts with (TALLYRA_EXPECT_DPI, when a script sets one) and after a

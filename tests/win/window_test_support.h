@@ -62,13 +62,15 @@ class WindowTest : public ::testing::Test {
     Pump();
   }
   void Exit() {
-    calc->mnuFileEnd->on_click();
+    calc->menus().mnuFileEnd->on_click();
     Pump();
   }
   void TearDown() override {
     if (calc && calc->IsLoaded()) Exit();
   }
   SettingValue& App(std::u16string_view name) { return settings.App(u"", name); }
+  // Twips and pixels at the main window's DPI.
+  forms::DpiScale Scale() const { return calc->Scale(); }
 
   MemorySettings settings;
   Tly engine;
