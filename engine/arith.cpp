@@ -2,9 +2,6 @@
 
 namespace tly {
 
-void Raise(int number) { throw NumberedError(number); }
-void Raise(int number, SourceSpan where) { throw NumberedError(number, where); }
-
 double Pow(double a, double b) {
   if (a < 0 && !IsInteger(b)) Raise(err::kInvalidArgument);
   if (a == 0 && b < 0) Raise(err::kDivisionByZero);

@@ -3,10 +3,24 @@
 #include <chrono>
 
 #include "compiler.h"
+#include "machine.h"
+#include "program.h"
 
 namespace tly {
 
-Tly::Tly() = default;
+struct Tly::Compiled {
+  Program program;
+  Executable executable;
+};
+
+Tly::Tly() : compiled_(std::make_unique<Compiled>()) {}
+Tly::~Tly() = default;
+Tly::Tly(Tly&&) noexcept = default;
+Tly& Tly::operator=(Tly&&) noexcept = default;
+
+double Tly::EvaluateFormula() { return Execute(compiled_->program, compiled_->executable, state_); }
+
+const std::vector<Slot>& Tly::compiled() const { return compiled_->program.slots; }
 
 void Tly::SeedRandomFromClock() {
   auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
@@ -14,9 +28,9 @@ void Tly::SeedRandomFromClock() {
 }
 
 void Tly::CompileFormula(std::u16string_view text) {
-  executable_.Clear();
-  tly::CompileFormula(text, program_);
-  Translate(program_, executable_);
+  compiled_->executable.Clear();
+  tly::CompileFormula(text, compiled_->program);
+  Translate(compiled_->program, compiled_->executable);
 }
 
 Preview Tly::PreviewFormula(std::u16string_view text,

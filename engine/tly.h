@@ -7,17 +7,18 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "machine.h"
 #include "numbered_error.h"
-#include "program.h"
 #include "registers.h"
 #include "state.h"
 
 namespace tly {
+
+struct Slot;
 
 // What a formula would give, computed without changing the engine: its value or its error,
 // or neither when the formula cannot be previewed.
@@ -40,13 +41,16 @@ class Tly {
   static constexpr std::chrono::milliseconds kPreviewTime{50};
 
   Tly();
+  ~Tly();
+  Tly(Tly&&) noexcept;
+  Tly& operator=(Tly&&) noexcept;
 
   // Compiles `text` into the compiled formula; raises a NumberedError on a malformed formula,
   // leaving an empty program behind. The error's where() is the offending token.
   void CompileFormula(std::u16string_view text);
   // Runs the compiled formula on a fresh operand stack. The error's where() is the operator or
   // function call that raised it.
-  double EvaluateFormula() { return Execute(program_, executable_, state_); }
+  double EvaluateFormula();
 
   // Compiles and evaluates `text` against a copy of the state: no register, random number or
   // cached normal deviate changes, and the compiled formula stays as it was. `time` bounds the
@@ -54,9 +58,8 @@ class Tly {
   Preview PreviewFormula(std::u16string_view text,
                          std::chrono::steady_clock::duration time = kPreviewTime) const;
 
-  const std::vector<Slot>& compiled() const { return program_.slots; }
-  const Program& program() const { return program_; }
-  const Executable& executable() const { return executable_; }
+  // The compiled formula's slots (program.h): slot 0 holds their count.
+  const std::vector<Slot>& compiled() const;
 
   // Register store: index 0 is &ans, 1 ... 26 are a ... z.
   double Register(int index) const { return state_.registers.at(static_cast<std::size_t>(index)); }
@@ -67,8 +70,6 @@ class Tly {
   // Random numbers behind "rnd" and "nrnd".
   void SeedRandom(std::uint64_t seed) { state_.random.Seed(seed); }
   void SeedRandomFromClock();
-  float NextUniform() { return state_.random.Next(); }
-  NormalDeviateCache& normal_cache() { return state_.normal_cache; }
 
   void SetLoopPassLimit(long long passes) { state_.loop_pass_limit = passes; }
 
@@ -78,8 +79,9 @@ class Tly {
   const State& state() const { return state_; }
 
  private:
-  Program program_;
-  Executable executable_;
+  // The compiled program and its translation into the machine's instructions (machine.h).
+  struct Compiled;
+  std::unique_ptr<Compiled> compiled_;
   State state_;
 };
 

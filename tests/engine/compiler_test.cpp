@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_helpers.h"
+#include "program.h"
 
 namespace tly {
 namespace {

@@ -45,7 +45,12 @@ class NumberedError : public std::exception {
   std::optional<SourceSpan> where_;
 };
 
-[[noreturn]] void Raise(int number);
-[[noreturn]] void Raise(int number, SourceSpan where);
+// Out of line and cold, so that a check costs its caller only a call.
+[[noreturn, gnu::noinline, gnu::cold]] inline void Raise(int number) {
+  throw NumberedError(number);
+}
+[[noreturn, gnu::noinline, gnu::cold]] inline void Raise(int number, SourceSpan where) {
+  throw NumberedError(number, where);
+}
 
 }  // namespace tly
