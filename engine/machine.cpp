@@ -72,13 +72,6 @@ std::int32_t IntQuotient(double a, double b) {
   return x / y;
 }
 
-std::int32_t IntRemainder(double a, double b) {
-  std::int32_t x = Round32(a), y = Round32(b);
-  if (y == 0) Raise(err::kDivisionByZero);
-  if (y == -1) return 0;  // also for INT32_MIN, where the machine division would trap
-  return x % y;
-}
-
 }  // namespace
 
 // Dispatch, in the manner of Lua's interpreter loop: CASE labels a case, NEXT goes on with the
