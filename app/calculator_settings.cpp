@@ -63,7 +63,7 @@ void Calculator::FinishControls() {
   UpdateSystemMenu();
   formula_->Picture1->SetVisible(false);
   if (show_in_task_tray_) AddTrayIcon();
-  help_file_ = forms::InProgramFolder(L"Tallyra.hlp");
+  help_file_ = forms::InProgramFolder(L"" TLY_PRODUCT_NAME ".hlp");
   ApplyUIFont(*this);
   engine_.SeedRandomFromClock();
   variables_->SetUpScrollBar();

@@ -7,6 +7,7 @@
 
 #include "number_text.h"
 #include "numbered_error.h"
+#include "product_name.h"
 #include "registers.h"
 #include "unit_factor.h"
 
@@ -14,7 +15,7 @@ namespace tly {
 namespace {
 
 constexpr std::u16string_view kAppKey = u"";
-constexpr std::u16string_view kProductName = u"Tallyra";
+constexpr std::u16string_view kProductName = u"" TLY_PRODUCT_NAME;
 // The batch of writes under way (WriteTogether), in the program's own key.
 constexpr std::u16string_view kPendingWrites = u"PendingWrites";
 
