@@ -62,8 +62,7 @@ std::optional<double> AsNumber(const SettingValue& v) {
 std::optional<std::u16string> EntryText(const SettingValue& v) {
   if (v.type == SettingValue::Type::kString) return v.text;
   if (!v.IsNumber() || !std::isfinite(v.number)) return std::nullopt;
-  const std::string digits = FormatResult(v.number);
-  return std::u16string(digits.begin(), digits.end());
+  return WidenAscii(FormatResult(v.number));
 }
 
 // A batch of writes as one text: for each write a letter (the value's type, or X to delete)
@@ -72,8 +71,7 @@ std::optional<std::u16string> EntryText(const SettingValue& v) {
 constexpr std::u16string_view kTypeLetters = u"EILBFDS";  // in the order of SettingValue::Type
 
 void AppendField(std::u16string& out, std::u16string_view text) {
-  const std::string length = std::to_string(text.size());
-  out.append(length.begin(), length.end()).append(1, u':').append(text);
+  out.append(WidenAscii(std::to_string(text.size()))).append(1, u':').append(text);
 }
 
 std::u16string EncodeWrites(const std::vector<SettingWrite>& writes) {
