@@ -150,6 +150,8 @@ void FinishPendingWrites(SettingsStore& s) {
         try {
           Apply(s, w);
         } catch (const NumberedError&) {
+          // A write that fails again is skipped: the other writes of the batch are still worth
+          // keeping.
         }
       }
     }
@@ -436,6 +438,8 @@ std::uint32_t UnregisterAtStartup(SettingsStore& store, std::u16string_view run_
       store.SetRootKey(root);
       store.Delete(run_key, kProductName);
     } catch (const NumberedError&) {
+      // An entry that cannot be removed (gone already, or a root no longer writable) is left;
+      // the option is off all the same.
     }
   }
   return 0;
