@@ -59,7 +59,7 @@ int LetterIndex(double n) {
   if (!(n >= 0 && n <= kLetterCount - 1)) Raise(err::kOutOfRange);
   const int k = static_cast<int>(n);
   if (k != n) Raise(err::kOutOfRange);
-  return k + 1;
+  return LetterRegisterIndex(k);
 }
 
 std::int32_t IntQuotient(double a, double b) {
