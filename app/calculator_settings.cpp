@@ -47,7 +47,7 @@ void Calculator::RestoreMenusAndRegisters(const Settings& s) {
   menus_->mnuEditCopy[1]->SetEnabled(false);
   menus_->mnuEditPaste->SetEnabled(forms::ClipboardHasText());
   for (int i = 0; i < kLetterCount; ++i)
-    engine_.SetRegister(i + 1, s.registers[static_cast<std::size_t>(i)]);
+    engine_.SetRegister(LetterRegisterIndex(i), s.registers[static_cast<std::size_t>(i)]);
   core_.RestoreHistory(s.history);
 }
 
@@ -63,7 +63,7 @@ void Calculator::FinishControls() {
   UpdateSystemMenu();
   formula_->Picture1->SetVisible(false);
   if (show_in_task_tray_) AddTrayIcon();
-  help_file_ = forms::InProgramFolder(L"Tallyra.hlp");
+  help_file_ = forms::InProgramFolder(L"" TLY_PRODUCT_NAME ".hlp");
   ApplyUIFont(*this);
   engine_.SeedRandomFromClock();
   variables_->SetUpScrollBar();
@@ -81,7 +81,7 @@ Settings Calculator::CurrentSettings() const {
   s.task_tray = show_in_task_tray_;
   s.close_button = close_button_minimized_;
   for (int i = 0; i < kLetterCount; ++i)
-    s.registers[static_cast<std::size_t>(i)] = engine_.Register(i + 1);
+    s.registers[static_cast<std::size_t>(i)] = engine_.Register(LetterRegisterIndex(i));
   const auto& history = core_.history();
   s.history.assign(history.begin(), history.begin() + std::min<std::ptrdiff_t>(std::ssize(history),
                                                                                kMaxSavedHistory));

@@ -5,6 +5,7 @@
 #include <oleauto.h>
 
 #include "kolo_reg_client.h"
+#include "product_name.h"
 #include "text.h"
 
 namespace tly {
@@ -131,8 +132,8 @@ class KoloRegSettings : public SettingsStore {
 std::unique_ptr<SettingsStore> OpenKoloRegSettings() {
   std::optional<RegistryClient> client = RegistryClient::Create();
   if (!client) return nullptr;
-  client->SetCompanyName(L"Quessel Works");
-  client->SetAppName(L"Tallyra");
+  client->SetCompanyName(L"" TLY_COMPANY_NAME);
+  client->SetAppName(L"" TLY_PRODUCT_NAME);
   return std::make_unique<KoloRegSettings>(std::move(*client));
 }
 

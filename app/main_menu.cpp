@@ -1,12 +1,13 @@
 #include "main_menu.h"
 
+#include "product_name.h"
 #include "tly_api.h"
 
 namespace tly {
 
 MainMenu::MainMenu(forms::Form& f) {
   HMENU file = f.AddMenu(nullptr, L"ファイル(&F)");
-  mnuFileEnd = &f.AddMenuItem(file, L"Tallyraの終了(&X)");
+  mnuFileEnd = &f.AddMenuItem(file, L"" TLY_PRODUCT_NAME L"の終了(&X)");
   HMENU edit = f.AddMenu(nullptr, L"編集(&E)");
   mnuEditCopy[0] = &f.AddMenuItem(edit, L"式をコピー(&C)");
   mnuEditCopy[1] = &f.AddMenuItem(edit, L"結果をコピー(&A)");
@@ -23,15 +24,15 @@ MainMenu::MainMenu(forms::Form& f) {
   mnuViewPreview = &f.AddMenuItem(view, L"入力中の結果(&P)");
   mnuViewTopMost = &f.AddMenuItem(view, L"最前面に表示(&T)");
   HMENU help = f.AddMenu(nullptr, L"ヘルプ(&H)");
-  mnuHelpHelp = &f.AddMenuItem(help, L"Tallyraヘルプ(&H)");
+  mnuHelpHelp = &f.AddMenuItem(help, L"" TLY_PRODUCT_NAME L"ヘルプ(&H)");
   f.AddMenuSeparator(help);
-  mnuHelpWebpage = &f.AddMenuItem(help, L"Quessel Works Webページ(&W)");
+  mnuHelpWebpage = &f.AddMenuItem(help, L"" TLY_COMPANY_NAME L" Webページ(&W)");
   f.AddMenuSeparator(help);
   mnuHelpAbout = &f.AddMenuItem(help, L"バージョン情報(&A)...");
   mnuTask = f.CreatePopupMenuOfForm();
   mnuTaskReturn = &f.AddMenuItem(mnuTask, L"元のサイズに戻す(&R)");
   f.AddMenuSeparator(mnuTask);
-  mnuTaskEnd = &f.AddMenuItem(mnuTask, L"Tallyraの終了(&X)");
+  mnuTaskEnd = &f.AddMenuItem(mnuTask, L"" TLY_PRODUCT_NAME L"の終了(&X)");
   SetMenuDefaultItem(mnuTask, mnuTaskReturn->id(), FALSE);
 }
 

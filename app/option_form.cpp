@@ -110,7 +110,7 @@ void OptionForm::CreateHotKeyRow() {
   Label7 =
       std::make_unique<forms::Label>(*this, TwipRect{240, 2565, 1440, 255}, L"呼び出しキー(&K)");
   HotKey1 = std::make_unique<forms::HotKeyBox>(*this, TwipRect{1740, 2520, 1515, 300});
-  HotKey1->SetToolTip(L"Tallyraを呼び出すキーの組み合わせ");
+  HotKey1->SetToolTip(L"" TLY_PRODUCT_NAME L"を呼び出すキーの組み合わせ");
 }
 
 // A key another program holds is refused, and so is a box with modifiers alone or one that

@@ -4,6 +4,7 @@
 
 #include "forms/form.h"
 #include "forms/services.h"
+#include "product_name.h"
 #include "window_names.h"
 
 namespace tly {
@@ -26,7 +27,7 @@ void TrayIcon::Add(HWND main, HWND receiver) {
   data_.uCallbackMessage = WM_MOUSEMOVE;
   data_.hIcon = icon;
   // The tip ends after the product name: trailing blanks would show as a wide empty tip.
-  std::memcpy(data_.szTip, "Tallyra", 7);
+  std::memcpy(data_.szTip, TLY_PRODUCT_NAME, sizeof TLY_PRODUCT_NAME - 1);
   added_ = forms::NotifyIcon(NIM_ADD, &data_) != FALSE;
 }
 

@@ -8,6 +8,7 @@
 #include "forms/services.h"
 #include "number_text.h"
 #include "registers.h"
+#include "text.h"
 
 namespace tly {
 namespace {
@@ -64,7 +65,7 @@ void VariablesPanel::Refresh() {
     const int number = VScroll1->Value() + i;
     Label4[At(i)]->SetCaption(std::wstring(1, LetterOfRegister(number)));
     const std::string text = FormatResult(engine_.Register(RegisterIndex(number)), separator);
-    Text2[At(i)]->SetText(std::wstring(text.begin(), text.end()));
+    Text2[At(i)]->SetText(ToWide(WidenAscii(text)));
   }
   rejected_row_ = -1;
 }

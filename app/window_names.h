@@ -2,10 +2,12 @@
 // look for its windows from outside.
 #pragma once
 
+#include "product_name.h"
+
 namespace tly {
 
 // The product name: the main window's caption and the title of the program's messages.
-inline constexpr wchar_t kProductName[] = L"Tallyra";
+inline constexpr wchar_t kProductName[] = L"" TLY_PRODUCT_NAME;
 // The window class of every form; with the caption it tells the program's main window from
 // another program's window captioned the same.
 inline constexpr wchar_t kFormClassName[] = L"TallyraForm";

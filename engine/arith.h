@@ -58,6 +58,16 @@ inline std::int32_t Round32(double x) {
   return static_cast<std::int32_t>(std::lrint(x));
 }
 
+// The remainder of a by b, both rounded to 32-bit integers, with the sign of a; an error when
+// b rounds to zero (division by zero). The remainder by -1 is 0, also for the smallest a, where the
+// machine division would trap.
+inline std::int32_t IntRemainder(double a, double b) {
+  std::int32_t x = Round32(a), y = Round32(b);
+  if (y == 0) Raise(err::kDivisionByZero);
+  if (y == -1) return 0;
+  return x % y;
+}
+
 inline std::int16_t Round16(double x) {
   if (!(x >= -32768.5 && x < 32767.5)) [[unlikely]]
     Raise(err::kOverflow);

@@ -21,7 +21,7 @@ constexpr auto kWords = [] {
 
 // For the lookup, each spelling (at most eight characters) packed into one number, first
 // character in the lowest byte, and a hash table of those numbers with linear probing.
-constexpr std::size_t kLongestSpelling = 8;
+static_assert(kLongestSpelling <= sizeof(std::uint64_t));
 
 constexpr std::uint64_t Key(std::string_view s) {
   std::uint64_t key = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <type_traits>
@@ -215,6 +216,9 @@ struct Word {
   int code;      // token code
   double value;  // token value
 };
+
+// The longest spelling of a word; a longer word can only be an unknown one.
+inline constexpr std::size_t kLongestSpelling = 8;
 
 // The word spelled exactly `spelling` (lower case), or nullptr.
 const Word* FindWord(std::string_view spelling);

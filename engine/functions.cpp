@@ -95,18 +95,11 @@ double Permutations(double n, double r, bool combinations) {
   return q;
 }
 
-// The remainder of g by h, both rounded to 32-bit integers.
-double IntegerRemainder(double g, double h) {
-  std::int32_t a = Round32(g), b = Round32(h);
-  if (b == -1) return 0;  // a % -1 would trap for the smallest a
-  return a % b;
-}
-
 double Gcd(double a, double b) {
   if (!IsInteger(a) || !IsInteger(b)) Raise(err::kInvalidArgument);
   double g = a, h = b;
   while (h != 0) {
-    double r = IntegerRemainder(g, h);
+    double r = IntRemainder(g, h);
     g = h;
     h = r;
   }

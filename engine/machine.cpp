@@ -59,7 +59,7 @@ int LetterIndex(double n) {
   if (!(n >= 0 && n <= kLetterCount - 1)) Raise(err::kOutOfRange);
   const int k = static_cast<int>(n);
   if (k != n) Raise(err::kOutOfRange);
-  return k + 1;
+  return LetterRegisterIndex(k);
 }
 
 std::int32_t IntQuotient(double a, double b) {
@@ -70,13 +70,6 @@ std::int32_t IntQuotient(double a, double b) {
     return -x;
   }
   return x / y;
-}
-
-std::int32_t IntRemainder(double a, double b) {
-  std::int32_t x = Round32(a), y = Round32(b);
-  if (y == 0) Raise(err::kDivisionByZero);
-  if (y == -1) return 0;  // also for INT32_MIN, where the machine division would trap
-  return x % y;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tly {
 
@@ -15,5 +16,8 @@ std::string FormatResult(double x, char decimal_separator = '.', int significant
 
 // The shortest decimal that reads back as the same double ("1609.3439999999998").
 std::string FormatPrecise(double x);
+
+// ASCII text, such as the numbers above, as UTF-16: each character stands for itself.
+inline std::u16string WidenAscii(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
 
 }  // namespace tly

@@ -17,6 +17,10 @@ inline constexpr int kLoopVariableIndex = kLetterCount;  // z
 
 constexpr int RegisterIndex(int number) { return number - code::kAnsRegisterNumber; }
 constexpr int RegisterNumber(int index) { return index + code::kAnsRegisterNumber; }
+// The store's index of the letter register `letter` (0 a ... 25 z).
+constexpr int LetterRegisterIndex(int letter) {
+  return RegisterIndex(code::kFirstLetterRegister + letter);
+}
 constexpr bool IsLetterRegister(double number) {
   return number >= code::kFirstLetterRegister && number <= code::kLastLetterRegister;
 }

@@ -19,9 +19,6 @@ bool IsRelational(int c) { return c == '<' || c == '=' || c == '>'; }
 // class before and after lower-casing.
 int LowerCase(char16_t c) { return (c >= u'A' && c <= u'Z') ? c - u'A' + 'a' : c; }
 
-// The longest keyword is 8 characters; a longer word can only be an unknown one.
-constexpr std::size_t kLongestWord = 8;
-
 }  // namespace
 
 Tokenizer::Tokenizer(std::u16string_view text) : text_(text) { current_ = NextChar(); }
@@ -78,10 +75,10 @@ void Tokenizer::NextToken() {
 // A word starts with a letter, "&" or "#" and continues with letters only, so digits end it
 // ('log10' is "log" and 10).
 void Tokenizer::ScanWord() {
-  char word[kLongestWord];
+  char word[kLongestSpelling];
   std::size_t length = 0;
   do {
-    if (length < kLongestWord) word[length] = static_cast<char>(current_);
+    if (length < kLongestSpelling) word[length] = static_cast<char>(current_);
     ++length;
     current_ = NextChar();
   } while (IsLetter(current_));
@@ -91,7 +88,7 @@ void Tokenizer::ScanWord() {
     token_value_ = code::kFirstLetterRegister + (word[0] - 'a');
     return;
   }
-  const Word* w = length <= kLongestWord ? FindWord(std::string_view(word, length)) : nullptr;
+  const Word* w = length <= kLongestSpelling ? FindWord(std::string_view(word, length)) : nullptr;
   if (w == nullptr) Fail(err::kSyntax, token_span());
   if (w->kind == Word::Kind::kUnsupported) Fail(err::kNotSupported, token_span());
   token_code_ = w->code;

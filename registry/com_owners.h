@@ -1,5 +1,5 @@
 // Move-only owners for the Win32 and COM resources of the settings library and its callers:
-// registry keys, events, BSTRs, VARIANTs, SAFEARRAYs and interface pointers. Each releases what
+// registry keys, BSTRs, VARIANTs, SAFEARRAYs and interface pointers. Each releases what
 // it holds exactly once; none can be copied, so no resource is ever released twice.
 #pragma once
 
@@ -17,12 +17,10 @@ namespace kolo {
 inline void CloseKey(HKEY key) { RegCloseKey(key); }
 inline void FreeBstr(BSTR text) { SysFreeString(text); }
 inline void DestroySafeArray(SAFEARRAY* array) { SafeArrayDestroy(array); }
-inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
 
 using UniqueHkey = tly::UniqueHandle<HKEY, CloseKey>;
 using UniqueBstr = tly::UniqueHandle<BSTR, FreeBstr>;
 using UniqueSafeArray = tly::UniqueHandle<SAFEARRAY*, DestroySafeArray>;
-using UniqueKernelHandle = tly::UniqueHandle<HANDLE, CloseKernelHandle>;
 
 // A VARIANT that is cleared when it goes.
 class UniqueVariant {

@@ -10,21 +10,21 @@ namespace tly {
 namespace {
 
 // The sizes that the units of strings.inc are written with. Where the formula language has
-// the same constant (#c, #e, #g, #h, #k), the value is the same to the bit.
-constexpr double kInch = 0.0254;                  // m
-constexpr double kSun = 33;                       // 寸 per m: 1 尺 is 10/33 m
-constexpr double kParsec = 3.0856776e16;          // m
-constexpr double kUsGallon = 3785.411784;         // cm³, 231 cubic inches
-constexpr double kImperialGallon = 4546.092;      // cm³
-constexpr double kPound = 0.45359237;             // kg
-constexpr double kKan = 3.75;                     // kg, 1 貫
-constexpr double kDay = 86400;                    // s
-constexpr double kSpeedOfLight = 299792458;       // m/s, #c
-constexpr double kStandardGravity = 9.80665;      // m/s², #g
-constexpr double kBoltzmann = 1.380658e-23;       // J/K, #k
-constexpr double kElectronVolt = 1.60217733e-19;  // J, #e
-constexpr double kCalorie = 4.18604651162791;     // J, 3600 / 860 to 15 digits
-constexpr double kPlanck = 6.6260755e-34;         // J·s, #h
+// the same constant (#c, #e, #g, #h, #k), the unit uses that constant, so both agree to the bit.
+constexpr double kInch = 0.0254;                        // m
+constexpr double kSun = 33;                             // 寸 per m: 1 尺 is 10/33 m
+constexpr double kParsec = 3.0856776e16;                // m
+constexpr double kUsGallon = 3785.411784;               // cm³, 231 cubic inches
+constexpr double kImperialGallon = 4546.092;            // cm³
+constexpr double kPound = 0.45359237;                   // kg
+constexpr double kKan = 3.75;                           // kg, 1 貫
+constexpr double kDay = 86400;                          // s
+constexpr double kCalorie = 4.18604651162791;           // J, 3600 / 860 to 15 digits
+using k::kBoltzmann;                                    // J/K, #k
+using k::kPlanck;                                       // J·s, #h
+using k::kSpeedOfLight;                                 // m/s, #c
+using k::kStandardGravity;                              // m/s², #g
+constexpr double kElectronVolt = k::kElementaryCharge;  // J, #e
 
 #define TLY_STRING(name, id, text)
 #define TLY_BASE(name, id)

@@ -34,6 +34,8 @@ LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     LRESULT result = 0;
     if (RouteControlMessage(message, wparam, lparam, result)) return result;
   } catch (...) {
+    // No exception may leave a window procedure; the failed handler's message goes on to the
+    // default handling, as one nobody handled.
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);
 }
@@ -124,6 +126,8 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wparam, L
     if (auto result = self->OnOwnMessage(hwnd, message, wparam, lparam)) return *result;
     return DefSubclassProc(hwnd, message, wparam, lparam);
   } catch (...) {
+    // No exception may leave a window procedure; the failed handler's message goes on to the
+    // control's own handling, as one nobody handled.
   }
   return DefSubclassProc(hwnd, message, wparam, lparam);
 }

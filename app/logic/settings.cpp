@@ -7,6 +7,7 @@
 
 #include "number_text.h"
 #include "numbered_error.h"
+#include "product_name.h"
 #include "registers.h"
 #include "unit_factor.h"
 
@@ -14,7 +15,7 @@ namespace tly {
 namespace {
 
 constexpr std::u16string_view kAppKey = u"";
-constexpr std::u16string_view kProductName = u"Tallyra";
+constexpr std::u16string_view kProductName = u"" TLY_PRODUCT_NAME;
 // The batch of writes under way (WriteTogether), in the program's own key.
 constexpr std::u16string_view kPendingWrites = u"PendingWrites";
 
@@ -61,8 +62,7 @@ std::optional<double> AsNumber(const SettingValue& v) {
 std::optional<std::u16string> EntryText(const SettingValue& v) {
   if (v.type == SettingValue::Type::kString) return v.text;
   if (!v.IsNumber() || !std::isfinite(v.number)) return std::nullopt;
-  const std::string digits = FormatResult(v.number);
-  return std::u16string(digits.begin(), digits.end());
+  return WidenAscii(FormatResult(v.number));
 }
 
 // A batch of writes as one text: for each write a letter (the value's type, or X to delete)
@@ -71,8 +71,7 @@ std::optional<std::u16string> EntryText(const SettingValue& v) {
 constexpr std::u16string_view kTypeLetters = u"EILBFDS";  // in the order of SettingValue::Type
 
 void AppendField(std::u16string& out, std::u16string_view text) {
-  const std::string length = std::to_string(text.size());
-  out.append(length.begin(), length.end()).append(1, u':').append(text);
+  out.append(WidenAscii(std::to_string(text.size()))).append(1, u':').append(text);
 }
 
 std::u16string EncodeWrites(const std::vector<SettingWrite>& writes) {
@@ -151,6 +150,8 @@ void FinishPendingWrites(SettingsStore& s) {
         try {
           Apply(s, w);
         } catch (const NumberedError&) {
+          // A write that fails again is skipped: the other writes of the batch are still worth
+          // keeping.
         }
       }
     }
@@ -437,6 +438,8 @@ std::uint32_t UnregisterAtStartup(SettingsStore& store, std::u16string_view run_
       store.SetRootKey(root);
       store.Delete(run_key, kProductName);
     } catch (const NumberedError&) {
+      // An entry that cannot be removed (gone already, or a root no longer writable) is left;
+      // the option is off all the same.
     }
   }
   return 0;

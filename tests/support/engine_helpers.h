@@ -15,7 +15,7 @@
 
 namespace tly::testing {
 
-inline std::u16string Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+inline std::u16string Widen(std::string_view ascii) { return tly::WidenAscii(ascii); }
 
 // The number of the error that `f` raises, or nullopt when it returns.
 template <typename F>
