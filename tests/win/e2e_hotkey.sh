@@ -43,12 +43,17 @@ xdotool key --delay 150 alt+v o
 sleep 1
 wine "$probe" hotkey 0x64c || fail "no Options dialog"
 xdotool key Return
-message=$(wine "$probe" dismiss 10) || fail "no message about the key"
-echo "$message"
-grep -q 'ほかのプログラムが使っています' <<<"$message" || fail "unexpected message"
-sleep 0.5
-xdotool key Escape
-sleep 0.5
+# The message box that OK shows, with `text` in it, dismissed; then Options closed.
+expect_message() {
+  local text=$1 message
+  message=$(wine "$probe" dismiss 10) || fail "no message: $2"
+  echo "$message"
+  grep -q "$text" <<<"$message" || fail "unexpected message: $2"
+  sleep 0.5
+  xdotool key Escape
+  sleep 0.5
+}
+expect_message 'ほかのプログラムが使っています' "a key another program holds"
 stored() { wine reg query "$key" /v HotKey | tr -d '\r' | grep -o '0x[0-9a-f]*'; }
 [ "$(stored)" = 0x64b ] || fail "the stored key changed: $(stored)"
 
@@ -63,12 +68,7 @@ options_key() {
   xdotool key Return
 }
 options_key ctrl+alt+l
-message=$(wine "$probe" dismiss 10) || fail "no message about a box without a key"
-echo "$message"
-grep -q '元のまま' <<<"$message" || fail "unexpected message"
-sleep 0.5
-xdotool key Escape
-sleep 0.5
+expect_message '元のまま' "a box without a key"
 [ "$(stored)" = 0x64b ] || fail "a box without a key changed the stored key: $(stored)"
 options_key ctrl+alt+l BackSpace
 sleep 1
