@@ -99,15 +99,7 @@ int FormulaPanel::PreviewRoom() const {
 }
 
 int FormulaPanel::PreviewTextWidth(std::u16string_view text) const {
-  HWND label = Label5->hwnd();
-  forms::UniqueScreenDc dc(GetDC(nullptr));
-  HGDIOBJ old =
-      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  const std::wstring wide = ToWide(text);
-  GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
-  SelectObject(dc.get(), old);
-  return size.cx;
+  return forms::TextWidthIn(Label5->hwnd(), ToWide(text));
 }
 
 }  // namespace tly

@@ -9,8 +9,7 @@ namespace tly::libm {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// ln of the smallest power of two that overflows, and of the largest that rounds to zero.
-constexpr double kLnOverflow = 0x1.62e42fefa39efp+9;    // 1024 ln 2
+// ln of the largest power of two that rounds to zero.
 constexpr double kLnUnderflow = -0x1.74910d52d3052p+9;  // -1075 ln 2
 // How far y ln|x| may be off the exact value: a few units in the last place of numbers
 // below 1000, with a wide margin.

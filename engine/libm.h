@@ -14,6 +14,9 @@
 
 namespace tly::libm {
 
+// ln of the largest double, which rounds to the same double as 1024 ln 2: above it exp overflows.
+inline constexpr double kLnOverflow = 0x1.62e42fefa39efp+9;
+
 // The runtime's own functions.
 namespace runtime {
 double Sin(double x);
@@ -35,7 +38,7 @@ inline double Exp(double x) {
   // Below -1075 ln 2 the result rounds to zero; above ln of the largest double it overflows.
   // Both bounds are the last arguments of a non-zero and of a finite result.
   if (x < -0x1.74910d52d3051p+9) return 0;
-  if (x > 0x1.62e42fefa39efp+9) return std::numeric_limits<double>::infinity();
+  if (x > kLnOverflow) return std::numeric_limits<double>::infinity();
   return runtime::Exp(x);
 }
 

@@ -337,13 +337,7 @@ void TextBox::FitLongText() {
   const std::wstring text = Text();
   RECT area{};
   SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
-  SIZE size{};
-  UniqueScreenDc dc(GetDC(nullptr));
-  HGDIOBJ old =
-      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
-  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc.get(), old);
-  const bool cut = size.cx > area.right - area.left;
+  const bool cut = TextWidthIn(hwnd_, text) > area.right - area.left;
   SetToolTip(cut ? text : *long_text_tip_);
   if (cut) {
     // The caret at the end scrolls the end into view: for a number, its exponent.

@@ -108,6 +108,16 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
+int TextWidthIn(HWND control, std::wstring_view text) {
+  UniqueScreenDc dc(GetDC(nullptr));
+  HGDIOBJ old =
+      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc.get(), text.data(), static_cast<int>(text.size()), &size);
+  SelectObject(dc.get(), old);
+  return size.cx;
+}
+
 std::wstring ResourceString(int id) {
   const wchar_t* text = nullptr;
   int length = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id),

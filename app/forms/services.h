@@ -26,6 +26,8 @@ HICON LoadProgramIcon(int id, int size);
 
 // The text of a window of this program: its caption, or a control's contents.
 std::wstring WindowText(HWND hwnd);
+// How wide `text` draws in `control`'s font, in pixels.
+int TextWidthIn(HWND control, std::wstring_view text);
 
 // String resource `id` of the program; empty when there is none.
 std::wstring ResourceString(int id);
