@@ -49,6 +49,7 @@ void Calculator::OnCreate() {
   formula_ = AddPanel<FormulaPanel>(panels, kClientWidth);
   conversion_ = AddPanel<ConversionPanel>(panels, &view_.conversion);
   variables_ = AddPanel<VariablesPanel>(panels, &view_.variables, engine_, *formula_->Combo1);
+  results_ = AddPanel<ResultsPanel>(panels, &view_.results, *formula_);
   panels_ = std::move(panels);
   SetDesignedClientHeight(PanelsHeight());
   WireMenus();
@@ -76,6 +77,7 @@ void Calculator::WireMenus() {
   m.mnuEditVarCls->on_click = [this] { ResetVariables(); };
   m.mnuViewConvert->on_click = [this] { ToggleConversionPanel(); };
   m.mnuViewVariable->on_click = [this] { ToggleVariablesPanel(); };
+  m.mnuViewResults->on_click = [this] { ToggleResultsPanel(); };
   m.mnuViewOption->on_click = [this] { ShowOptions(); };
   m.mnuViewPreview->on_click = [this] { TogglePreview(); };
   m.mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
@@ -112,6 +114,8 @@ void Calculator::WireControls() {
     UpdatePreview();
     SaveSettings(kRegistersPart);
   };
+  results_->on_lines_changed = [this] { SaveSettings(kHistoryPart); };
+  results_->on_copied = [this] { menus_->mnuEditPaste->SetEnabled(true); };
 }
 
 void Calculator::OnResize() {
@@ -200,8 +204,13 @@ void Calculator::RestoreFromTray() {
 void Calculator::CalculateCommand() {
   if (!variables_->CommitBeingEdited()) return;
   // A formula that fails is in the history too, and may have set registers before it failed.
-  core_.Calculate(ToU16(formula_->Combo1->Text()), conversion_->Current(),
-                  forms::LocaleDecimalSeparator());
+  const std::u16string formula = ToU16(formula_->Combo1->Text());
+  const bool value =
+      core_.Calculate(formula, conversion_->Current(), forms::LocaleDecimalSeparator());
+  // The result as the result box shows it; &ans holds the value.
+  const std::u16string shown = ToU16(formula_->Text1->Text());
+  results_->AddLine(value ? ValueLine(formula, shown, engine_.Register(0))
+                          : ErrorLine(formula, shown));
   SaveSettings(kRegistersPart | kHistoryPart);
   UpdatePreview();  // the formula may have changed the registers it reads
 }

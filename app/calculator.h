@@ -1,4 +1,4 @@
-// The main window: the formula, conversion and variables panels stacked top to bottom, the
+// The main window: the formula, conversion, variables and results panels stacked top to bottom, the
 // menus, and the commands they run.
 #pragma once
 
@@ -16,6 +16,7 @@
 #include "formula_panel.h"
 #include "main_menu.h"
 #include "option_host.h"
+#include "results_panel.h"
 #include "settings.h"
 #include "tly.h"
 #include "tly_api.h"
@@ -59,6 +60,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   void CalculateCommand();
   void ToggleConversionPanel() { TogglePanel(&ViewState::conversion); }  // mnuViewConvert
   void ToggleVariablesPanel() { TogglePanel(&ViewState::variables); }    // mnuViewVariable
+  void ToggleResultsPanel() { TogglePanel(&ViewState::results); }        // mnuViewResults
   void ResetVariables();                                                 // mnuEditVarCls
   void UpdateEnabledState();  // the change handler of Combo1
   void TogglePreview();       // mnuViewPreview
@@ -80,6 +82,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   FormulaPanel& formula() const { return *formula_; }
   ConversionPanel& conversion() const { return *conversion_; }
   VariablesPanel& variables() const { return *variables_; }
+  ResultsPanel& results() const { return *results_; }
   MainMenu& menus() const { return *menus_; }
 
  protected:
@@ -148,11 +151,12 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   ViewState view_;
   std::unique_ptr<MainMenu> menus_;
   // The panels, top to bottom, all there once the window is created; the window reaches these
-  // three by name.
+  // four by name.
   std::vector<std::unique_ptr<Panel>> panels_;
   FormulaPanel* formula_ = nullptr;
   ConversionPanel* conversion_ = nullptr;
   VariablesPanel* variables_ = nullptr;
+  ResultsPanel* results_ = nullptr;
   bool show_in_task_tray_ = false;
   bool close_button_minimized_ = false;
   TrayIcon tray_;

@@ -28,7 +28,8 @@ void Calculator::OnLoad() {
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
   Settings saved;
   if (std::unique_ptr<SettingsStore> store = OpenSettings()) saved = LoadSettings(*store);
-  view_ = {saved.unit_convert, saved.variable_list, saved.preview, saved.top_most};
+  view_ = {saved.unit_convert, saved.variable_list, saved.result_list, saved.preview,
+           saved.top_most};
   menus_->Reflect(view_);
 
   const bool placed = MoveToSavedPosition(hwnd(), saved.left, saved.top, Scale());
@@ -49,6 +50,7 @@ void Calculator::RestoreMenusAndRegisters(const Settings& s) {
   for (int i = 0; i < kLetterCount; ++i)
     engine_.SetRegister(LetterRegisterIndex(i), s.registers[static_cast<std::size_t>(i)]);
   core_.RestoreHistory(s.history);
+  results_->SetLines(s.results);
 }
 
 void Calculator::RestoreModes(const Settings& s) {
@@ -77,6 +79,7 @@ Settings Calculator::CurrentSettings() const {
   s.top = restored.y;
   s.unit_convert = view_.conversion;
   s.variable_list = view_.variables;
+  s.result_list = view_.results;
   s.unit = conversion_->Combo2->ListIndex();
   s.task_tray = show_in_task_tray_;
   s.close_button = close_button_minimized_;
@@ -85,6 +88,7 @@ Settings Calculator::CurrentSettings() const {
   const auto& history = core_.history();
   s.history.assign(history.begin(), history.begin() + std::min<std::ptrdiff_t>(std::ssize(history),
                                                                                kMaxSavedHistory));
+  s.results = results_->lines().lines();
   return s;
 }
 
