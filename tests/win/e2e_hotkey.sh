@@ -13,9 +13,7 @@ wine reg add "$key" /v HotKey /t REG_DWORD /d 0x64b /f >/dev/null  # Ctrl+Alt+K
 wine reg add "$key" /v TaskTray /t REG_DWORD /d 0xffffffff /f >/dev/null
 start_tallyra
 sleep 1
-window=$(xdotool search --name 'Tallyra' | head -n 1)
-xdotool windowfocus "$window" 2>/dev/null || true
-sleep 0.5
+focus_tallyra
 xdotool type --delay 80 '1+2'
 wine "$probe" minimize
 sleep 1
