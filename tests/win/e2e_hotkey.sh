@@ -71,6 +71,10 @@ expect_message '元のまま' "a box without a key"
 options_key ctrl+alt+l BackSpace
 sleep 1
 [ "$(stored)" = 0x0 ] || fail "emptying the box did not remove the key: $(stored)"
+# A letter alone would be taken from every program: the box makes it Ctrl+Alt+Q.
+options_key q
+sleep 1
+[ "$(stored)" = 0x651 ] || fail "a key without Ctrl or Alt was taken as it is: $(stored)"
 kill "$holder" 2>/dev/null || true
 rm -f "$held"
 wine "$probe" close || true
