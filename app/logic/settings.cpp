@@ -21,11 +21,6 @@ constexpr std::u16string_view kPendingWrites = u"PendingWrites";
 
 std::size_t At(int index) { return static_cast<std::size_t>(index); }
 
-// The place of letter register `number` in the settings' array of a ... z.
-std::size_t LetterSlot(int number) {
-  return static_cast<std::size_t>(number - code::kFirstLetterRegister);
-}
-
 // A read that fails counts as a missing value.
 SettingValue Read(SettingsStore& s, std::u16string_view section, std::u16string_view name) {
   try {
@@ -277,28 +272,30 @@ void ReadRow(SettingsStore& store, const SettingRow& row, Settings& s) {
   const auto number = [&](std::u16string_view name) {
     return Valid(row, Read(store, row.section, name));
   };
-  std::visit(Overloaded{
-                 [&](bool Settings::*field) {
-                   if (const auto n = number(row.name)) s.*field = *n != 0;
-                 },
-                 [&](std::array<double, kLetterCount> Settings::*field) {
-                   for (int r = code::kFirstLetterRegister; r <= code::kLastLetterRegister; ++r) {
-                     if (const auto n = number(RegisterKey(r))) (s.*field)[LetterSlot(r)] = *n;
-                   }
-                 },
-                 [&](std::vector<std::u16string> Settings::*field) {
-                   s.*field = ReadList(store, row, kHistoryList);
-                 },
-                 [&](std::vector<ResultLine> Settings::*field) {
-                   s.*field = ReadList(store, row, kResultsList);
-                 },
-                 [&](auto field) {  // a whole number
-                   using Value = std::remove_reference_t<decltype(s.*field)>;
-                   if (const auto n = number(row.name))
-                     s.*field = static_cast<Value>(static_cast<std::int32_t>(*n));
-                 },
-             },
-             row.field);
+  std::visit(
+      Overloaded{
+          [&](bool Settings::*field) {
+            if (const auto n = number(row.name)) s.*field = *n != 0;
+          },
+          [&](std::array<double, kLetterCount> Settings::*field) {
+            for (int i = 0; i < kLetterCount; ++i) {
+              if (const auto n = number(RegisterKey(i)))
+                (s.*field)[static_cast<std::size_t>(i)] = *n;
+            }
+          },
+          [&](std::vector<std::u16string> Settings::*field) {
+            s.*field = ReadList(store, row, kHistoryList);
+          },
+          [&](std::vector<ResultLine> Settings::*field) {
+            s.*field = ReadList(store, row, kResultsList);
+          },
+          [&](auto field) {  // a whole number
+            using Value = std::remove_reference_t<decltype(s.*field)>;
+            if (const auto n = number(row.name))
+              s.*field = static_cast<Value>(static_cast<std::int32_t>(*n));
+          },
+      },
+      row.field);
 }
 
 const SettingRow& RowNamed(std::u16string_view name) {
@@ -330,8 +327,8 @@ void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrit
       Overloaded{
           [&](bool Settings::*field) { add(std::u16string(row.name), number(s.*field ? -1 : 0)); },
           [&](std::array<double, kLetterCount> Settings::*field) {
-            for (int r = code::kFirstLetterRegister; r <= code::kLastLetterRegister; ++r)
-              add(RegisterKey(r), number((s.*field)[LetterSlot(r)]));
+            for (int i = 0; i < kLetterCount; ++i)
+              add(RegisterKey(i), number((s.*field)[static_cast<std::size_t>(i)]));
           },
           [&](std::vector<std::u16string> Settings::*field) {
             // No count ever names an entry that is not written yet.
@@ -362,8 +359,7 @@ void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrit
 std::vector<std::u16string> ValueNames(const SettingRow& row) {
   std::vector<std::u16string> names;
   if (std::holds_alternative<std::array<double, kLetterCount> Settings::*>(row.field)) {
-    for (int r = code::kFirstLetterRegister; r <= code::kLastLetterRegister; ++r)
-      names.push_back(RegisterKey(r));
+    for (int i = 0; i < kLetterCount; ++i) names.push_back(RegisterKey(i));
     return names;
   }
   if (std::holds_alternative<std::vector<std::u16string> Settings::*>(row.field)) {
@@ -393,7 +389,9 @@ std::u16string ResultKey(int index) {
   return digits.insert(0, digits.size() < 4 ? 4 - digits.size() : 0, u'0');
 }
 
-std::u16string RegisterKey(int number) { return std::u16string(1, LetterOfRegister(number)); }
+std::u16string RegisterKey(int letter) {
+  return std::u16string(1, LetterOfRegister(LetterRegisterNumber(letter)));
+}
 
 Settings ReadSettings(SettingsStore& store, unsigned parts) {
   Settings s;
@@ -463,7 +461,8 @@ void ApplyWindowModes(const OptionChoices& c, OptionEffects& effects) {
 // went to. An entry that neither takes is reported, and 0 returned; any other failure leaves
 // the root that was being tried.
 std::uint32_t RegisterAtStartup(SettingsStore& store, std::u16string_view run_key,
-                                std::u16string_view program_path, OptionEffects& effects) {
+                                std::u16string_view program_path,
+                                const std::function<void()>& report_failure) {
   std::uint32_t root = 0;
   try {
     store.SetDefaultSection(false);
@@ -479,7 +478,7 @@ std::uint32_t RegisterAtStartup(SettingsStore& store, std::u16string_view run_ke
     } catch (const NumberedError& again) {
       if (again.number() == err::kRegistry) {
         root = 0;
-        effects.ReportStartupFailure();
+        report_failure();
       }
     }
   }
@@ -530,11 +529,12 @@ void StoreOptions(const OptionChoices& c, SettingsStore& store, std::uint32_t st
 }  // namespace
 
 void ApplyOptions(const OptionChoices& c, OptionEffects& effects, SettingsStore& store,
-                  std::u16string_view run_key, std::u16string_view program_path) {
+                  std::u16string_view run_key, std::u16string_view program_path,
+                  const std::function<void()>& report_startup_failure) {
   ApplyWindowModes(c, effects);
-  const std::uint32_t root = c.startup && c.tray
-                                 ? RegisterAtStartup(store, run_key, program_path, effects)
-                                 : UnregisterAtStartup(store, run_key);
+  const std::uint32_t root =
+      c.startup && c.tray ? RegisterAtStartup(store, run_key, program_path, report_startup_failure)
+                          : UnregisterAtStartup(store, run_key);
   StoreOptions(c, store, root);
   effects.UpdateSystemMenu();
 }
