@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The results panel worked with real X key events: shown from the View menu, a result put back
-# into the formula box by Alt+R, Up and Enter, the lines back after a restart, and a line
-# deleted for good. Arguments: Tallyra.exe, tallyra-probe.exe. Needs DISPLAY and WINEPREFIX.
+# into the formula box by Alt+R, Up and Enter, the lines back after a restart, a line deleted
+# for good, a formula taken back by Shift+Enter, and an error line that inserts nothing. Arguments: Tallyra.exe, tallyra-probe.exe. Needs DISPLAY and WINEPREFIX.
 set -euo pipefail
 tallyra=$1 probe=$2
 . "$(dirname "$0")/e2e_common.sh"
@@ -50,6 +50,21 @@ wait $program 2>/dev/null || true
 start_tallyra
 sleep 1
 expect_results $'6*7 = 42\n42*2 = 84' "the deletion after a kill and a restart"
+
+# Shift+Enter takes a line's formula; what is typed after it stays, and Enter in the list puts
+# the newest result at the caret; a line of an error inserts nothing.
+focus_tallyra
+keys alt+r Up shift+Return
+expect_text '6*7' '' "Shift+Enter"
+type_text '+'
+keys alt+r Return
+expect_text '6*7+84' '' "the insert at the caret"
+[ "$(probe selection)" = "6 6" ] || fail "the caret is not after the insert"
+keys Return alt+t End shift+Home
+type_text '1/0'
+keys Return alt+r Return
+expect_text '1/0' '0 で除算しました。' "an error line"
+expect_results $'6*7 = 42\n42*2 = 84\n6*7+84 = 126\n1/0 = 0 で除算しました。' "two more lines"
 wine "$probe" close
 wait "$program" || true
 echo "results panel keys passed"
