@@ -272,30 +272,29 @@ void ReadRow(SettingsStore& store, const SettingRow& row, Settings& s) {
   const auto number = [&](std::u16string_view name) {
     return Valid(row, Read(store, row.section, name));
   };
-  std::visit(
-      Overloaded{
-          [&](bool Settings::*field) {
-            if (const auto n = number(row.name)) s.*field = *n != 0;
-          },
-          [&](std::array<double, kLetterCount> Settings::*field) {
-            for (int i = 0; i < kLetterCount; ++i) {
-              if (const auto n = number(RegisterKey(i)))
-                (s.*field)[static_cast<std::size_t>(i)] = *n;
-            }
-          },
-          [&](std::vector<std::u16string> Settings::*field) {
-            s.*field = ReadList(store, row, kHistoryList);
-          },
-          [&](std::vector<ResultLine> Settings::*field) {
-            s.*field = ReadList(store, row, kResultsList);
-          },
-          [&](auto field) {  // a whole number
-            using Value = std::remove_reference_t<decltype(s.*field)>;
-            if (const auto n = number(row.name))
-              s.*field = static_cast<Value>(static_cast<std::int32_t>(*n));
-          },
-      },
-      row.field);
+  std::visit(Overloaded{
+                 [&](bool Settings::*field) {
+                   if (const auto n = number(row.name)) s.*field = *n != 0;
+                 },
+                 [&](std::array<double, kLetterCount> Settings::*field) {
+                   for (int i = 0; i < kLetterCount; ++i) {
+                     if (const auto n = number(RegisterKey(i)))
+                       (s.*field)[static_cast<std::size_t>(i)] = *n;
+                   }
+                 },
+                 [&](std::vector<std::u16string> Settings::*field) {
+                   s.*field = ReadList(store, row, kHistoryList);
+                 },
+                 [&](std::vector<ResultLine> Settings::*field) {
+                   s.*field = ReadList(store, row, kResultsList);
+                 },
+                 [&](auto field) {  // a whole number
+                   using Value = std::remove_reference_t<decltype(s.*field)>;
+                   if (const auto n = number(row.name))
+                     s.*field = static_cast<Value>(static_cast<std::int32_t>(*n));
+                 },
+             },
+             row.field);
 }
 
 const SettingRow& RowNamed(std::u16string_view name) {
