@@ -3,6 +3,10 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
+#include "services.h"
+
 namespace tly::forms {
 namespace {
 
@@ -14,19 +18,45 @@ int ShiftState() {
 
 ListBox::ListBox(Container& c, const TwipRect& r)
     : Control(c, L"LISTBOX",
-              WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+              WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
               WS_EX_CLIENTEDGE, r) {}
 
 void ListBox::AddItem(std::wstring_view item) {
   const std::wstring copy(item);
-  SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copy.c_str()));
+  const auto index = static_cast<int>(
+      SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copy.c_str())));
+  widths_.push_back(ItemWidth(index));
+  FitExtent();
 }
 
 void ListBox::RemoveItem(int index) {
-  SendMessageW(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+  if (SendMessageW(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR) return;
+  widths_.erase(widths_.begin() + index);
+  FitExtent();
 }
 
-void ListBox::Clear() { SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0); }
+void ListBox::Clear() {
+  SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+  widths_.clear();
+  FitExtent();
+}
+
+int ListBox::ItemWidth(int index) const {
+  // With the room the list leaves either side of a line's text.
+  return TextWidthIn(hwnd_, List(index)) + 2 * GetSystemMetrics(SM_CXEDGE);
+}
+
+void ListBox::FitExtent() {
+  const auto widest = std::max_element(widths_.begin(), widths_.end());
+  SendMessageW(hwnd_, LB_SETHORIZONTALEXTENT,
+               static_cast<WPARAM>(widest == widths_.end() ? 0 : *widest), 0);
+}
+
+void ListBox::OnFontChanged() {
+  for (int i = 0; i < static_cast<int>(widths_.size()); ++i)
+    widths_[static_cast<std::size_t>(i)] = ItemWidth(i);
+  FitExtent();
+}
 
 int ListBox::ListCount() const { return static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)); }
 

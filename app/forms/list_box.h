@@ -1,5 +1,6 @@
 // A list box of text lines, one selected at a time, that takes Enter and the other keys its
-// owner handles, double-clicks and the context menu.
+// owner handles, double-clicks and the context menu. A line wider than the list scrolls
+// sideways.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "controls.h"
 
@@ -37,12 +39,18 @@ class ListBox : public Control {
   std::function<void(POINT at)> on_context_menu;
 
   void OnCommand(WORD code) override;
+  void OnFontChanged() override;
 
  protected:
   std::optional<LRESULT> OnOwnMessage(HWND, UINT, WPARAM, LPARAM) override;
 
  private:
+  // Lets the list scroll as far as its widest line.
+  void FitExtent();
+  int ItemWidth(int index) const;  // measured in the list's font, in pixels
+
   bool handled_key_ = false;  // the character of the key just taken is not typed
+  std::vector<int> widths_;   // of each line
 };
 
 }  // namespace tly::forms

@@ -48,6 +48,13 @@ TEST_F(ResultsPanelTest, EachEnterAddsALineAndTheMouseAndClipboardTakeItBack) {
   EXPECT_EQ(calc->formula().Combo1->Text(), L"2*(1500)");
   EXPECT_TRUE(calc->formula().Combo1->HasFocus());
   EXPECT_EQ(settings.App(u"Results", u"0002"), V::String(u"1.5\t1500\t1500"));
+  // A line wider than the list scrolls sideways to its end.
+  Calculate(L"1+2+3+4+5+6+7+8+9+10+11+12+13+14+15+16+17+18+19+20");
+  const auto extent = static_cast<int>(SendMessageW(list().hwnd(), LB_GETHORIZONTALEXTENT, 0, 0));
+  RECT client;
+  GetClientRect(list().hwnd(), &client);
+  EXPECT_GE(extent, forms::TextWidthIn(list().hwnd(), list().List(3)));
+  EXPECT_GT(extent, client.right);
 }
 
 TEST_F(ResultsPanelTest, TheNewestLinesStayInViewAndComeBackAfterARestart) {
@@ -64,6 +71,7 @@ TEST_F(ResultsPanelTest, TheNewestLinesStayInViewAndComeBackAfterARestart) {
   EXPECT_EQ(list().ListCount(), 500);
   calc->results().ClearAll();
   EXPECT_EQ(list().ListCount(), 0);
+  EXPECT_EQ(SendMessageW(list().hwnd(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
   EXPECT_FALSE(settings.HasApp(u"Results", u"0000"));
 }
 
