@@ -50,6 +50,7 @@ void Calculator::OnCreate() {
   conversion_ = AddPanel<ConversionPanel>(panels, &view_.conversion);
   variables_ = AddPanel<VariablesPanel>(panels, &view_.variables, engine_, *formula_->Combo1);
   panels_ = std::move(panels);
+  screen_reader_ = std::make_unique<ScreenReader>(*formula_, *conversion_, *variables_);
   SetDesignedClientHeight(PanelsHeight());
   WireMenus();
   WireControls();
@@ -202,6 +203,7 @@ void Calculator::CalculateCommand() {
   // A formula that fails is in the history too, and may have set registers before it failed.
   core_.Calculate(ToU16(formula_->Combo1->Text()), conversion_->Current(),
                   forms::LocaleDecimalSeparator());
+  screen_reader_->Announce();  // the result box holds it now
   SaveSettings(kRegistersPart | kHistoryPart);
   UpdatePreview();  // the formula may have changed the registers it reads
 }
@@ -238,10 +240,14 @@ void Calculator::SetHistory(const std::vector<std::u16string>& entries) {
 
 void Calculator::SetFormula(std::u16string_view formula) { formula_->SetFormula(formula); }
 
-void Calculator::SelectInFormula(int begin, int end) { formula_->SelectFormula(begin, end); }
+void Calculator::SelectInFormula(int begin, int end) {
+  formula_->SelectFormula(begin, end);
+  screen_reader_->Place(begin);
+}
 
 void Calculator::ShowResult(std::u16string_view text) {
   formula_->ShowOutcome(text);
+  screen_reader_->Outcome(text);
   menus_->mnuEditCopy[1]->SetEnabled(true);
   variables_->Refresh();
 }
@@ -249,6 +255,7 @@ void Calculator::ShowResult(std::u16string_view text) {
 void Calculator::ShowError(std::u16string_view message) {
   forms::Beep(MB_ICONEXCLAMATION);
   formula_->ShowOutcome(message);
+  screen_reader_->Outcome(message);
   menus_->mnuEditCopy[1]->SetEnabled(false);
   variables_->Refresh();  // registers set before the failure
 }

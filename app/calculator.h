@@ -16,6 +16,7 @@
 #include "formula_panel.h"
 #include "main_menu.h"
 #include "option_host.h"
+#include "screen_reader.h"
 #include "settings.h"
 #include "tly.h"
 #include "tly_api.h"
@@ -81,6 +82,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   ConversionPanel& conversion() const { return *conversion_; }
   VariablesPanel& variables() const { return *variables_; }
   MainMenu& menus() const { return *menus_; }
+  const ScreenReader& screen_reader() const { return *screen_reader_; }
 
  protected:
   void OnCreate() override;
@@ -153,6 +155,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   FormulaPanel* formula_ = nullptr;
   ConversionPanel* conversion_ = nullptr;
   VariablesPanel* variables_ = nullptr;
+  std::unique_ptr<ScreenReader> screen_reader_;
   bool show_in_task_tray_ = false;
   bool close_button_minimized_ = false;
   TrayIcon tray_;

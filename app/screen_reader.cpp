@@ -1,0 +1,57 @@
+#include "screen_reader.h"
+
+#include "text.h"
+
+namespace tly {
+namespace {
+
+// `target` takes the spoken caption of `label`, read each time it is asked for.
+void NameAfter(HWND target, const forms::Control& label) {
+  if (target != nullptr)
+    SetAccessibleName(target, [&label] { return SpokenCaption(label.AccessKeyCaption()); });
+}
+
+}  // namespace
+
+ScreenReader::ScreenReader(FormulaPanel& f, ConversionPanel& c, VariablesPanel& v)
+    : announcer_(f.Text1->hwnd()) {
+  NameAfter(f.Combo1->hwnd(), *f.Label1[0]);
+  NameAfter(f.Combo1->EditWindow(), *f.Label1[0]);
+  NameAfter(f.Text1->hwnd(), *f.Label1[1]);
+  NameAfter(f.Command1->hwnd(), *f.Command1);
+  SetAccessibleName(f.Label5->hwnd(), [] { return std::wstring(L"入力中の結果"); });
+  NameAfter(c.Combo2->hwnd(), *c.Frame1);
+  NameAfter(c.Combo3->hwnd(), *c.Label2);
+  NameAfter(c.Combo4->hwnd(), *c.Label3);
+  for (std::size_t i = 0; i < v.Text2.size(); ++i) {
+    // The row's letter follows the scroll bar.
+    const forms::Label& letter = *v.Label4[i];
+    SetAccessibleName(v.Text2[i]->hwnd(), [&letter] {
+      std::wstring name = L"変数 ";
+      for (wchar_t ch : letter.AccessKeyCaption())
+        name.push_back(ch >= L'a' && ch <= L'z' ? static_cast<wchar_t>(ch - L'a' + L'A') : ch);
+      return name;
+    });
+  }
+  NameAfter(v.VScroll1->hwnd(), *v.Frame2);
+}
+
+void ScreenReader::Outcome(std::u16string_view text) {
+  outcome_ = ToWide(text);
+  place_.reset();
+}
+
+void ScreenReader::Place(int begin) { place_ = begin; }
+
+void ScreenReader::Announce() {
+  spoken_ = SpokenOutcome(outcome_, place_);
+  announcer_.Announce(spoken_);
+}
+
+std::wstring SpokenOutcome(std::wstring_view text, std::optional<int> place) {
+  std::wstring spoken(text);
+  if (place) spoken.append(L" ").append(std::to_wstring(*place + 1)).append(L"文字目");
+  return spoken;
+}
+
+}  // namespace tly
