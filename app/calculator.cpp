@@ -80,6 +80,8 @@ void Calculator::WireMenus() {
   m.mnuViewOption->on_click = [this] { ShowOptions(); };
   m.mnuViewPreview->on_click = [this] { TogglePreview(); };
   m.mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
+  for (int i = 0; i < 3; ++i)
+    m.mnuViewTheme[static_cast<std::size_t>(i)]->on_click = [this, i] { SetTheme(i); };
   m.mnuHelpHelp->on_click = [this] { ShowHelpContents(); };
   m.mnuHelpWebpage->on_click = [this] { OpenWebPage(); };
   m.mnuHelpAbout->on_click = [this] { ShowAbout(); };
@@ -310,6 +312,14 @@ void Calculator::ToggleTopMost() {
   ApplyTopMost(!TopMost());
   if (std::unique_ptr<SettingsStore> store = OpenSettings())
     WriteSettings(*store, {.top_most = TopMost()}, kTopMostPart);
+}
+
+void Calculator::SetTheme(int setting) {
+  view_.theme = setting;
+  menus_->Reflect(view_);
+  theme_.SetSetting(setting);
+  if (std::unique_ptr<SettingsStore> store = OpenSettings())
+    WriteSettings(*store, {.theme = setting}, kThemePart);
 }
 
 void Calculator::HotKeyPressed() {

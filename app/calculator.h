@@ -18,6 +18,7 @@
 #include "option_host.h"
 #include "screen_reader.h"
 #include "settings.h"
+#include "theme.h"
 #include "tly.h"
 #include "tly_api.h"
 #include "variables_panel.h"
@@ -69,7 +70,9 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
 
   // Always on top, the key that calls the window, and the widened window.
   bool TopMost() const { return view_.top_most; }
-  void ToggleTopMost();  // mnuViewTopMost
+  void ToggleTopMost();        // mnuViewTopMost
+  void SetTheme(int setting);  // mnuViewTheme
+  Theme& theme() { return theme_; }
   // The hotkey: brings the window to the front with the formula selected, or hides it as
   // minimising does when it is in front already.
   void HotKeyPressed();
@@ -143,6 +146,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   void SelectInFormula(int begin, int end) override;
 
   Tly& engine_;
+  Theme theme_;  // before the windows it colours
   CalculatorCore core_;
   SettingsOpener open_settings_;
   bool told_settings_unavailable_ = false;

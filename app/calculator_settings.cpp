@@ -28,7 +28,8 @@ void Calculator::OnLoad() {
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
   Settings saved;
   if (std::unique_ptr<SettingsStore> store = OpenSettings()) saved = LoadSettings(*store);
-  view_ = {saved.unit_convert, saved.variable_list, saved.preview, saved.top_most};
+  view_ = {saved.unit_convert, saved.variable_list, saved.preview, saved.top_most, saved.theme};
+  theme_.SetSetting(saved.theme);
   menus_->Reflect(view_);
 
   const bool placed = MoveToSavedPosition(hwnd(), saved.left, saved.top, Scale());
