@@ -109,7 +109,6 @@ void Theme::Apply() {
   face_.reset(Dark() ? CreateSolidBrush(Ref(p.face)) : nullptr);
   field_.reset(Dark() ? CreateSolidBrush(Ref(p.field)) : nullptr);
   button_.reset(Dark() ? CreateSolidBrush(Ref(p.button)) : nullptr);
-  scroll_track_.reset(Dark() ? CreateSolidBrush(Ref(p.scroll_track)) : nullptr);
   if (set_app_mode_ != nullptr) {
     const bool mode_by_number = WindowsBuild() >= 18362;  // before 1903 it took a Boolean
     set_app_mode_(Dark() ? kForceDark : (mode_by_number ? kForceLight : kDefaultMode));
@@ -131,7 +130,8 @@ void Theme::ApplyToWindow(HWND top) {
     set_window_attribute_(top, kDarkTitleBarBefore20H1, &dark, sizeof dark);
   if (allow_dark_for_window_ != nullptr) allow_dark_for_window_(top, dark);
   // Controls whose visual style would ignore the colours draw classic while dark; scroll bars
-  // and combo boxes take Windows' own dark styles where it has them.
+  // and combo boxes take Windows' own dark styles where it has them, and stay wholly light
+  // where it has none rather than show a dark track between light arrows.
   EnumChildWindows(
       top,
       [](HWND child, LPARAM on) {
@@ -162,7 +162,6 @@ COLORREF Theme::Color(int index) const {
     case COLOR_GRAYTEXT: return Ref(p.grey_text);
     case COLOR_BTNSHADOW: return Ref(p.shadow);
     case COLOR_BTNHIGHLIGHT: return Ref(p.highlight);
-    case COLOR_SCROLLBAR: return Ref(p.scroll_track);
     default: return GetSysColor(index);
   }
 }
@@ -172,7 +171,6 @@ HBRUSH Theme::Brush(int index) const {
   switch (index) {
     case COLOR_BTNFACE: return face_.get();
     case COLOR_WINDOW: return field_.get();
-    case COLOR_SCROLLBAR: return scroll_track_.get();
     default: return GetSysColorBrush(index);
   }
 }
@@ -209,7 +207,6 @@ std::optional<LRESULT> Theme::Filter(HWND hwnd, UINT message, WPARAM wparam, LPA
           dc, IsWindowEnabled(reinterpret_cast<HWND>(lparam)) ? Ref(p.text) : Ref(p.grey_text));
       SetBkColor(dc, Ref(p.face));
       return reinterpret_cast<LRESULT>(face_.get());
-    case WM_CTLCOLORSCROLLBAR: return reinterpret_cast<LRESULT>(scroll_track_.get());
     case WM_ERASEBKGND: {
       RECT client;
       GetClientRect(hwnd, &client);
@@ -229,8 +226,8 @@ std::optional<LRESULT> Theme::Filter(HWND hwnd, UINT message, WPARAM wparam, LPA
 // A push button in the dark colours: its face, a frame (thicker for the default button), its
 // caption with the access key, and the focus rectangle.
 LRESULT Theme::PaintPushButton(const NMCUSTOMDRAW& draw) const {
-  if (draw.dwDrawStage != CDDS_PREERASE && draw.dwDrawStage != CDDS_PREPAINT) return CDRF_DODEFAULT;
-  if (draw.dwDrawStage == CDDS_PREERASE) return CDRF_SKIPDEFAULT;
+  // Skipping the erase would skip the painting too: the paint stage covers what it erased.
+  if (draw.dwDrawStage != CDDS_PREPAINT) return CDRF_DODEFAULT;
   const DarkPalette& p = kDarkPalette;
   HWND button = draw.hdr.hwndFrom;
   HDC dc = draw.hdc;

@@ -60,7 +60,7 @@ class Theme final : public forms::ColorScheme {
   System system_;
   int setting_ = 0;
   Appearance appearance_ = Appearance::kLight;
-  forms::UniqueBrush face_, field_, button_, scroll_track_;
+  forms::UniqueBrush face_, field_, button_;
   UniqueHandle<HMODULE, CloseModule> uxtheme_, dwmapi_;
   AllowDarkModeForWindow allow_dark_for_window_ = nullptr;
   SetPreferredAppMode set_app_mode_ = nullptr;

@@ -29,15 +29,14 @@ double ContrastRatio(Rgb a, Rgb b);
 
 // The dark theme's colours, each standing for the system colour it replaces.
 struct DarkPalette {
-  Rgb face;          // windows, panels, group boxes, labels (COLOR_BTNFACE)
-  Rgb text;          // all text (COLOR_BTNTEXT, COLOR_WINDOWTEXT)
-  Rgb field;         // edits, combo boxes, lists (COLOR_WINDOW)
-  Rgb grey_text;     // the live result and disabled text (COLOR_GRAYTEXT)
-  Rgb button;        // push buttons' face
-  Rgb frame;         // push buttons' and fields' edges
-  Rgb shadow;        // etched lines, dark half (COLOR_BTNSHADOW)
-  Rgb highlight;     // etched lines, light half (COLOR_BTNHIGHLIGHT)
-  Rgb scroll_track;  // scroll bars' track (COLOR_SCROLLBAR)
+  Rgb face;       // windows, panels, group boxes, labels (COLOR_BTNFACE)
+  Rgb text;       // all text (COLOR_BTNTEXT, COLOR_WINDOWTEXT)
+  Rgb field;      // edits, combo boxes, lists (COLOR_WINDOW)
+  Rgb grey_text;  // the live result and disabled text (COLOR_GRAYTEXT)
+  Rgb button;     // push buttons' face
+  Rgb frame;      // push buttons' and fields' edges
+  Rgb shadow;     // etched lines, dark half (COLOR_BTNSHADOW)
+  Rgb highlight;  // etched lines, light half (COLOR_BTNHIGHLIGHT)
 };
 
 inline constexpr DarkPalette kDarkPalette{
@@ -49,7 +48,6 @@ inline constexpr DarkPalette kDarkPalette{
     .frame = {0x6E, 0x6E, 0x6E},
     .shadow = {0x0C, 0x0C, 0x0C},
     .highlight = {0x45, 0x45, 0x45},
-    .scroll_track = {0x2B, 0x2B, 0x2B},
 };
 
 }  // namespace tly

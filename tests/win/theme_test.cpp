@@ -92,6 +92,10 @@ TEST_F(ThemeTest, DarkFollowsTheSettingOrWindowsAndReachesTheDialogs) {
     Start();
     for (const auto& [what, pixel] : Samples())
       EXPECT_EQ(IsDark(pixel), c.dark) << what << " " << std::hex << pixel << " theme " << c.theme;
+    if (c.dark) {  // the button drawn in the dark colours, not only blackened
+      const Rgb face = kDarkPalette.button;
+      EXPECT_EQ(Samples()[4].second, RGB(face.r, face.g, face.b));
+    }
     EXPECT_TRUE(calc->menus().mnuViewTheme[static_cast<std::size_t>(c.theme)]->Checked());
     OptionForm options(*calc);
     options.Load();
