@@ -48,6 +48,22 @@ void ScreenReader::Announce() {
   announcer_.Announce(spoken_);
 }
 
+void NameAfterCaptions(const forms::Form& form) {
+  const forms::Label* label = nullptr;
+  for (const forms::Control* c : form.Controls()) {
+    if (const auto* l = dynamic_cast<const forms::Label*>(c)) {
+      label = l;
+    } else if (dynamic_cast<const forms::CheckBox*>(c) || dynamic_cast<const forms::Button*>(c)) {
+      NameAfter(c->hwnd(), *c);
+    } else if (label != nullptr &&
+               (dynamic_cast<const forms::TextBox*>(c) || dynamic_cast<const forms::ComboBox*>(c) ||
+                dynamic_cast<const forms::HotKeyBox*>(c))) {
+      NameAfter(c->hwnd(), *label);
+      label = nullptr;
+    }
+  }
+}
+
 std::wstring SpokenOutcome(std::wstring_view text, std::optional<int> place) {
   std::wstring spoken(text);
   if (place) spoken.append(L" ").append(std::to_wstring(*place + 1)).append(L"文字目");

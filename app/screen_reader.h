@@ -32,6 +32,11 @@ class ScreenReader {
   std::wstring spoken_;
 };
 
+// Names each control of dialog `form` as a screen reader should read it: a check box or a
+// button by its own caption, a box by the label before it in tab order; captions without their
+// access keys.
+void NameAfterCaptions(const forms::Form& form);
+
 // The words spoken for an outcome: the text, and after it the place of an error ("3文字目").
 std::wstring SpokenOutcome(std::wstring_view text, std::optional<int> place);
 

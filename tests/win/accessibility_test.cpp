@@ -6,6 +6,7 @@
 
 #include <oleacc.h>
 
+#include "option_form.h"
 #include "window_test_support.h"
 
 namespace tly {
@@ -63,6 +64,14 @@ TEST_F(ScreenReaderTest, EveryControlIsNamedAfterItsLabel) {
   for (const auto& k : cases) EXPECT_EQ(AccessibleName(k.hwnd), k.name);
   v.VScroll1->SetValue(260);  // the rows follow the scroll bar: d to h
   EXPECT_EQ(AccessibleName(v.Text2[0]->hwnd()), L"変数 D");
+  OptionForm options(*calc);
+  options.Load();
+  const std::pair<const forms::Control*, std::wstring> dialog[] = {
+      {options.Check1.get(), L"タスクトレイに常駐"},
+      {options.Check3.get(), L"[閉じる]ボタンで最小化"},
+      {options.HotKey1.get(), L"呼び出しキー"},
+      {options.Command2.get(), L"キャンセル"}};
+  for (const auto& [control, name] : dialog) EXPECT_EQ(AccessibleName(control->hwnd()), name);
 }
 
 TEST_F(ScreenReaderTest, EachCalculationIsAnnouncedOnceAndTypingNever) {
