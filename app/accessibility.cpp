@@ -22,6 +22,7 @@ const GUID kLiveSettingProperty = {
 // objects.
 struct NameSource {
   AccessibleNames names;
+  bool text_as_value = false;
 };
 
 // COM objects are destroyed through Release, never through a base pointer.
@@ -104,7 +105,15 @@ class NamedAccessible final : public IAccessible, public IOleWindow {
     return inner_.get()->get_accChild(c, p);
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT c, BSTR* v) override {
-    return inner_.get()->get_accValue(c, v);
+    const bool self = V_VT(&c) == VT_I4 && V_I4(&c) == CHILDID_SELF;
+    if (!self || !source_->names || !source_->text_as_value)
+      return inner_.get()->get_accValue(c, v);
+    if (v == nullptr) return E_POINTER;
+    const int length = GetWindowTextLengthW(hwnd_);
+    *v = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    if (*v == nullptr) return E_OUTOFMEMORY;
+    GetWindowTextW(hwnd_, *v, length + 1);
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT c, BSTR* d) override {
     return inner_.get()->get_accDescription(c, d);
@@ -194,13 +203,15 @@ LRESULT CALLBACK NamingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 
 }  // namespace
 
-void SetAccessibleNames(HWND hwnd, AccessibleNames names) {
+void SetAccessibleNames(HWND hwnd, AccessibleNames names, bool text_as_value) {
   if (auto* named = static_cast<std::shared_ptr<NameSource>*>(GetPropW(hwnd, kNamesProperty))) {
     (*named)->names = std::move(names);
+    (*named)->text_as_value = text_as_value;
     return;
   }
   auto* source = new std::shared_ptr<NameSource>(std::make_shared<NameSource>());
   (*source)->names = std::move(names);
+  (*source)->text_as_value = text_as_value;
   if (!SetWindowSubclass(hwnd, NamingProc, 0, reinterpret_cast<DWORD_PTR>(source)) ||
       !SetPropW(hwnd, kNamesProperty, source)) {
     RemoveWindowSubclass(hwnd, NamingProc, 0);
@@ -208,11 +219,14 @@ void SetAccessibleNames(HWND hwnd, AccessibleNames names) {
   }
 }
 
-void SetAccessibleName(HWND hwnd, std::function<std::wstring()> name) {
-  SetAccessibleNames(hwnd, [name = std::move(name)](long child) -> std::optional<std::wstring> {
-    if (child != CHILDID_SELF) return std::nullopt;
-    return name();
-  });
+void SetAccessibleName(HWND hwnd, std::function<std::wstring()> name, bool text_as_value) {
+  SetAccessibleNames(
+      hwnd,
+      [name = std::move(name)](long child) -> std::optional<std::wstring> {
+        if (child != CHILDID_SELF) return std::nullopt;
+        return name();
+      },
+      text_as_value);
 }
 
 std::wstring SpokenCaption(std::wstring_view caption) {

@@ -21,10 +21,11 @@ namespace tly {
 using AccessibleNames = std::function<std::optional<std::wstring>(long child)>;
 
 // Answers the accessibility requests of `hwnd` with the system's own object for it, named by
-// `names`, until the window goes. A later call replaces the names.
-void SetAccessibleNames(HWND hwnd, AccessibleNames names);
+// `names`, until the window goes. A later call replaces the names. With `text_as_value`, the
+// window's text is its value: for a static text whose name is not its text.
+void SetAccessibleNames(HWND hwnd, AccessibleNames names, bool text_as_value = false);
 // The same with one name for the window, read from `name` each time.
-void SetAccessibleName(HWND hwnd, std::function<std::wstring()> name);
+void SetAccessibleName(HWND hwnd, std::function<std::wstring()> name, bool text_as_value = false);
 
 // A caption as a screen reader says it: without its access key, "計算式(&T)" as "計算式" and
 // "&Name" as "Name".

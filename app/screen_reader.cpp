@@ -19,7 +19,9 @@ ScreenReader::ScreenReader(FormulaPanel& f, ConversionPanel& c, VariablesPanel& 
   NameAfter(f.Combo1->EditWindow(), *f.Label1[0]);
   NameAfter(f.Text1->hwnd(), *f.Label1[1]);
   NameAfter(f.Command1->hwnd(), *f.Command1);
-  SetAccessibleName(f.Label5->hwnd(), [] { return std::wstring(L"入力中の結果"); });
+  // The live result's text is its value, read when the reader moves onto it.
+  SetAccessibleName(
+      f.Label5->hwnd(), [] { return std::wstring(L"入力中の結果"); }, true);
   NameAfter(c.Combo2->hwnd(), *c.Frame1);
   NameAfter(c.Combo3->hwnd(), *c.Label2);
   NameAfter(c.Combo4->hwnd(), *c.Label3);

@@ -14,7 +14,8 @@ namespace {
 
 using testing::Pump;
 
-std::wstring AccessibleName(HWND hwnd) {
+// The name, or with `value` the value, a screen reader reads for `hwnd`.
+std::wstring AccessibleName(HWND hwnd, bool value = false) {
   IAccessible* object = nullptr;
   if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                         reinterpret_cast<void**>(&object))))
@@ -24,7 +25,8 @@ std::wstring AccessibleName(HWND hwnd) {
   V_VT(&self) = VT_I4;
   V_I4(&self) = CHILDID_SELF;
   BSTR name = nullptr;
-  std::wstring out = SUCCEEDED(object->get_accName(self, &name)) && name ? name : L"(no name)";
+  const HRESULT read = value ? object->get_accValue(self, &name) : object->get_accName(self, &name);
+  std::wstring out = SUCCEEDED(read) && name ? name : L"(none)";
   SysFreeString(name);
   object->Release();
   return out;
@@ -62,6 +64,8 @@ TEST_F(ScreenReaderTest, EveryControlIsNamedAfterItsLabel) {
       {v.VScroll1->hwnd(), L"変数一覧"},
   };
   for (const auto& k : cases) EXPECT_EQ(AccessibleName(k.hwnd), k.name);
+  calc->formula().Combo1->SetText(L"1+2");
+  EXPECT_EQ(AccessibleName(f.Label5->hwnd(), true), L"3");  // the live result as its value
   v.VScroll1->SetValue(260);  // the rows follow the scroll bar: d to h
   EXPECT_EQ(AccessibleName(v.Text2[0]->hwnd()), L"変数 D");
   OptionForm options(*calc);
