@@ -49,6 +49,7 @@ void Calculator::OnCreate() {
   variables_ = panels.Add<VariablesPanel>(*this, &view_.variables, engine_, *formula_->Combo1);
   results_ = panels.Add<ResultsPanel>(*this, &view_.results, *formula_);
   panels_ = std::move(panels);
+  screen_reader_ = std::make_unique<ScreenReader>(*formula_, *conversion_, *variables_);
   SetDesignedClientHeight(panels_.FullHeight());
   WireMenus();
   WireControls();
@@ -79,6 +80,8 @@ void Calculator::WireMenus() {
   m.mnuViewOption->on_click = [this] { ShowOptions(); };
   m.mnuViewPreview->on_click = [this] { TogglePreview(); };
   m.mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
+  for (int i = 0; i < 3; ++i)
+    m.mnuViewTheme[static_cast<std::size_t>(i)]->on_click = [this, i] { SetTheme(i); };
   m.mnuHelpHelp->on_click = [this] { ShowHelpContents(); };
   m.mnuHelpWebpage->on_click = [this] { OpenWebPage(); };
   m.mnuHelpAbout->on_click = [this] { ShowAbout(); };
@@ -210,6 +213,7 @@ void Calculator::CalculateCommand() {
   const std::u16string shown = ToU16(formula_->Text1->Text());
   results_->AddLine(value ? ValueLine(formula, shown, engine_.Register(0))
                           : ErrorLine(formula, shown));
+  screen_reader_->Announce();  // the result box holds it now
   SaveSettings(kRegistersPart | kHistoryPart);
   UpdatePreview();  // the formula may have changed the registers it reads
 }
@@ -245,10 +249,14 @@ void Calculator::SetHistory(const std::vector<std::u16string>& entries) {
 
 void Calculator::SetFormula(std::u16string_view formula) { formula_->SetFormula(formula); }
 
-void Calculator::SelectInFormula(int begin, int end) { formula_->SelectFormula(begin, end); }
+void Calculator::SelectInFormula(int begin, int end) {
+  formula_->SelectFormula(begin, end);
+  screen_reader_->Place(begin);
+}
 
 void Calculator::ShowResult(std::u16string_view text) {
   formula_->ShowOutcome(text);
+  screen_reader_->Outcome(text);
   menus_->mnuEditCopy[1]->SetEnabled(true);
   variables_->Refresh();
 }
@@ -256,6 +264,7 @@ void Calculator::ShowResult(std::u16string_view text) {
 void Calculator::ShowError(std::u16string_view message) {
   forms::Beep(MB_ICONEXCLAMATION);
   formula_->ShowOutcome(message);
+  screen_reader_->Outcome(message);
   menus_->mnuEditCopy[1]->SetEnabled(false);
   variables_->Refresh();  // registers set before the failure
 }
@@ -291,6 +300,13 @@ void Calculator::ApplyTopMost(bool on) {
 void Calculator::ToggleTopMost() {
   ApplyTopMost(!TopMost());
   settings_.Write(hwnd(), {.top_most = TopMost()}, kTopMostPart);
+}
+
+void Calculator::SetTheme(int setting) {
+  view_.theme = setting;
+  menus_->Reflect(view_);
+  theme_.SetSetting(setting);
+  settings_.Write(hwnd(), {.theme = setting}, kThemePart);
 }
 
 void Calculator::HotKeyPressed() {

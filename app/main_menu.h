@@ -31,12 +31,16 @@ class MainMenu {
   forms::MenuItem* mnuViewOption = nullptr;
   forms::MenuItem* mnuViewPreview = nullptr;
   forms::MenuItem* mnuViewTopMost = nullptr;
+  std::array<forms::MenuItem*, 3> mnuViewTheme{};  // follow Windows, light, dark
   forms::MenuItem* mnuHelpHelp = nullptr;
   forms::MenuItem* mnuHelpWebpage = nullptr;
   forms::MenuItem* mnuHelpAbout = nullptr;
   HMENU mnuTask = nullptr;  // never in the bar
   forms::MenuItem* mnuTaskReturn = nullptr;
   forms::MenuItem* mnuTaskEnd = nullptr;
+
+ private:
+  void AddThemeMenu(forms::Form& f, HMENU view);
 };
 
 }  // namespace tly

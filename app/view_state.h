@@ -10,6 +10,7 @@ struct ViewState {
   bool results = false;     // the results panel
   bool preview = true;      // the live result
   bool top_most = false;    // always on top of other windows
+  int theme = 0;            // ThemeSetting: follow Windows, light, dark
 };
 
 }  // namespace tly

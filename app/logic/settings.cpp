@@ -193,6 +193,7 @@ constexpr SettingRow kRows[] = {
     // Flags outside the four the key box sets name no key.
     {u"", u"HotKey", T::kLong, &Settings::hot_key, kHotKeyPart, 0, 0x0FFF, NamesAKey},
     {u"", u"Width", T::kLong, &Settings::width, kWidthPart, 1},
+    {u"", u"Theme", T::kInteger, &Settings::theme, kThemePart, 0, 2},
     {u"", u"ResultList", T::kBoolean, &Settings::result_list, kPanelsPart},
     {u"Results", u"Count", T::kLong, &Settings::results, kHistoryPart, 0, 0, nullptr,
      u"SaveFormation", u"SaveFormation"},

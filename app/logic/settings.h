@@ -87,6 +87,7 @@ struct Settings {
   // Ctrl 2, Alt 4, extended key 8); 0 for none.
   std::uint32_t hot_key = 0;
   std::optional<std::int32_t> width{};  // outer width in twips; absent: the designed width
+  int theme = 0;                        // ThemeSetting: follow Windows, light, dark
   bool result_list = false;             // the results panel
   std::vector<ResultLine> results{};    // oldest first; saved with the history
 
@@ -107,7 +108,8 @@ enum SettingsPart : unsigned {
   kTopMostPart = 128,
   kHotKeyPart = 256,  // the Options dialog's key box
   kWidthPart = 512,   // the end of a widening
-  kEveryPart = 1023
+  kThemePart = 1024,  // the View menu's theme
+  kEveryPart = 2047
 };
 
 // The field of Settings that a row reads into and writes from.
