@@ -48,13 +48,13 @@ enum Command : UINT { kInsert = 1, kUseFormula, kCopy, kDelete, kClearAll };
 }  // namespace
 
 ResultsPanel::ResultsPanel(forms::Form& form, const bool* shown, FormulaPanel& formula)
-    : Panel(1680, shown), formula_(formula) {
+    : Panel(1725, shown), formula_(formula) {
   using E = Edge;
   Frame3 = Add<ResultsFrame>(E::kWidens, form, {240, 0, 3615, DesignHeight()},
                              [this] { FocusNewest(); });
   Frame3->SetHelpContext(kResultsHelp);
-  // About six lines, with no room cut from the last one at any DPI.
-  List1 = Add<forms::ListBox>(E::kWidens, *Frame3, {120, 300, 3375, 1260});
+  // Six whole lines at every DPI; five above a scroll bar for a line wider than the list.
+  List1 = Add<forms::ListBox>(E::kWidens, *Frame3, {120, 300, 3375, 1305});
   List1->on_key_down = [this](WPARAM key, int shift) { return KeyDown(key, shift); };
   List1->on_double_click = [this] { InsertResult(); };
   List1->on_context_menu = [this](POINT at) { ShowContextMenu(at); };

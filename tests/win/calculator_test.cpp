@@ -175,7 +175,7 @@ TEST_F(CalculatorWindow, PanelTogglesResizeTheWindowExactly) {
   EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base);
   EXPECT_FALSE(calc->menus().mnuViewVariable->Checked());
   calc->ToggleResultsPanel();
-  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base + Scale().Pixels(1680 + 120));
+  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base + Scale().Pixels(1725 + 120));
   EXPECT_EQ(calc->results().Frame3->Top(), Scale().Twips(Scale().Pixels(1800)));
 }
 

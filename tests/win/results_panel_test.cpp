@@ -55,6 +55,7 @@ TEST_F(ResultsPanelTest, EachEnterAddsALineAndTheMouseAndClipboardTakeItBack) {
   GetClientRect(list().hwnd(), &client);
   EXPECT_GE(extent, forms::TextWidthIn(list().hwnd(), list().List(3)));
   EXPECT_GT(extent, client.right);
+  EXPECT_GE(list().VisibleRows(), 5);  // above the scroll bar
 }
 
 TEST_F(ResultsPanelTest, TheNewestLinesStayInViewAndComeBackAfterARestart) {
