@@ -63,15 +63,12 @@ void Calculator::WireMenus() {
     formula_->Combo1->Copy();
     menus_->mnuEditPaste->SetEnabled(true);
   };
-  m.mnuEditCopy[1]->on_click = [this] {
-    formula_->Text1->SelectAll();
-    SendMessageW(formula_->Text1->hwnd(), WM_COPY, 0, 0);
-    menus_->mnuEditPaste->SetEnabled(true);
-  };
+  m.mnuEditCopy[1]->on_click = [this] { CopyResult(); };
   m.mnuEditPaste->on_click = [this] { formula_->Combo1->Paste(); };
   m.mnuEditClear->on_click = [this] {
     formula_->Combo1->SetText(L"");
     formula_->Text1->SetText(L"");
+    core_.ForgetResult();
   };
   m.mnuEditVarCls->on_click = [this] { ResetVariables(); };
   m.mnuViewConvert->on_click = [this] { ToggleConversionPanel(); };
@@ -79,6 +76,7 @@ void Calculator::WireMenus() {
   m.mnuViewOption->on_click = [this] { ShowOptions(); };
   m.mnuViewPreview->on_click = [this] { TogglePreview(); };
   m.mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
+  m.mnuViewNumber->on_change = [this](const NumberFormat& f) { SetNumberFormat(f); };
   m.mnuHelpHelp->on_click = [this] { ShowHelpContents(); };
   m.mnuHelpWebpage->on_click = [this] { OpenWebPage(); };
   m.mnuHelpAbout->on_click = [this] { ShowAbout(); };
@@ -224,6 +222,30 @@ void Calculator::TogglePreview() {
   UpdatePreview();
   if (std::unique_ptr<SettingsStore> store = OpenSettings())
     WriteSettings(*store, {.preview = view_.preview}, kPreviewPart);
+}
+
+void Calculator::ShowNumbersIn(const NumberFormat& format) {
+  core_.SetNumberFormat(format);
+  menus_->mnuViewNumber->Reflect(format);
+  core_.ShowResultAgain(forms::LocaleDecimalSeparator());
+  UpdatePreview();
+}
+
+void Calculator::SetNumberFormat(const NumberFormat& format) {
+  ShowNumbersIn(format);
+  if (std::unique_ptr<SettingsStore> store = OpenSettings())
+    WriteSettings(*store, WithNumberFormat({}, format), kNumberPart);
+}
+
+void Calculator::CopyResult() {
+  // The plain text a formula reads back; the box's own text when it shows no result.
+  if (const std::optional<double>& result = core_.result()) {
+    forms::SetClipboardText(hwnd(), ToWide(CopyNumber(*result, core_.number_format())));
+  } else {
+    formula_->Text1->SelectAll();
+    SendMessageW(formula_->Text1->hwnd(), WM_COPY, 0, 0);
+  }
+  menus_->mnuEditPaste->SetEnabled(true);
 }
 
 void Calculator::UpdateEnabledState() {

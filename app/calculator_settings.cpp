@@ -38,6 +38,7 @@ void Calculator::OnLoad() {
   FinishControls();
   conversion_->FillQuantities(saved.unit);
   RestoreExtras(saved);
+  ShowNumbersIn(NumberFormatOf(saved));
   if (!placed) CentreUnderTheMouse(hwnd());  // at its final size
   loaded_ = true;
 }
