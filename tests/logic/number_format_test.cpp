@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -138,6 +139,9 @@ TEST(Formats, CopiesReadBackAsShown) {
     };
     Tly engine;
     const std::u16string copy = CopyNumber(x, f);
+    // Printable ASCII only: no group marks, unit words, spaces or invisible characters.
+    EXPECT_TRUE(
+        std::all_of(copy.begin(), copy.end(), [](char16_t c) { return c > 32 && c < 127; }));
     const double back = Calculate(engine, copy, std::nullopt);
     EXPECT_EQ(shown(back), shown(x)) << Utf16ToUtf8(copy);
   }
