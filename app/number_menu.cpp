@@ -1,5 +1,6 @@
 #include "number_menu.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tly {
@@ -72,7 +73,7 @@ void NumberMenu::Reflect(const NumberFormat& format) {
   MarkOne(menu_, mnuNotation, static_cast<std::size_t>(format.notation));
   MarkOne(menu_, mnuGrouping, static_cast<std::size_t>(format.grouping));
   MarkOne(menu_, mnuBase, static_cast<std::size_t>(format.base));
-  MarkOne(digits_menu_, mnuDigits, static_cast<std::size_t>(format.digits));
+  MarkOne(digits_menu_, mnuDigits, static_cast<std::size_t>(std::clamp(format.digits, 0, 15)));
   mnuDigits[0]->SetEnabled(LeastDigits(format.notation) == 0);
   for (int i = 0; i < GetMenuItemCount(menu_); ++i) {
     if (GetSubMenu(menu_, i) == digits_menu_)
