@@ -16,8 +16,6 @@
 namespace tly {
 namespace {
 
-constexpr double kPanelGap = 120;      // between the panels
-constexpr double kBottomMargin = 210;  // below the last panel
 constexpr int kWindowHelp = 1;
 
 forms::FormStyle MainStyle(HICON icon, double width) {
@@ -38,19 +36,19 @@ Calculator::Calculator(Tly& engine, HICON icon, SettingsOpener open_settings)
     : Form(MainStyle(icon, kClientWidth)),
       engine_(engine),
       core_(engine, *this),
-      open_settings_(std::move(open_settings)) {}
+      settings_(std::move(open_settings)) {}
 
 Calculator::~Calculator() = default;
 
 void Calculator::OnCreate() {
   menus_ = std::make_unique<MainMenu>(*this);
   // The panels, top to bottom; each shows while the view field it is given says so.
-  std::vector<std::unique_ptr<Panel>> panels;
-  formula_ = AddPanel<FormulaPanel>(panels, kClientWidth);
-  conversion_ = AddPanel<ConversionPanel>(panels, &view_.conversion);
-  variables_ = AddPanel<VariablesPanel>(panels, &view_.variables, engine_, *formula_->Combo1);
+  PanelStack panels;
+  formula_ = panels.Add<FormulaPanel>(*this, kClientWidth);
+  conversion_ = panels.Add<ConversionPanel>(*this, &view_.conversion);
+  variables_ = panels.Add<VariablesPanel>(*this, &view_.variables, engine_, *formula_->Combo1);
   panels_ = std::move(panels);
-  SetDesignedClientHeight(PanelsHeight());
+  SetDesignedClientHeight(panels_.FullHeight());
   WireMenus();
   WireControls();
 }
@@ -115,7 +113,7 @@ void Calculator::WireControls() {
 void Calculator::OnResize() {
   // In tray mode the window is visible exactly while it is not minimised.
   if (show_in_task_tray_) SetVisible(State() == forms::WindowState::kNormal);
-  if (State() == forms::WindowState::kNormal && !panels_.empty()) LayoutWidth();
+  if (State() == forms::WindowState::kNormal && !panels_.Empty()) LayoutWidth();
 }
 
 void Calculator::OnQueryUnload(bool& cancel, forms::UnloadReason reason) {
@@ -137,7 +135,8 @@ void Calculator::OnHelp(int context) { OpenHelp(hwnd(), help_file_, context); }
 std::optional<LRESULT> Calculator::OnMessage(UINT message, WPARAM wparam, LPARAM) {
   if (message == WM_EXITSIZEMOVE) {
     SaveSettings(kPositionPart);
-    SaveWidthIfChanged();
+    const bool widened = ClientWidth() > kClientWidth + Scale().TwipsPerPixel() / 2;
+    settings_.SaveWidthIfChanged(hwnd(), Scale(), widened);
     return std::nullopt;
   }
   if (message == WM_HOTKEY) {
@@ -205,7 +204,7 @@ void Calculator::CalculateCommand() {
 }
 
 void Calculator::UpdatePreview() {
-  if (panels_.empty()) return;
+  if (panels_.Empty()) return;
   FormulaPanel& f = *formula_;
   PreviewLine line;
   if (view_.preview) {
@@ -220,8 +219,7 @@ void Calculator::TogglePreview() {
   view_.preview = !view_.preview;
   menus_->Reflect(view_);
   UpdatePreview();
-  if (std::unique_ptr<SettingsStore> store = OpenSettings())
-    WriteSettings(*store, {.preview = view_.preview}, kPreviewPart);
+  settings_.Write(hwnd(), {.preview = view_.preview}, kPreviewPart);
 }
 
 void Calculator::ShowNumbersIn(const NumberFormat& format) {
@@ -233,8 +231,7 @@ void Calculator::ShowNumbersIn(const NumberFormat& format) {
 
 void Calculator::SetNumberFormat(const NumberFormat& format) {
   ShowNumbersIn(format);
-  if (std::unique_ptr<SettingsStore> store = OpenSettings())
-    WriteSettings(*store, WithNumberFormat({}, format), kNumberPart);
+  settings_.Write(hwnd(), WithNumberFormat({}, format), kNumberPart);
 }
 
 void Calculator::CopyResult() {
@@ -283,26 +280,8 @@ void Calculator::TogglePanel(bool ViewState::*shown) {
   SaveSettings(kPanelsPart);
 }
 
-double Calculator::PanelsHeight() const {
-  double height = kBottomMargin - kPanelGap;
-  for (const auto& p : panels_) height += p->DesignHeight() + kPanelGap;
-  return height;
-}
-
 void Calculator::LayoutPanels() {
-  // In pixels, so that each panel takes away exactly what showing it adds.
-  const forms::DpiScale at = Scale();
-  const int gap = at.Pixels(kPanelGap);
-  int client = at.Pixels(PanelsHeight());
-  double top = 0;
-  for (const auto& p : panels_) {
-    const double bottom = p->Place(top);
-    if (p->Shown())
-      top = bottom + kPanelGap;
-    else
-      client -= at.Pixels(p->DesignHeight()) + gap;
-  }
-  SetHeight(Height() - ClientHeight() + at.Twips(client));
+  SetHeight(Height() - ClientHeight() + Scale().Twips(panels_.Place(Scale())));
 }
 
 void Calculator::ResetVariables() {
@@ -323,8 +302,7 @@ void Calculator::ApplyTopMost(bool on) {
 
 void Calculator::ToggleTopMost() {
   ApplyTopMost(!TopMost());
-  if (std::unique_ptr<SettingsStore> store = OpenSettings())
-    WriteSettings(*store, {.top_most = TopMost()}, kTopMostPart);
+  settings_.Write(hwnd(), {.top_most = TopMost()}, kTopMostPart);
 }
 
 void Calculator::HotKeyPressed() {
@@ -350,7 +328,7 @@ void Calculator::CallToFront() {
 
 void Calculator::LayoutWidth() {
   const double extra = std::max(0.0, ClientWidth() - kClientWidth);
-  for (const auto& p : panels_) p->Widen(extra);
+  panels_.Widen(extra);
   for (forms::Line& line : Lines()) line.x2 = kClientWidth + extra;
   // The group boxes and the scroll bar redraw only what a move uncovers, which would leave
   // their old edges standing inside the panels.

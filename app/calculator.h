@@ -4,9 +4,7 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "calculate_command.h"
@@ -21,12 +19,9 @@
 #include "tly_api.h"
 #include "variables_panel.h"
 #include "view_state.h"
+#include "window_settings.h"
 
 namespace tly {
-
-// Creates a settings object set up for the program's own key; nullptr when the settings
-// library cannot be used.
-using SettingsOpener = std::function<std::unique_ptr<SettingsStore>()>;
 
 class Calculator : public forms::Form, public OptionHost, private CalculatorDisplay {
  public:
@@ -35,7 +30,9 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
 
   // OptionHost: the window's modes, tray icon, calling key, settings and help file.
   const forms::Form& HostForm() const override { return *this; }
-  std::unique_ptr<SettingsStore> OpenSettingsStore() const override;
+  std::unique_ptr<SettingsStore> OpenSettingsStore() const override {
+    return settings_.OpenQuietly();
+  }
   const std::wstring& HelpFile() const override { return help_file_; }
   bool ShowInTaskTray() const override { return show_in_task_tray_; }
   void SetShowInTaskTray(bool on) override { show_in_task_tray_ = on; }
@@ -104,39 +101,20 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   // Shows the panels the view state names, each below the shown panels above it, and fits the
   // window's height to them.
   void LayoutPanels();
-  // Creates panel P on the window below those in `panels`.
-  template <class P, class... Args>
-  P* AddPanel(std::vector<std::unique_ptr<Panel>>& panels, Args&&... args) {
-    auto panel = std::make_unique<P>(*this, std::forward<Args>(args)...);
-    P* created = panel.get();
-    panels.push_back(std::move(panel));
-    return created;
-  }
   // Shows or hides the panel that follows view field `shown`.
   void TogglePanel(bool ViewState::*shown);
-  // The client height with every panel shown, in twips.
-  double PanelsHeight() const;
   // The tray icon's mouse notification, as it reaches the hidden picture box: `x` is the
   // mouse message of the icon.
   void OnTrayNotification(int x);
-  std::unique_ptr<SettingsStore> OpenSettings();
   Settings CurrentSettings() const;
-  void SaveSettings(unsigned parts);
+  void SaveSettings(unsigned parts) { settings_.Write(hwnd(), CurrentSettings(), parts); }
 
-  // The steps of loading, in their order.
-  void RestoreMenusAndRegisters(const Settings& s);
-  void RestoreModes(const Settings& s);
-  void FinishControls();
-
-  // The window's extras.
-  void RestoreExtras(const Settings& e);
   // Shows the result, the live result and the menu's marks in `format`.
   void ShowNumbersIn(const NumberFormat& format);
   void ApplyTopMost(bool on);
   // Stretches the panels' boxes and lists and keeps the button and the scroll bar at the right
   // edge.
   void LayoutWidth();
-  void SaveWidthIfChanged();
 
   // CalculatorDisplay
   void SetHistory(const std::vector<std::u16string>& entries) override;
@@ -147,14 +125,13 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
 
   Tly& engine_;
   CalculatorCore core_;
-  SettingsOpener open_settings_;
-  bool told_settings_unavailable_ = false;
+  WindowSettings settings_;
   bool loaded_ = false;
   ViewState view_;
   std::unique_ptr<MainMenu> menus_;
   // The panels, top to bottom, all there once the window is created; the window reaches these
   // three by name.
-  std::vector<std::unique_ptr<Panel>> panels_;
+  PanelStack panels_;
   FormulaPanel* formula_ = nullptr;
   ConversionPanel* conversion_ = nullptr;
   VariablesPanel* variables_ = nullptr;
@@ -164,7 +141,6 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   std::wstring help_file_;
   UINT taskbar_created_ = 0;
   CallingKey calling_key_;
-  std::optional<std::int32_t> saved_width_;  // the Width value last read or written
 };
 
 }  // namespace tly

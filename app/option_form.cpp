@@ -167,8 +167,11 @@ void OptionForm::Ok() {
   const std::wstring path =
       L"\"" + forms::InProgramFolder(forms::ProgramFileTitle() + L".exe") + L"\"";
   try {
-    ApplyOptions(c, *this, *settings_, ToU16(forms::ResourceString(ids::kStartupRunKey)),
-                 ToU16(path));
+    ApplyOptions(c, host_, *settings_, ToU16(forms::ResourceString(ids::kStartupRunKey)),
+                 ToU16(path), [this] {
+                   forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageStartupFailed),
+                                      kProductName, MB_OK | MB_ICONEXCLAMATION);
+                 });
   } catch (const NumberedError& e) {
     // Without the settings library the user was told at start that nothing is kept.
     if (settings_available_)
@@ -180,17 +183,5 @@ void OptionForm::Ok() {
 }
 
 void OptionForm::Cancel() { Unload(forms::kCodeUnload); }
-
-bool OptionForm::ShowInTaskTray() { return host_.ShowInTaskTray(); }
-void OptionForm::SetShowInTaskTray(bool on) { host_.SetShowInTaskTray(on); }
-void OptionForm::SetCloseButtonMinimized(bool on) { host_.SetCloseButtonMinimized(on); }
-void OptionForm::AddTrayIcon() { host_.AddTrayIcon(); }
-void OptionForm::DeleteTrayIcon() { host_.DeleteTrayIcon(); }
-void OptionForm::UpdateSystemMenu() { host_.UpdateSystemMenu(); }
-
-void OptionForm::ReportStartupFailure() {
-  forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageStartupFailed), kProductName,
-                     MB_OK | MB_ICONEXCLAMATION);
-}
 
 }  // namespace tly

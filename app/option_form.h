@@ -11,7 +11,7 @@
 
 namespace tly {
 
-class OptionForm : public forms::Form, private OptionEffects {
+class OptionForm : public forms::Form {
  public:
   explicit OptionForm(OptionHost& host);
   ~OptionForm() override;
@@ -39,15 +39,6 @@ class OptionForm : public forms::Form, private OptionEffects {
   // Registers the key of the hotkey row and stores it; false when another program holds it or
   // the row holds no whole key without having been emptied.
   bool ApplyHotKey();
-
-  // OptionEffects, on the host window.
-  bool ShowInTaskTray() override;
-  void SetShowInTaskTray(bool on) override;
-  void SetCloseButtonMinimized(bool on) override;
-  void AddTrayIcon() override;
-  void DeleteTrayIcon() override;
-  void UpdateSystemMenu() override;
-  void ReportStartupFailure() override;
 
   OptionHost& host_;
   std::unique_ptr<SettingsStore> settings_;

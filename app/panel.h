@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "forms/dpi_scale.h"
 #include "forms/form.h"
 
 namespace tly {
@@ -55,6 +56,31 @@ class Panel {
   double height_;
   const bool* shown_;
   std::vector<Anchor> anchors_;
+};
+
+// The main window's panels, top to bottom, with a gap between them and a margin below the last.
+class PanelStack {
+ public:
+  // Creates panel P on `window` below the panels added before it.
+  template <class P, class... Args>
+  P* Add(forms::Form& window, Args&&... args) {
+    auto panel = std::make_unique<P>(window, std::forward<Args>(args)...);
+    P* created = panel.get();
+    panels_.push_back(std::move(panel));
+    return created;
+  }
+  bool Empty() const { return panels_.empty(); }
+  // The client height with every panel shown, in twips.
+  double FullHeight() const;
+  // Shows the panels their view fields name, each below the shown panels above it; returns the
+  // client height they take, in pixels at `at`, so that each panel takes away exactly what
+  // showing it adds.
+  int Place(const forms::DpiScale& at);
+  // Widens every panel by `extra` twips beyond the designed width.
+  void Widen(double extra);
+
+ private:
+  std::vector<std::unique_ptr<Panel>> panels_;
 };
 
 }  // namespace tly

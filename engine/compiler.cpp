@@ -94,7 +94,7 @@ bool Compiler::TurnIntoAssignment() {
   Slot& last = slots_[output_index_ - 1];
   if (last.code != code::kRegister || !IsLetterRegister(last.value)) return false;
   last.code = code::kNumber;
-  last.value -= code::kFirstLetterRegister;
+  last.value = LetterOfRegisterNumber(static_cast<int>(last.value));
   return true;
 }
 

@@ -17,9 +17,12 @@ inline constexpr int kLoopVariableIndex = kLetterCount;  // z
 
 constexpr int RegisterIndex(int number) { return number - code::kAnsRegisterNumber; }
 constexpr int RegisterNumber(int index) { return index + code::kAnsRegisterNumber; }
-// The store's index of the letter register `letter` (0 a ... 25 z).
+// Letters count 0 a ... 25 z: the number of letter register `letter`, and back.
+constexpr int LetterRegisterNumber(int letter) { return code::kFirstLetterRegister + letter; }
+constexpr int LetterOfRegisterNumber(int number) { return number - code::kFirstLetterRegister; }
+// The store's index of the letter register `letter`.
 constexpr int LetterRegisterIndex(int letter) {
-  return RegisterIndex(code::kFirstLetterRegister + letter);
+  return RegisterIndex(LetterRegisterNumber(letter));
 }
 constexpr bool IsLetterRegister(double number) {
   return number >= code::kFirstLetterRegister && number <= code::kLastLetterRegister;
@@ -27,7 +30,7 @@ constexpr bool IsLetterRegister(double number) {
 
 // The capital letter that labels letter register `number` ('A' for 257).
 constexpr char16_t LetterOfRegister(int number) {
-  return static_cast<char16_t>(u'A' + (number - code::kFirstLetterRegister));
+  return static_cast<char16_t>(u'A' + LetterOfRegisterNumber(number));
 }
 
 }  // namespace tly

@@ -85,7 +85,7 @@ void Tokenizer::ScanWord() {
 
   if (length == 1 && IsLetter(word[0])) {
     token_code_ = code::kRegister;
-    token_value_ = code::kFirstLetterRegister + (word[0] - 'a');
+    token_value_ = LetterRegisterNumber(word[0] - 'a');
     return;
   }
   const Word* w = length <= kLongestSpelling ? FindWord(std::string_view(word, length)) : nullptr;

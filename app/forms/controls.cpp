@@ -622,7 +622,12 @@ void VScrollBar::OnScroll(WORD code) {
 // ---- HotKeyBox ----
 
 HotKeyBox::HotKeyBox(Container& c, const TwipRect& r)
-    : Control(c, HOTKEY_CLASSW, WS_VISIBLE | WS_TABSTOP, 0, r) {}
+    : Control(c, HOTKEY_CLASSW, WS_VISIBLE | WS_TABSTOP, 0, r) {
+  // A key for the whole system needs Ctrl or Alt: a letter alone, or with Shift only, would be
+  // taken from every other program. The box turns such a key into Ctrl+Alt with it.
+  SendMessageW(hwnd_, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
+               MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+}
 
 std::uint32_t HotKeyBox::Key() const {
   return static_cast<std::uint32_t>(SendMessageW(hwnd_, HKM_GETHOTKEY, 0, 0) & 0xFFFF);

@@ -19,11 +19,6 @@ constexpr std::u16string_view kProductName = u"" TLY_PRODUCT_NAME;
 // The batch of writes under way (WriteTogether), in the program's own key.
 constexpr std::u16string_view kPendingWrites = u"PendingWrites";
 
-// The place of letter register `number` in the settings' array of a ... z.
-std::size_t LetterSlot(int number) {
-  return static_cast<std::size_t>(number - code::kFirstLetterRegister);
-}
-
 // A read that fails counts as a missing value.
 SettingValue Read(SettingsStore& s, std::u16string_view section, std::u16string_view name) {
   try {
@@ -256,8 +251,9 @@ void ReadRow(SettingsStore& store, const SettingRow& row, Settings& s) {
             if (const auto n = number(row.name)) s.*field = *n != 0;
           },
           [&](std::array<double, kLetterCount> Settings::*field) {
-            for (int r = code::kFirstLetterRegister; r <= code::kLastLetterRegister; ++r) {
-              if (const auto n = number(RegisterKey(r))) (s.*field)[LetterSlot(r)] = *n;
+            for (int i = 0; i < kLetterCount; ++i) {
+              if (const auto n = number(RegisterKey(i)))
+                (s.*field)[static_cast<std::size_t>(i)] = *n;
             }
           },
           [&](std::vector<std::u16string> Settings::*field) { s.*field = ReadHistory(store, row); },
@@ -297,8 +293,8 @@ void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrit
       Overloaded{
           [&](bool Settings::*field) { add(std::u16string(row.name), number(s.*field ? -1 : 0)); },
           [&](std::array<double, kLetterCount> Settings::*field) {
-            for (int r = code::kFirstLetterRegister; r <= code::kLastLetterRegister; ++r)
-              add(RegisterKey(r), number((s.*field)[LetterSlot(r)]));
+            for (int i = 0; i < kLetterCount; ++i)
+              add(RegisterKey(i), number((s.*field)[static_cast<std::size_t>(i)]));
           },
           [&](std::vector<std::u16string> Settings::*field) {
             // No count ever names an entry that is not written yet.
@@ -321,8 +317,7 @@ void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrit
 std::vector<std::u16string> ValueNames(const SettingRow& row) {
   std::vector<std::u16string> names;
   if (std::holds_alternative<std::array<double, kLetterCount> Settings::*>(row.field)) {
-    for (int r = code::kFirstLetterRegister; r <= code::kLastLetterRegister; ++r)
-      names.push_back(RegisterKey(r));
+    for (int i = 0; i < kLetterCount; ++i) names.push_back(RegisterKey(i));
     return names;
   }
   if (std::holds_alternative<std::vector<std::u16string> Settings::*>(row.field)) {
@@ -344,7 +339,9 @@ std::u16string HistoryKey(int index) {
   return digits;
 }
 
-std::u16string RegisterKey(int number) { return std::u16string(1, LetterOfRegister(number)); }
+std::u16string RegisterKey(int letter) {
+  return std::u16string(1, LetterOfRegister(LetterRegisterNumber(letter)));
+}
 
 Settings ReadSettings(SettingsStore& store, unsigned parts) {
   Settings s;
@@ -410,7 +407,8 @@ void ApplyWindowModes(const OptionChoices& c, OptionEffects& effects) {
 // went to. An entry that neither takes is reported, and 0 returned; any other failure leaves
 // the root that was being tried.
 std::uint32_t RegisterAtStartup(SettingsStore& store, std::u16string_view run_key,
-                                std::u16string_view program_path, OptionEffects& effects) {
+                                std::u16string_view program_path,
+                                const std::function<void()>& report_failure) {
   std::uint32_t root = 0;
   try {
     store.SetDefaultSection(false);
@@ -426,7 +424,7 @@ std::uint32_t RegisterAtStartup(SettingsStore& store, std::u16string_view run_ke
     } catch (const NumberedError& again) {
       if (again.number() == err::kRegistry) {
         root = 0;
-        effects.ReportStartupFailure();
+        report_failure();
       }
     }
   }
@@ -477,11 +475,12 @@ void StoreOptions(const OptionChoices& c, SettingsStore& store, std::uint32_t st
 }  // namespace
 
 void ApplyOptions(const OptionChoices& c, OptionEffects& effects, SettingsStore& store,
-                  std::u16string_view run_key, std::u16string_view program_path) {
+                  std::u16string_view run_key, std::u16string_view program_path,
+                  const std::function<void()>& report_startup_failure) {
   ApplyWindowModes(c, effects);
-  const std::uint32_t root = c.startup && c.tray
-                                 ? RegisterAtStartup(store, run_key, program_path, effects)
-                                 : UnregisterAtStartup(store, run_key);
+  const std::uint32_t root =
+      c.startup && c.tray ? RegisterAtStartup(store, run_key, program_path, report_startup_failure)
+                          : UnregisterAtStartup(store, run_key);
   StoreOptions(c, store, root);
   effects.UpdateSystemMenu();
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -58,8 +59,8 @@ inline constexpr int kMaxSavedHistory = 100;
 
 // The name of saved history entry `index`: at least two digits ("00" ... "99").
 std::u16string HistoryKey(int index);
-// The name of letter register `number` (257 "A" ... 282 "Z").
-std::u16string RegisterKey(int number);
+// The name of the value that keeps letter register `letter` (0 "A" ... 25 "Z").
+std::u16string RegisterKey(int letter);
 
 // Every value the program keeps. A value that is missing, of another type, not finite, not
 // whole where a whole number is kept, out of its row's range or against its rule reads as the
@@ -168,22 +169,30 @@ struct OptionChoices {
   bool save_history = false;     // Check6
 };
 
+// The running window's side of the options, which the main window implements.
 class OptionEffects {
  public:
-  virtual ~OptionEffects() = default;
-  virtual bool ShowInTaskTray() = 0;
+  // Tray mode: the window has an icon in the notification area and leaves the task bar when
+  // minimised.
+  virtual bool ShowInTaskTray() const = 0;
   virtual void SetShowInTaskTray(bool on) = 0;
-  virtual void SetCloseButtonMinimized(bool on) = 0;
   virtual void AddTrayIcon() = 0;
   virtual void DeleteTrayIcon() = 0;
+  // The close button (and Close of the system menu, Alt+F4) minimises instead of closing.
+  virtual void SetCloseButtonMinimized(bool on) = 0;
+  // Shapes the minimise box and the system menu for the close-button mode.
   virtual void UpdateSystemMenu() = 0;
-  virtual void ReportStartupFailure() = 0;  // the message box
+
+ protected:
+  ~OptionEffects() = default;
 };
 
 // The OK command: applies the modes to the running window, registers or unregisters the
 // program in the start-up list (the machine's first, then the user's), and stores the options.
-// `program_path` is the entry's data.
+// `program_path` is the entry's data; `report_startup_failure` tells the user when no root
+// takes the entry.
 void ApplyOptions(const OptionChoices& choices, OptionEffects& effects, SettingsStore& store,
-                  std::u16string_view run_key, std::u16string_view program_path);
+                  std::u16string_view run_key, std::u16string_view program_path,
+                  const std::function<void()>& report_startup_failure);
 
 }  // namespace tly

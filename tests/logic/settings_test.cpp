@@ -149,16 +149,16 @@ TEST(WindowExtras, HotKeyFlagsBecomeRegisterHotKeyModifiers) {
 // ---- the Options dialog's OK ----
 
 // The window's side of tray mode is checked on the window itself.
-struct FakeEffects : OptionEffects {
+struct FakeEffects final : OptionEffects {
   bool tray = false;
   int failures = 0;
-  bool ShowInTaskTray() override { return tray; }
+  bool ShowInTaskTray() const override { return tray; }
   void SetShowInTaskTray(bool on) override { tray = on; }
   void SetCloseButtonMinimized(bool) override {}
   void AddTrayIcon() override {}
   void DeleteTrayIcon() override {}
   void UpdateSystemMenu() override {}
-  void ReportStartupFailure() override { ++failures; }
+  std::function<void()> report = [this] { ++failures; };
 };
 
 constexpr std::u16string_view kRun = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -172,10 +172,10 @@ TEST(OptionsOk, WithoutTrayModeAMinimizedStartIsOff) {
   MemorySettings store;
   FakeEffects fx;
   OptionChoices c{.tray = true, .start_minimized = true};
-  ApplyOptions(c, fx, store, kRun, kPath);
+  ApplyOptions(c, fx, store, kRun, kPath, fx.report);
   EXPECT_EQ(store.App(u"", u"Minimized"), V::Long(-1));
   c.tray = false;
-  ApplyOptions(c, fx, store, kRun, kPath);
+  ApplyOptions(c, fx, store, kRun, kPath, fx.report);
   EXPECT_EQ(store.App(u"", u"Minimized"), V::Long(0));
 }
 
@@ -191,7 +191,8 @@ TEST(OptionsOk, StartupEntryGoesToTheFirstRootThatTakesItAndIsRemovedThereLater)
     store.failing_roots = c.failing_roots;
     store.values[RunEntry(kHkeyCurrentUser)] = V::String(u"older");
     FakeEffects fx;
-    ApplyOptions({.tray = true, .startup = true, .save_history = true}, fx, store, kRun, kPath);
+    ApplyOptions({.tray = true, .startup = true, .save_history = true}, fx, store, kRun, kPath,
+                 fx.report);
     EXPECT_EQ(store.App(u"", u"hKeyStartUp"), V::Long(static_cast<std::int32_t>(c.root)));
     EXPECT_EQ(store.values.count(RunEntry(kHkeyLocalMachine)),
               c.root == kHkeyLocalMachine ? 1u : 0u);
@@ -202,7 +203,7 @@ TEST(OptionsOk, StartupEntryGoesToTheFirstRootThatTakesItAndIsRemovedThereLater)
     EXPECT_EQ(fx.failures, c.root ? 0 : 1) << c.root;
     EXPECT_TRUE(ReadSettings(store, kOptionsPart).save_history);
     // Unregistering deletes the entry under the root that was recorded.
-    ApplyOptions({.tray = true}, fx, store, kRun, kPath);
+    ApplyOptions({.tray = true}, fx, store, kRun, kPath, fx.report);
     EXPECT_EQ(store.values.count(RunEntry(kHkeyLocalMachine)), 0u);
     EXPECT_EQ(store.values.count(RunEntry(kHkeyCurrentUser)), c.root == kHkeyCurrentUser ? 0u : 1u);
     EXPECT_EQ(store.App(u"", u"hKeyStartUp"), V::Long(0));
@@ -218,19 +219,20 @@ TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
   for (auto [section, name] : saved) store.App(section, name) = V::String(u"1");
   store.App(u"Formation", u"ListCount") = V::Long(2);
   FakeEffects fx;
-  ApplyOptions({}, fx, store, kRun, kPath);  // both switched off; missing ones are skipped
+  ApplyOptions({}, fx, store, kRun, kPath,
+               fx.report);  // both switched off; missing ones are skipped
   for (auto [section, name] : saved) EXPECT_FALSE(store.HasApp(section, name));
   EXPECT_FALSE(store.HasApp(u"Formation", u"ListCount"));
   EXPECT_EQ(store.App(u"", u"SaveVariable"), V::Long(0));
   // Switching off when it was already off deletes nothing.
   store.App(u"Variable", u"A") = V::Double(1);
-  ApplyOptions({}, fx, store, kRun, kPath);
+  ApplyOptions({}, fx, store, kRun, kPath, fx.report);
   EXPECT_TRUE(store.HasApp(u"Variable", u"A"));
   // A damaged count still lets every saved entry go.
   store.App(u"", u"SaveFormation") = V::Boolean(true);
   store.App(u"Formation", u"ListCount") = V::String(u"broken");
   store.App(u"Formation", u"00") = store.App(u"Formation", u"01") = V::String(u"1");
-  ApplyOptions({}, fx, store, kRun, kPath);
+  ApplyOptions({}, fx, store, kRun, kPath, fx.report);
   EXPECT_FALSE(store.HasApp(u"Formation", u"00") || store.HasApp(u"Formation", u"01"));
 }
 
@@ -250,7 +252,8 @@ TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
   const std::pair<const char*, std::function<void(SettingsStore&)>> changes[] = {
       {"calculation",
        [&](SettingsStore& s) { WriteSettings(s, now, kRegistersPart | kHistoryPart); }},
-      {"options", [&](SettingsStore& s) { ApplyOptions({.tray = true}, fx, s, kRun, kPath); }},
+      {"options",
+       [&](SettingsStore& s) { ApplyOptions({.tray = true}, fx, s, kRun, kPath, fx.report); }},
       {"move", [&](SettingsStore& s) { WriteSettings(s, now, kPositionPart); }},
       {"exit", [&](SettingsStore& s) { WriteSettings(s, now, kAllParts); }},
   };

@@ -5,7 +5,16 @@ company='HKCU\Software\Quessel Works'
 key="$company\\Tallyra"
 
 # Ends the test with its message, closing Tallyra if it runs.
-fail() { echo "FAILED: $*" >&2; wine "$probe" close >/dev/null 2>&1 || true; exit 1; }
+fail() {
+  trap - ERR
+  echo "FAILED: $*" >&2
+  wine "$probe" close >/dev/null 2>&1 || true
+  exit 1
+}
+
+# A command that fails outside a check says which one, instead of ending the script silently.
+set -E
+trap 'fail "line $LINENO: \`$BASH_COMMAND\` ended with $?"' ERR
 
 # What the probe prints, without Wine's carriage returns.
 probe() { wine "$probe" "$@" | tr -d '\r'; }
@@ -18,9 +27,15 @@ start_tallyra() {
 }
 
 # The virtual desktop's X window takes the keyboard; inside it Tallyra has the focus.
+# Wine maps the X window a moment after the program's window exists, later on a busy machine.
 focus_tallyra() {
-  local window
-  window=$(xdotool search --name 'Tallyra' | head -n 1)
+  local window='' _
+  for _ in $(seq 50); do
+    window=$(xdotool search --name 'Tallyra' 2>/dev/null | head -n 1) || true
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
+  [ -n "$window" ] || fail "no X window named Tallyra"
   xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
   sleep 0.5
 }

@@ -13,9 +13,7 @@ wine reg add "$key" /v HotKey /t REG_DWORD /d 0x64b /f >/dev/null  # Ctrl+Alt+K
 wine reg add "$key" /v TaskTray /t REG_DWORD /d 0xffffffff /f >/dev/null
 start_tallyra
 sleep 1
-window=$(xdotool search --name 'Tallyra' | head -n 1)
-xdotool windowfocus "$window" 2>/dev/null || true
-sleep 0.5
+focus_tallyra
 xdotool type --delay 80 '1+2'
 wine "$probe" minimize
 sleep 1
@@ -73,6 +71,10 @@ expect_message '元のまま' "a box without a key"
 options_key ctrl+alt+l BackSpace
 sleep 1
 [ "$(stored)" = 0x0 ] || fail "emptying the box did not remove the key: $(stored)"
+# A letter alone would be taken from every program: the box makes it Ctrl+Alt+Q.
+options_key q
+sleep 1
+[ "$(stored)" = 0x651 ] || fail "a key without Ctrl or Alt was taken as it is: $(stored)"
 kill "$holder" 2>/dev/null || true
 rm -f "$held"
 wine "$probe" close || true

@@ -14,8 +14,7 @@ wine reg delete "$company" /f >/dev/null 2>&1 || true
 # A first run writes the settings table when it exits.
 start_tallyra
 sleep 0.5
-window=$(xdotool search --name 'Tallyra' | head -n 1)
-xdotool windowfocus "$window"
+focus_tallyra
 xdotool key --delay 150 alt+v c
 sleep 0.5
 stop $program
