@@ -48,6 +48,7 @@ void Calculator::OnCreate() {
   conversion_ = panels.Add<ConversionPanel>(*this, &view_.conversion);
   variables_ = panels.Add<VariablesPanel>(*this, &view_.variables, engine_, *formula_->Combo1);
   panels_ = std::move(panels);
+  screen_reader_ = std::make_unique<ScreenReader>(*formula_, *conversion_, *variables_);
   SetDesignedClientHeight(panels_.FullHeight());
   WireMenus();
   WireControls();
@@ -74,6 +75,8 @@ void Calculator::WireMenus() {
   m.mnuViewOption->on_click = [this] { ShowOptions(); };
   m.mnuViewPreview->on_click = [this] { TogglePreview(); };
   m.mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
+  for (int i = 0; i < 3; ++i)
+    m.mnuViewTheme[static_cast<std::size_t>(i)]->on_click = [this, i] { SetTheme(i); };
   m.mnuViewNumber->on_change = [this](const NumberFormat& f) { SetNumberFormat(f); };
   m.mnuHelpHelp->on_click = [this] { ShowHelpContents(); };
   m.mnuHelpWebpage->on_click = [this] { OpenWebPage(); };
@@ -199,6 +202,7 @@ void Calculator::CalculateCommand() {
   // A formula that fails is in the history too, and may have set registers before it failed.
   core_.Calculate(ToU16(formula_->Combo1->Text()), conversion_->Current(),
                   forms::LocaleDecimalSeparator());
+  screen_reader_->Announce();  // the result box holds it now
   SaveSettings(kRegistersPart | kHistoryPart);
   UpdatePreview();  // the formula may have changed the registers it reads
 }
@@ -257,10 +261,14 @@ void Calculator::SetHistory(const std::vector<std::u16string>& entries) {
 
 void Calculator::SetFormula(std::u16string_view formula) { formula_->SetFormula(formula); }
 
-void Calculator::SelectInFormula(int begin, int end) { formula_->SelectFormula(begin, end); }
+void Calculator::SelectInFormula(int begin, int end) {
+  formula_->SelectFormula(begin, end);
+  screen_reader_->Place(begin);
+}
 
 void Calculator::ShowResult(std::u16string_view text) {
   formula_->ShowOutcome(text);
+  screen_reader_->Outcome(text);
   menus_->mnuEditCopy[1]->SetEnabled(true);
   variables_->Refresh();
 }
@@ -268,6 +276,7 @@ void Calculator::ShowResult(std::u16string_view text) {
 void Calculator::ShowError(std::u16string_view message) {
   forms::Beep(MB_ICONEXCLAMATION);
   formula_->ShowOutcome(message);
+  screen_reader_->Outcome(message);
   menus_->mnuEditCopy[1]->SetEnabled(false);
   variables_->Refresh();  // registers set before the failure
 }
@@ -303,6 +312,13 @@ void Calculator::ApplyTopMost(bool on) {
 void Calculator::ToggleTopMost() {
   ApplyTopMost(!TopMost());
   settings_.Write(hwnd(), {.top_most = TopMost()}, kTopMostPart);
+}
+
+void Calculator::SetTheme(int setting) {
+  view_.theme = setting;
+  menus_->Reflect(view_);
+  theme_.SetSetting(setting);
+  settings_.Write(hwnd(), {.theme = setting}, kThemePart);
 }
 
 void Calculator::HotKeyPressed() {

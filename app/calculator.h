@@ -14,7 +14,9 @@
 #include "formula_panel.h"
 #include "main_menu.h"
 #include "option_host.h"
+#include "screen_reader.h"
 #include "settings.h"
+#include "theme.h"
 #include "tly.h"
 #include "tly_api.h"
 #include "variables_panel.h"
@@ -68,7 +70,9 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
 
   // Always on top, the key that calls the window, and the widened window.
   bool TopMost() const { return view_.top_most; }
-  void ToggleTopMost();  // mnuViewTopMost
+  void ToggleTopMost();        // mnuViewTopMost
+  void SetTheme(int setting);  // mnuViewTheme
+  Theme& theme() { return theme_; }
   // The hotkey: brings the window to the front with the formula selected, or hides it as
   // minimising does when it is in front already.
   void HotKeyPressed();
@@ -81,6 +85,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   ConversionPanel& conversion() const { return *conversion_; }
   VariablesPanel& variables() const { return *variables_; }
   MainMenu& menus() const { return *menus_; }
+  const ScreenReader& screen_reader() const { return *screen_reader_; }
 
  protected:
   void OnCreate() override;
@@ -124,6 +129,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   void SelectInFormula(int begin, int end) override;
 
   Tly& engine_;
+  Theme theme_;  // before the windows it colours
   CalculatorCore core_;
   WindowSettings settings_;
   bool loaded_ = false;
@@ -135,6 +141,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   FormulaPanel* formula_ = nullptr;
   ConversionPanel* conversion_ = nullptr;
   VariablesPanel* variables_ = nullptr;
+  std::unique_ptr<ScreenReader> screen_reader_;
   bool show_in_task_tray_ = false;
   bool close_button_minimized_ = false;
   TrayIcon tray_;

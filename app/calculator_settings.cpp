@@ -12,7 +12,8 @@ namespace tly {
 void Calculator::OnLoad() {
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
   const Settings saved = settings_.Load(hwnd());
-  view_ = {saved.unit_convert, saved.variable_list, saved.preview, saved.top_most};
+  view_ = {saved.unit_convert, saved.variable_list, saved.preview, saved.top_most, saved.theme};
+  theme_.SetSetting(saved.theme);
   menus_->Reflect(view_);
 
   const bool placed = MoveToSavedPosition(hwnd(), saved.left, saved.top, Scale());

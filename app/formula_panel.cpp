@@ -2,6 +2,7 @@
 
 #include <imm.h>
 
+#include "forms/color_scheme.h"
 #include "forms/services.h"
 #include "text.h"
 
@@ -21,9 +22,9 @@ class PreviewLabel : public forms::Label {
   }
   bool TakesAccessKey() const override { return false; }
   std::optional<LRESULT> OnColor(HDC dc) override {
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    SetBkColor(dc, forms::SchemeColor(COLOR_BTNFACE));
+    SetTextColor(dc, forms::SchemeColor(COLOR_GRAYTEXT));
+    return reinterpret_cast<LRESULT>(forms::SchemeBrush(COLOR_BTNFACE));
   }
 };
 

@@ -23,6 +23,7 @@ MainMenu::MainMenu(forms::Form& f) {
   f.AddMenuSeparator(view);
   mnuViewPreview = &f.AddMenuItem(view, L"入力中の結果(&P)");
   mnuViewTopMost = &f.AddMenuItem(view, L"最前面に表示(&T)");
+  AddThemeMenu(f, view);
   mnuViewNumber = std::make_unique<NumberMenu>(f, view);
   HMENU help = f.AddMenu(nullptr, L"ヘルプ(&H)");
   mnuHelpHelp = &f.AddMenuItem(help, L"" TLY_PRODUCT_NAME L"ヘルプ(&H)");
@@ -37,11 +38,26 @@ MainMenu::MainMenu(forms::Form& f) {
   SetMenuDefaultItem(mnuTask, mnuTaskReturn->id(), FALSE);
 }
 
+void MainMenu::AddThemeMenu(forms::Form& f, HMENU view) {
+  HMENU theme = f.AddMenu(view, L"テーマ(&M)");
+  const wchar_t* captions[] = {L"Windowsに合わせる(&W)", L"ライト(&L)", L"ダーク(&D)"};
+  for (std::size_t i = 0; i < mnuViewTheme.size(); ++i) {
+    mnuViewTheme[i] = &f.AddMenuItem(theme, captions[i]);
+    MENUITEMINFOW radio{};  // a dot, not a tick: one of three
+    radio.cbSize = sizeof radio;
+    radio.fMask = MIIM_FTYPE;
+    radio.fType = MFT_STRING | MFT_RADIOCHECK;
+    SetMenuItemInfoW(theme, mnuViewTheme[i]->id(), FALSE, &radio);
+  }
+}
+
 void MainMenu::Reflect(const ViewState& view) {
   mnuViewConvert->SetChecked(view.conversion);
   mnuViewVariable->SetChecked(view.variables);
   mnuViewPreview->SetChecked(view.preview);
   mnuViewTopMost->SetChecked(view.top_most);
+  for (std::size_t i = 0; i < mnuViewTheme.size(); ++i)
+    mnuViewTheme[i]->SetChecked(view.theme == static_cast<int>(i));
 }
 
 void MainMenu::ShowTaskMenu(HWND owner) const {

@@ -32,6 +32,7 @@ class MainMenu {
   forms::MenuItem* mnuViewOption = nullptr;
   forms::MenuItem* mnuViewPreview = nullptr;
   forms::MenuItem* mnuViewTopMost = nullptr;
+  std::array<forms::MenuItem*, 3> mnuViewTheme{};  // follow Windows, light, dark
   std::unique_ptr<NumberMenu> mnuViewNumber;
   forms::MenuItem* mnuHelpHelp = nullptr;
   forms::MenuItem* mnuHelpWebpage = nullptr;
@@ -39,6 +40,9 @@ class MainMenu {
   HMENU mnuTask = nullptr;  // never in the bar
   forms::MenuItem* mnuTaskReturn = nullptr;
   forms::MenuItem* mnuTaskEnd = nullptr;
+
+ private:
+  void AddThemeMenu(forms::Form& f, HMENU view);
 };
 
 }  // namespace tly

@@ -4,6 +4,7 @@
 #include "forms/services.h"
 #include "help.h"
 #include "numbered_error.h"
+#include "screen_reader.h"
 #include "string_ids.h"
 #include "text.h"
 #include "tly_api.h"
@@ -81,6 +82,7 @@ void OptionForm::OnCreate() {
   Check1->on_mouse_up = [this](const forms::MouseEvent& e) { RecreateTrayIcon(e); };
   Command1->on_click = [this] { Ok(); };
   Command2->on_click = [this] { Cancel(); };
+  NameAfterCaptions(*this);
 }
 
 void OptionForm::OnLoad() {

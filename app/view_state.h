@@ -9,6 +9,7 @@ struct ViewState {
   bool variables = false;   // the variables panel
   bool preview = true;      // the live result
   bool top_most = false;    // always on top of other windows
+  int theme = 0;            // ThemeSetting: follow Windows, light, dark
 };
 
 }  // namespace tly

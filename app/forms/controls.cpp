@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "color_scheme.h"
 #include "form.h"
 #include "services.h"
 #include "window_names.h"
@@ -33,6 +34,7 @@ LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
   try {
     LRESULT result = 0;
     if (RouteControlMessage(message, wparam, lparam, result)) return result;
+    if (auto r = FilterThroughScheme(hwnd, message, wparam, lparam)) return *r;
   } catch (...) {
     // No exception may leave a window procedure; the failed handler's message goes on to the
     // default handling, as one nobody handled.
@@ -361,9 +363,9 @@ void TextBox::OnCommand(WORD code) {
 std::optional<LRESULT> TextBox::OnColor(HDC dc) {
   if (!read_only_) return std::nullopt;
   // A result box, not a disabled one: the window colour of an ordinary box.
-  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+  SetBkColor(dc, SchemeColor(COLOR_WINDOW));
+  SetTextColor(dc, SchemeColor(COLOR_WINDOWTEXT));
+  return reinterpret_cast<LRESULT>(SchemeBrush(COLOR_WINDOW));
 }
 
 std::optional<LRESULT> TextBox::OnOwnMessage(HWND hwnd, UINT message, WPARAM wparam,

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cwctype>
 
+#include "color_scheme.h"
 #include "services.h"
 #include "window_names.h"
 
@@ -433,6 +434,7 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT routed = 0;
   if (RouteControlMessage(message, wparam, lparam, routed)) return routed;
+  if (auto r = FilterThroughScheme(hwnd_, message, wparam, lparam)) return *r;
   switch (message) {
     case WM_COMMAND: OnCommandMessage(wparam, lparam); return 0;
     case DM_GETDEFID:
@@ -574,7 +576,7 @@ void Form::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   for (const Line& line : lines_) {
-    UniquePen pen(CreatePen(PS_SOLID, 1, GetSysColor(line.system_color)));
+    UniquePen pen(CreatePen(PS_SOLID, 1, SchemeColor(line.system_color)));
     HGDIOBJ old = SelectObject(dc, pen.get());
     MoveToEx(dc, Scale().Pixels(line.x1), Scale().Pixels(line.y1) + line.pixels_down, nullptr);
     // Lines include their last point, as the design tools draw them.

@@ -185,6 +185,7 @@ constexpr SettingRow kRows[] = {
     // Flags outside the four the key box sets name no key.
     {u"", u"HotKey", T::kLong, &Settings::hot_key, kHotKeyPart, 0, 0x0FFF, NamesAKey},
     {u"", u"Width", T::kLong, &Settings::width, kWidthPart, 1},
+    {u"", u"Theme", T::kInteger, &Settings::theme, kThemePart, 0, 2},
     {u"", u"NumberNotation", T::kInteger, &Settings::number_notation, kNumberPart, 0, 3},
     {u"", u"NumberDigits", T::kInteger, &Settings::number_digits, kNumberPart, 0, 15},
     {u"", u"NumberGrouping", T::kInteger, &Settings::number_grouping, kNumberPart, 0, 2},

@@ -84,6 +84,7 @@ struct Settings {
   // Ctrl 2, Alt 4, extended key 8); 0 for none.
   std::uint32_t hot_key = 0;
   std::optional<std::int32_t> width{};  // outer width in twips; absent: the designed width
+  int theme = 0;                        // ThemeSetting: follow Windows, light, dark
   // How results read (number_format.h): notation 0-3, digits 0-15, grouping 0-2, base 0-3.
   int number_notation = 0, number_digits = 6, number_grouping = 0, number_base = 0;
 
@@ -104,9 +105,10 @@ enum SettingsPart : unsigned {
   kTopMostPart = 128,
   kHotKeyPart = 256,  // the Options dialog's key box
   kWidthPart = 512,   // the end of a widening
+  kThemePart = 1024,  // the View menu's theme
   // 表示 › 数値の表示
-  kNumberPart = 1024,
-  kEveryPart = 2047
+  kNumberPart = 2048,
+  kEveryPart = 4095
 };
 
 // The field of Settings that a row reads into and writes from.

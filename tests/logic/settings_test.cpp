@@ -45,6 +45,7 @@ TEST(SettingsSchema, EveryRowKeepsItsValueAndFallsBackOnDamage) {
       // Ctrl+A; flags beyond the key box's four, or flags without a key, name no key.
       {u"HotKey", V::Long(0x0241), {V::Long(0x10041), V::Long(0x0200), V::String(u"577")}},
       {u"Width", V::Long(6000), {V::Long(0), V::Long(-5), V::Double(4500.5)}},
+      {u"Theme", V::Long(2), {V::Long(3), V::Long(-1), V::Double(1.5)}},
       {u"NumberNotation", V::Long(3), {V::Long(4), V::Long(-1)}},
       {u"NumberDigits", V::Long(15), {V::Long(16), V::Double(2.5)}},
       {u"NumberGrouping", V::Long(2), {V::Long(3)}},
