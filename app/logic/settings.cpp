@@ -186,6 +186,10 @@ constexpr SettingRow kRows[] = {
     {u"", u"HotKey", T::kLong, &Settings::hot_key, kHotKeyPart, 0, 0x0FFF, NamesAKey},
     {u"", u"Width", T::kLong, &Settings::width, kWidthPart, 1},
     {u"", u"Theme", T::kInteger, &Settings::theme, kThemePart, 0, 2},
+    {u"", u"NumberNotation", T::kInteger, &Settings::number_notation, kNumberPart, 0, 3},
+    {u"", u"NumberDigits", T::kInteger, &Settings::number_digits, kNumberPart, 0, 15},
+    {u"", u"NumberGrouping", T::kInteger, &Settings::number_grouping, kNumberPart, 0, 2},
+    {u"", u"NumberBase", T::kInteger, &Settings::number_base, kNumberPart, 0, 3},
 };
 
 constexpr bool NamesABooleanRow(std::u16string_view flag) {
