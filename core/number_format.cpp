@@ -139,6 +139,8 @@ std::string Localized(std::string text, Grouping grouping, char decimal_separato
   std::string grouped;
   if (grouping == Grouping::kJapanese) {
     grouped = JapaneseGroups(whole);
+    // A point needs a digit before it: "1億0.5", not "1億.5".
+    if (point < text.size() && (grouped.back() < '0' || grouped.back() > '9')) grouped += '0';
   } else {
     const char mark = decimal_separator == ',' ? '.' : ',';
     for (std::size_t i = 0; i < whole.size(); ++i) {
