@@ -63,15 +63,12 @@ void Calculator::WireMenus() {
     formula_->Combo1->Copy();
     menus_->mnuEditPaste->SetEnabled(true);
   };
-  m.mnuEditCopy[1]->on_click = [this] {
-    formula_->Text1->SelectAll();
-    SendMessageW(formula_->Text1->hwnd(), WM_COPY, 0, 0);
-    menus_->mnuEditPaste->SetEnabled(true);
-  };
+  m.mnuEditCopy[1]->on_click = [this] { CopyResult(); };
   m.mnuEditPaste->on_click = [this] { formula_->Combo1->Paste(); };
   m.mnuEditClear->on_click = [this] {
     formula_->Combo1->SetText(L"");
     formula_->Text1->SetText(L"");
+    core_.ForgetResult();
   };
   m.mnuEditVarCls->on_click = [this] { ResetVariables(); };
   m.mnuViewConvert->on_click = [this] { ToggleConversionPanel(); };
@@ -82,6 +79,7 @@ void Calculator::WireMenus() {
   m.mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
   for (int i = 0; i < 3; ++i)
     m.mnuViewTheme[static_cast<std::size_t>(i)]->on_click = [this, i] { SetTheme(i); };
+  m.mnuViewNumber->on_change = [this](const NumberFormat& f) { SetNumberFormat(f); };
   m.mnuHelpHelp->on_click = [this] { ShowHelpContents(); };
   m.mnuHelpWebpage->on_click = [this] { OpenWebPage(); };
   m.mnuHelpAbout->on_click = [this] { ShowAbout(); };
@@ -207,11 +205,11 @@ void Calculator::CalculateCommand() {
   if (!variables_->CommitBeingEdited()) return;
   // A formula that fails is in the history too, and may have set registers before it failed.
   const std::u16string formula = ToU16(formula_->Combo1->Text());
-  const bool value =
-      core_.Calculate(formula, conversion_->Current(), forms::LocaleDecimalSeparator());
-  // The result as the result box shows it; &ans holds the value.
+  core_.Calculate(formula, conversion_->Current(), forms::LocaleDecimalSeparator());
+  // The result as the result box shows it.
   const std::u16string shown = ToU16(formula_->Text1->Text());
-  results_->AddLine(value ? ValueLine(formula, shown, engine_.Register(0))
+  const std::optional<double>& value = core_.result();
+  results_->AddLine(value ? ValueLine(formula, shown, *value, core_.number_format())
                           : ErrorLine(formula, shown));
   screen_reader_->Announce();  // the result box holds it now
   SaveSettings(kRegistersPart | kHistoryPart);
@@ -235,6 +233,29 @@ void Calculator::TogglePreview() {
   menus_->Reflect(view_);
   UpdatePreview();
   settings_.Write(hwnd(), {.preview = view_.preview}, kPreviewPart);
+}
+
+void Calculator::ShowNumbersIn(const NumberFormat& format) {
+  core_.SetNumberFormat(format);
+  menus_->mnuViewNumber->Reflect(format);
+  core_.ShowResultAgain(forms::LocaleDecimalSeparator());
+  UpdatePreview();
+}
+
+void Calculator::SetNumberFormat(const NumberFormat& format) {
+  ShowNumbersIn(format);
+  settings_.Write(hwnd(), WithNumberFormat({}, format), kNumberPart);
+}
+
+void Calculator::CopyResult() {
+  // The plain text a formula reads back; the box's own text when it shows no result.
+  if (const std::optional<double>& result = core_.result()) {
+    forms::SetClipboardText(hwnd(), ToWide(CopyNumber(*result, core_.number_format())));
+  } else {
+    formula_->Text1->SelectAll();
+    SendMessageW(formula_->Text1->hwnd(), WM_COPY, 0, 0);
+  }
+  menus_->mnuEditPaste->SetEnabled(true);
 }
 
 void Calculator::UpdateEnabledState() {

@@ -63,6 +63,9 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   void ResetVariables();                                                 // mnuEditVarCls
   void UpdateEnabledState();  // the change handler of Combo1
   void TogglePreview();       // mnuViewPreview
+  // Shows the result and the live result in `format` from now on, and keeps it.
+  void SetNumberFormat(const NumberFormat& format);  // mnuViewNumber
+  void CopyResult();                                 // mnuEditCopy(1)
   // Shows in Label5 what Calculate would show now: on each change of the formula, the
   // conversion and the variables.
   void UpdatePreview();
@@ -114,6 +117,8 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   Settings CurrentSettings() const;
   void SaveSettings(unsigned parts) { settings_.Write(hwnd(), CurrentSettings(), parts); }
 
+  // Shows the result, the live result and the menu's marks in `format`.
+  void ShowNumbersIn(const NumberFormat& format);
   void ApplyTopMost(bool on);
   // Stretches the panels' boxes and lists and keeps the button and the scroll bar at the right
   // edge.

@@ -46,6 +46,7 @@ void Calculator::OnLoad() {
   ApplyTopMost(saved.top_most);
   if (saved.hot_key != 0) SetHotKey(saved.hot_key);
   if (saved.width) RestoreWidth(hwnd(), *saved.width, Scale());
+  ShowNumbersIn(NumberFormatOf(saved));
   if (!placed) CentreUnderTheMouse(hwnd());
   loaded_ = true;
 }

@@ -25,6 +25,7 @@ MainMenu::MainMenu(forms::Form& f) {
   mnuViewPreview = &f.AddMenuItem(view, L"入力中の結果(&P)");
   mnuViewTopMost = &f.AddMenuItem(view, L"最前面に表示(&T)");
   AddThemeMenu(f, view);
+  mnuViewNumber = std::make_unique<NumberMenu>(f, view);
   HMENU help = f.AddMenu(nullptr, L"ヘルプ(&H)");
   mnuHelpHelp = &f.AddMenuItem(help, L"" TLY_PRODUCT_NAME L"ヘルプ(&H)");
   f.AddMenuSeparator(help);

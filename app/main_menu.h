@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 
 #include "forms/form.h"
+#include "number_menu.h"
 #include "view_state.h"
 
 namespace tly {
@@ -32,6 +34,7 @@ class MainMenu {
   forms::MenuItem* mnuViewPreview = nullptr;
   forms::MenuItem* mnuViewTopMost = nullptr;
   std::array<forms::MenuItem*, 3> mnuViewTheme{};  // follow Windows, light, dark
+  std::unique_ptr<NumberMenu> mnuViewNumber;
   forms::MenuItem* mnuHelpHelp = nullptr;
   forms::MenuItem* mnuHelpWebpage = nullptr;
   forms::MenuItem* mnuHelpAbout = nullptr;

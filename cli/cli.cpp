@@ -1,12 +1,14 @@
 #include "cli.h"
 
 #include <charconv>
+#include <initializer_list>
 #include <istream>
 #include <optional>
 #include <ostream>
 
 #include "calculation.h"
 #include "error_place.h"
+#include "number_format.h"
 #include "number_text.h"
 #include "numbered_error.h"
 #include "string_ids.h"
@@ -18,7 +20,10 @@ namespace tly {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: tallyra-eval [--precise] [--seed N] [--convert Q,S,T] [FORMULA ...]\n"
+    "usage: tallyra-eval [--precise] [--seed N] [--convert Q,S,T] [--notation "
+    "standard|fixed|sci|eng]\n"
+    "                    [--digits N] [--grouping none|thousands|japanese] [--base 10|16|8|2]\n"
+    "                    [FORMULA ...]\n"
     "       tallyra-eval --units | --help | --version\n"
     "Computes each FORMULA, or else each line of standard input, as the calculator's Calculate\n"
     "command does, and writes one line for each: its result or error message.\n"
@@ -26,6 +31,12 @@ constexpr std::string_view kUsage =
     "                    error N, the message and the columns where the error was found\n"
     "  --seed N          seeds rnd and nrnd with N instead of the clock\n"
     "  --convert Q,S,T   converts every result from unit S to unit T of quantity Q\n"
+    "  --notation N      standard (the default), fixed decimals, sci(entific) or eng(ineering)\n"
+    "  --digits N        decimals for fixed (0-15, default 6), significant digits for sci and\n"
+    "                    eng (1-15)\n"
+    "  --grouping G      none (the default), thousands (1,234,567) or japanese (123万4567)\n"
+    "  --base B          whole results from -2^31 to 2^31-1 in base 16, 8 or 2 (0x1F, 0o17,\n"
+    "                    0b11111); --precise ignores these four\n"
     "  --units           lists the units: Q,U, the quantity, the unit and its factor\n"
     "  --help            shows this text\n"
     "  --version         shows the version\n";
@@ -37,6 +48,7 @@ struct Options {
   bool version = false;
   std::optional<std::uint64_t> seed;
   std::optional<Conversion> conversion;
+  NumberFormat format;
   std::vector<std::string> formulas;
 };
 
@@ -59,6 +71,38 @@ std::optional<Conversion> ParseConversion(std::string_view text) {
   return c;
 }
 
+// `value` as the index of one of `names`; false when it is none of them.
+template <typename E>
+bool ParseChoice(std::string_view value, std::initializer_list<std::string_view> names, E& out) {
+  int index = 0;
+  for (std::string_view name : names) {
+    if (value == name) {
+      out = static_cast<E>(index);
+      return true;
+    }
+    ++index;
+  }
+  return false;
+}
+
+// One of the number display options and its value; an error text when the value is not one.
+std::optional<std::string> ParseFormatOption(const std::string& option, const std::string& value,
+                                             NumberFormat& f) {
+  if (option == "--notation") {
+    if (!ParseChoice(value, {"standard", "fixed", "sci", "eng"}, f.notation))
+      return "--notation needs standard, fixed, sci or eng";
+  } else if (option == "--digits") {
+    if (!ParseNumber(value, f.digits) || f.digits < 0 || f.digits > 15)
+      return "--digits needs a whole number from 0 to 15";
+  } else if (option == "--grouping") {
+    if (!ParseChoice(value, {"none", "thousands", "japanese"}, f.grouping))
+      return "--grouping needs none, thousands or japanese";
+  } else if (!ParseChoice(value, {"10", "16", "8", "2"}, f.base)) {
+    return "--base needs 10, 16, 8 or 2";
+  }
+  return std::nullopt;
+}
+
 // Returns an error text for a usage error.
 std::optional<std::string> ParseArguments(const std::vector<std::string>& args, Options& o) {
   bool options_done = false;
@@ -77,6 +121,9 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args, 
       o.help = true;
     } else if (a == "--version") {
       o.version = true;
+    } else if (a == "--notation" || a == "--digits" || a == "--grouping" || a == "--base") {
+      if (i + 1 == args.size()) return a + " needs a value";
+      if (auto problem = ParseFormatOption(a, args[++i], o.format)) return problem;
     } else if (a == "--seed" || a == "--convert") {
       if (i + 1 == args.size()) return a + " needs a value";
       const std::string& value = args[++i];
@@ -116,7 +163,7 @@ bool RunFormula(Tly& engine, const Options& o, std::string_view formula, std::os
   const std::u16string text = Utf8ToUtf16(formula);
   try {
     const double r = Calculate(engine, text, o.conversion);
-    out << (o.precise ? FormatPrecise(r) : FormatResult(r)) << '\n';
+    out << (o.precise ? FormatPrecise(r) : Utf16ToUtf8(ShownNumber(r, o.format))) << '\n';
     return true;
   } catch (const NumberedError& e) {
     if (o.precise) out << "error " << e.number() << '\t';

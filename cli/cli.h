@@ -1,8 +1,10 @@
 // The formula CLI:
-//   tallyra-eval [--precise] [--seed N] [--convert Q,S,T] [FORMULA ...]
+//   tallyra-eval [--precise] [--seed N] [--convert Q,S,T] [--notation N] [--digits N]
+//                [--grouping G] [--base B] [FORMULA ...]
 //   tallyra-eval --units | --help | --version
 // Each FORMULA, or else each line of the input, is run as the Calculate command runs it, and
-// its result text or error message is written as one line. --precise writes the shortest
+// its result text, in the number format the four display options choose, or its error message
+// is written as one line. --precise writes the shortest
 // text that reads back as the same double, and a failure as "error N<TAB>message", followed
 // by "<TAB>first-last", the columns where the error was found, when the error has a place.
 #pragma once

@@ -3,24 +3,16 @@
 #include <algorithm>
 
 #include "calculation.h"
-#include "number_text.h"
 #include "numbered_error.h"
 #include "utf8.h"
 
 namespace tly {
 namespace {
 
-std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()}; }
-
 // The result of the formula's value `r`, converted when a conversion is given. Raises the
 // conversion's NumberedError.
 double Converted(double r, const std::optional<Conversion>& conversion) {
   return conversion ? Convert(*conversion, r) : r;
-}
-
-// The result box's text for result `r`.
-std::u16string ResultText(double r, char decimal_separator) {
-  return Ascii(FormatResult(r, decimal_separator));
 }
 
 }  // namespace
@@ -46,10 +38,11 @@ bool CalculatorCore::Calculate(std::u16string_view formula,
   display_.SetHistory(history_);
   if (repeated) display_.SetFormula(formula);
   try {
-    const double r = tly::Calculate(engine_, formula, conversion);
-    display_.ShowResult(ResultText(r, decimal_separator));
+    result_ = tly::Calculate(engine_, formula, conversion);
+    display_.ShowResult(ShownNumber(*result_, number_format_, decimal_separator));
     return true;
   } catch (const NumberedError& e) {
+    result_.reset();
     display_.ShowError(ErrorMessageText(e.number()));
     // A failing conversion has no place in the formula.
     if (const auto& where = e.where()) display_.SelectInFormula(where->begin, where->end);
@@ -62,7 +55,7 @@ std::u16string CalculatorCore::PreviewText(std::u16string_view formula,
                                            char decimal_separator) const {
   const PreviewOutcome outcome = Preview(formula, conversion);
   if (const double* value = std::get_if<double>(&outcome))
-    return ResultText(*value, decimal_separator);
+    return ShownNumber(*value, number_format_, decimal_separator);
   if (const int* error = std::get_if<int>(&outcome)) return ErrorMessageText(*error);
   return {};
 }
@@ -73,13 +66,17 @@ PreviewLine CalculatorCore::PreviewFitted(std::u16string_view formula,
                                           const TextWidth& measure) const {
   const PreviewOutcome outcome = Preview(formula, conversion);
   if (const double* value = std::get_if<double>(&outcome))
-    return {FitResult(*value, decimal_separator, width, measure),
-            ResultText(*value, decimal_separator)};
+    return {FitNumber(*value, number_format_, decimal_separator, width, measure),
+            ShownNumber(*value, number_format_, decimal_separator)};
   if (const int* error = std::get_if<int>(&outcome)) {
     std::u16string message = ErrorMessageText(*error);
     return {FitMessage(message, width, measure), message};
   }
   return {};
+}
+
+void CalculatorCore::ShowResultAgain(char decimal_separator) {
+  if (result_) display_.ShowResult(ShownNumber(*result_, number_format_, decimal_separator));
 }
 
 CalculatorCore::PreviewOutcome CalculatorCore::Preview(
@@ -103,14 +100,6 @@ CalculatorCore::PreviewOutcome CalculatorCore::Preview(
     return e.number();
   }
   return {};
-}
-
-std::u16string FitResult(double x, char decimal_separator, int width, const TextWidth& measure) {
-  for (int digits = 15; digits >= 1; --digits) {
-    std::u16string text = Ascii(FormatResult(x, decimal_separator, digits));
-    if (measure(text) <= width) return text;
-  }
-  return u"…";
 }
 
 std::u16string FitMessage(std::u16string_view message, int width, const TextWidth& measure) {

@@ -11,12 +11,10 @@
 #include <vector>
 
 #include "conversion.h"
+#include "number_format.h"
 #include "tly.h"
 
 namespace tly {
-
-// The width of a text as the live result draws it, in the line's own unit.
-using TextWidth = std::function<int(std::u16string_view)>;
 
 // The live result as its line shows it, fitted to the line's width, and the text in full.
 struct PreviewLine {
@@ -51,6 +49,15 @@ class CalculatorCore {
   void RestoreHistory(std::vector<std::u16string> entries);
   const std::vector<std::u16string>& history() const { return history_; }
 
+  // How results read; the standard text unless set.
+  const NumberFormat& number_format() const { return number_format_; }
+  void SetNumberFormat(const NumberFormat& format) { number_format_ = format; }
+  // The value the result box shows, if it shows one.
+  const std::optional<double>& result() const { return result_; }
+  void ForgetResult() { result_.reset(); }
+  // Shows the result again, in the number format now set; nothing when there is none.
+  void ShowResultAgain(char decimal_separator);
+
   // Records `formula` at the top of the history, computes it (converted when `conversion` is
   // given) and shows the result, written with `decimal_separator`, or the error message.
   // True when there was a result.
@@ -64,7 +71,7 @@ class CalculatorCore {
   std::u16string PreviewText(std::u16string_view formula,
                              const std::optional<Conversion>& conversion,
                              char decimal_separator) const;
-  // The same text for a line `width` wide: a value that does not fit shows as FitResult writes
+  // The same text for a line `width` wide: a value that does not fit shows as FitNumber writes
   // it, a message as FitMessage does.
   PreviewLine PreviewFitted(std::u16string_view formula,
                             const std::optional<Conversion>& conversion, char decimal_separator,
@@ -81,11 +88,9 @@ class CalculatorCore {
   Tly& engine_;
   CalculatorDisplay& display_;
   std::vector<std::u16string> history_;
+  NumberFormat number_format_;
+  std::optional<double> result_;
 };
-
-// Result `x` as the result box writes it when that fits in `width`; else with as many of its
-// significant digits as fit, so that the exponent is always whole; "…" when not even one does.
-std::u16string FitResult(double x, char decimal_separator, int width, const TextWidth& measure);
 
 // `message` when it fits in `width`; else as much of its beginning as fits with "…" after it.
 std::u16string FitMessage(std::u16string_view message, int width, const TextWidth& measure);

@@ -1,7 +1,7 @@
 # Checks the HTML help: every page is there, each page is well formed (doctype, language,
 # character set, title, stylesheet, balanced tags, escaped "<" and "&", unique ids), every
-# link between the pages resolves (also to an id), nothing points outside the help, and the
-# reference page covers every function keyword, constant and message.
+# link between the pages and to their pictures resolves (also to an id), nothing points outside
+# the help, and the reference page covers every function keyword, constant and message.
 #
 #   cmake -DHELP_DIR=<folder> -P check-help.cmake
 cmake_minimum_required(VERSION 3.20)
@@ -128,7 +128,7 @@ foreach(page IN LISTS pages)
     if(target MATCHES "^#(.+)$")
       set(file "${page}")
       set(fragment "${CMAKE_MATCH_1}")
-    elseif(target MATCHES "^([a-z0-9-]+\\.(html|css))(#(.+))?$")
+    elseif(target MATCHES "^([a-z0-9-]+\\.(html|css|png))(#(.+))?$")
       set(file "${CMAKE_MATCH_1}")
       set(fragment "${CMAKE_MATCH_4}")
       if(NOT EXISTS "${HELP_DIR}/${file}")

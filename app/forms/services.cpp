@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -134,6 +135,28 @@ void Beep(UINT type) { MessageBeep(type); }
 
 bool ClipboardHasText() {
   return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
+}
+
+bool SetClipboardText(HWND owner, std::wstring_view text) {
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) return false;
+  auto* chars = static_cast<wchar_t*>(GlobalLock(memory));
+  if (chars == nullptr) {
+    GlobalFree(memory);
+    return false;
+  }
+  std::copy(text.begin(), text.end(), chars);
+  chars[text.size()] = L'\0';
+  GlobalUnlock(memory);
+  bool placed = false;
+  if (OpenClipboard(owner)) {
+    EmptyClipboard();
+    placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;  // the clipboard owns it then
+    CloseClipboard();
+  }
+  if (!placed) GlobalFree(memory);
+  return placed;
 }
 
 std::optional<double> ParseLocaleNumber(std::wstring_view text) {

@@ -36,6 +36,8 @@ int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title, UIN
 void Beep(UINT type = 0xFFFFFFFF);
 
 bool ClipboardHasText();
+// Puts `text` on the clipboard as Unicode text, for `owner`; false when the clipboard is busy.
+bool SetClipboardText(HWND owner, std::wstring_view text);
 
 // The locale's standard numeric test and conversion: nullopt when `text` is not a number.
 std::optional<double> ParseLocaleNumber(std::wstring_view text);

@@ -1,7 +1,5 @@
 #include "result_list.h"
 
-#include "number_text.h"
-
 namespace tly {
 namespace {
 
@@ -11,9 +9,10 @@ constexpr char16_t kSeparator = u'\t';
 
 std::u16string ResultLine::Text() const { return formula + u" = " + shown; }
 
-ResultLine ValueLine(std::u16string_view formula, std::u16string_view shown, double value) {
-  // Whatever the result box shows, the formula reads the standard text: a point, no grouping.
-  return {std::u16string(formula), std::u16string(shown), WidenAscii(FormatResult(value))};
+ResultLine ValueLine(std::u16string_view formula, std::u16string_view shown, double value,
+                     const NumberFormat& format) {
+  // Whatever the result box shows, the formula reads the copy text: a point, no group marks.
+  return {std::u16string(formula), std::u16string(shown), CopyNumber(value, format)};
 }
 
 ResultLine ErrorLine(std::u16string_view formula, std::u16string_view message) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "number_format.h"
+
 namespace tly {
 
 inline constexpr int kMaxResultLines = 500;
@@ -21,8 +23,10 @@ struct ResultLine {
   bool operator==(const ResultLine&) const = default;
 };
 
-// A line for a calculation that gave `value`, and one for a calculation that failed.
-ResultLine ValueLine(std::u16string_view formula, std::u16string_view shown, double value);
+// A line for a calculation that gave `value`, shown in `format`, and one for a calculation that
+// failed.
+ResultLine ValueLine(std::u16string_view formula, std::u16string_view shown, double value,
+                     const NumberFormat& format);
 ResultLine ErrorLine(std::u16string_view formula, std::u16string_view message);
 
 // A line as one stored value: the formula, a tab, the result as shown, a tab and the insert

@@ -88,6 +88,8 @@ struct Settings {
   std::uint32_t hot_key = 0;
   std::optional<std::int32_t> width{};  // outer width in twips; absent: the designed width
   int theme = 0;                        // ThemeSetting: follow Windows, light, dark
+  // How results read (number_format.h): notation 0-3, digits 0-15, grouping 0-2, base 0-3.
+  int number_notation = 0, number_digits = 6, number_grouping = 0, number_base = 0;
   bool result_list = false;             // the results panel
   std::vector<ResultLine> results{};    // oldest first; saved with the history
 
@@ -109,7 +111,9 @@ enum SettingsPart : unsigned {
   kHotKeyPart = 256,  // the Options dialog's key box
   kWidthPart = 512,   // the end of a widening
   kThemePart = 1024,  // the View menu's theme
-  kEveryPart = 2047
+  // 表示 › 数値の表示
+  kNumberPart = 2048,
+  kEveryPart = 4095
 };
 
 // The field of Settings that a row reads into and writes from.

@@ -61,6 +61,15 @@ TEST(Cli, ConvertsLikeTheConversionPanel) {
   EXPECT_EQ(r.out, "オーバーフローしました。\n0\n");
 }
 
+// The display options shape the result text as in the result box; --precise ignores them.
+TEST(Cli, ShowsResultsInTheChosenFormat) {
+  EXPECT_EQ(RunWith({"--grouping", "japanese", "1234567890.5", "100000005"}).out,
+            "12億3456万7890.5\n1億5\n");
+  EXPECT_EQ(RunWith({"--notation", "eng", "--digits", "3", "--base", "16", "-1", "0.5"}).out,
+            "0xFFFFFFFF\n500E-03\n");
+  EXPECT_EQ(RunWith({"--notation", "sci", "--precise", "0.5"}).out, "0.5\n");
+}
+
 TEST(Cli, ListsTheWholeCatalogue) {
   CliRun r = RunWith({"--units"});
   EXPECT_EQ(r.status, 0);
@@ -72,8 +81,16 @@ TEST(Cli, ListsTheWholeCatalogue) {
 
 TEST(Cli, UsageErrors) {
   using Args = std::vector<std::string>;
-  const Args cases[] = {{"--seed"},           {"--seed", "x"},          {"--convert", "14,0,0"},
-                        {"--convert", "1,0"}, {"--convert", "1,0,1,2"}, {"--units", "--precise"}};
+  const Args cases[] = {{"--seed"},
+                        {"--seed", "x"},
+                        {"--convert", "14,0,0"},
+                        {"--convert", "1,0"},
+                        {"--convert", "1,0,1,2"},
+                        {"--units", "--precise"},
+                        {"--notation", "sci1"},
+                        {"--digits", "16"},
+                        {"--grouping"},
+                        {"--base", "3"}};
   const std::string usage = RunWith({"--help"}).out;
   ASSERT_TRUE(usage.starts_with("usage: tallyra-eval")) << usage;
   for (const Args& args : cases) {

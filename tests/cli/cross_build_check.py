@@ -5,6 +5,7 @@ differ in their last two bits).
 
 usage: cross_build_check.py FORMULAS NATIVE_EVAL WINDOWS_EVAL [EMULATOR]
 """
+import itertools
 import os
 import struct
 import subprocess
@@ -14,8 +15,9 @@ MAX_ULPS = 2
 
 
 def read_formulas(path):
-    """The formulas with their edge values put in, each with whether it may differ a little."""
-    edges, formulas = [], []
+    """The formulas with their edge values put in, each with whether it may differ a little and
+    the options it runs with."""
+    edges, formulas, options = [], [], ("--precise",)
     with open(path, encoding="utf-8") as f:
         for line in f:
             line = line.strip()
@@ -24,18 +26,25 @@ def read_formulas(path):
             if line.startswith("edges:"):
                 edges = line.split()[1:]
                 continue
+            if line.startswith("shown:"):
+                options = tuple(line.split()[1:])
+                continue
             near = line.startswith("~")
             line = line.lstrip("~ ")
             for value in edges if "@" in line else [None]:
-                formulas.append((line.replace("@", value) if value else line, near))
+                formulas.append((line.replace("@", value) if value else line, near, options))
     return formulas
 
 
 def run(command, formulas):
-    text = "".join(f + "\n" for f, _ in formulas)
-    done = subprocess.run(command + ["--precise", "--seed", "1"], input=text.encode(),
-                          stdout=subprocess.PIPE, timeout=600)
-    return done.stdout.decode("utf-8").replace("\r\n", "\n").split("\n")[:-1]
+    """The answers, one run for each stretch of formulas with the same options."""
+    answers = []
+    for options, group in itertools.groupby(formulas, lambda f: f[2]):
+        text = "".join(f + "\n" for f, _, _ in group)
+        done = subprocess.run(command + list(options) + ["--seed", "1"], input=text.encode(),
+                              stdout=subprocess.PIPE, timeout=600)
+        answers += done.stdout.decode("utf-8").replace("\r\n", "\n").split("\n")[:-1]
+    return answers
 
 
 def ordered(x):
@@ -67,7 +76,7 @@ def main():
                  f"{len(windows_out)} Windows answers")
     near = 0
     differ = []
-    for (formula, may_differ), a, b in zip(formulas, native_out, windows_out):
+    for (formula, may_differ, _), a, b in zip(formulas, native_out, windows_out):
         if a == b:
             continue
         if may_differ and within_ulps(a, b):

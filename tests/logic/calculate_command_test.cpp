@@ -57,6 +57,24 @@ TEST(CalculateCommand, ShowsTheConvertedResultAndKeepsItInAns) {
   EXPECT_EQ(c.display.result, u"1609.344");
 }
 
+// The result box and the live result follow the number format; a new one shows the last result
+// again, and after a failure there is none to show.
+TEST(CalculateCommand, ShowsResultsInTheNumberFormat) {
+  Calc c;
+  c.core.SetNumberFormat({.grouping = Grouping::kThousands});
+  c.Run("1234567");
+  EXPECT_EQ(c.display.result, u"1,234,567");
+  EXPECT_EQ(c.core.PreviewText(u"&ans*2", std::nullopt, '.'), u"2,469,134");
+  c.core.SetNumberFormat({.grouping = Grouping::kJapanese});
+  c.core.ShowResultAgain('.');
+  EXPECT_EQ(c.display.result, u"123万4567");
+  c.Run("1/0");
+  c.display.result.clear();
+  c.core.ShowResultAgain('.');
+  EXPECT_EQ(c.display.result, u"");
+  EXPECT_FALSE(c.core.result());
+}
+
 TEST(CalculateCommand, HistoryListsEachFormulaOnceNewestFirst) {
   Calc c;
   c.core.RestoreHistory({u"old", u"1+2"});
@@ -104,7 +122,7 @@ TEST(CalculateCommand, PreviewFitsItsLine) {
       {0.000123456789012345, 8, u"0.000123"},
       {9.99999999999999e20, 8, u"1E+21"}};
   for (const auto& [value, width, shown] : numbers)
-    EXPECT_EQ(FitResult(value, '.', width, chars), shown) << value << " in " << width;
+    EXPECT_EQ(FitNumber(value, {}, '.', width, chars), shown) << value << " in " << width;
   EXPECT_EQ(FitMessage(u"文法が違います。", 8, chars), u"文法が違います。");
   EXPECT_EQ(FitMessage(u"文法が違います。", 5, chars), u"文法が違…");
   EXPECT_EQ(FitMessage(u"文法が違います。", 0, chars), u"…");

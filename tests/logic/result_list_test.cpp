@@ -4,6 +4,7 @@
 #include "memory_settings.h"
 #include "result_list.h"
 #include "settings.h"
+#include "utf8.h"
 
 namespace tly {
 namespace {
@@ -28,31 +29,39 @@ TEST(ResultList, KeepsTheNewestLinesAndRemovesWhatItIsTold) {
   EXPECT_EQ(list.lines(), Numbered(150, 650));
 }
 
-// The insert text is the standard text of the value the formula gave, converted or not, and
-// written with a point whatever the result box shows; a failed calculation inserts nothing.
+// The line shows the result as the result box does; its insert text is the copy text of the
+// value the formula gave, converted or not: a point, no group marks, decimal digits. A failed
+// calculation inserts nothing.
 TEST(ResultList, TheInsertTextReadsAsTheValueInAFormula) {
+  using N = NumberFormat;
   const struct {
     const char16_t* formula;
     std::optional<Conversion> conversion;
-    const char16_t *shown, *text, *insert;
+    N format;
+    char separator;
+    const char16_t *text, *insert;
   } cases[] = {
-      {u"6*7", {}, u"42", u"6*7 = 42", u"42"},
-      {u"-1/3", {}, u"-0,333333333333333", u"-1/3 = -0,333333333333333", u"-0.333333333333333"},
-      {u"2^60",
+      {u"6*7", {}, {}, '.', u"6*7 = 42", u"42"},
+      {u"-1/3", {}, {}, ',', u"-1/3 = -0,333333333333333", u"-0.333333333333333"},
+      {u"2^60", {}, {}, '.', u"2^60 = 1.15292150460685E+18", u"1.15292150460685E+18"},
+      {u"1234567.891",
        {},
-       u"1.15292150460685E+18",
-       u"2^60 = 1.15292150460685E+18",
-       u"1.15292150460685E+18"},
-      {u"1", Conversion{1, 8, 1}, u"1609.344", u"1 = 1609.344", u"1609.344"},  // mile to m
-      {u"1/0", {}, u"0 で除算しました。", u"1/0 = 0 で除算しました。", u""},
+       {Notation::kFixed, 2, Grouping::kThousands},
+       '.',
+       u"1234567.891 = 1,234,567.89",
+       u"1234567.89"},
+      {u"255", {}, {.base = NumberBase::kHex}, '.', u"255 = 0xFF", u"255"},
+      {u"1", Conversion{1, 8, 1}, {}, '.', u"1 = 1609.344", u"1609.344"},  // mile to m
+      {u"1/0", {}, {}, '.', u"1/0 = 0 で除算しました。", u""},
   };
   for (const auto& c : cases) {
     Tly engine;
     ResultLine line;
     try {
-      line = ValueLine(c.formula, c.shown, Calculate(engine, c.formula, c.conversion));
-    } catch (const NumberedError&) {
-      line = ErrorLine(c.formula, c.shown);
+      const double value = Calculate(engine, c.formula, c.conversion);
+      line = ValueLine(c.formula, ShownNumber(value, c.format, c.separator), value, c.format);
+    } catch (const NumberedError& e) {
+      line = ErrorLine(c.formula, Utf8ToUtf16(ErrorMessage(e.number())));
     }
     EXPECT_EQ(line.Text(), c.text);
     EXPECT_EQ(line.insert, c.insert);

@@ -46,6 +46,10 @@ TEST(SettingsSchema, EveryRowKeepsItsValueAndFallsBackOnDamage) {
       {u"HotKey", V::Long(0x0241), {V::Long(0x10041), V::Long(0x0200), V::String(u"577")}},
       {u"Width", V::Long(6000), {V::Long(0), V::Long(-5), V::Double(4500.5)}},
       {u"Theme", V::Long(2), {V::Long(3), V::Long(-1), V::Double(1.5)}},
+      {u"NumberNotation", V::Long(3), {V::Long(4), V::Long(-1)}},
+      {u"NumberDigits", V::Long(15), {V::Long(16), V::Double(2.5)}},
+      {u"NumberGrouping", V::Long(2), {V::Long(3)}},
+      {u"NumberBase", V::Long(1), {V::Long(4), V::String(u"1")}},
       {u"ResultList", V::Long(-1), {V::String(u"on")}},
   };
   std::set<std::u16string_view> covered;

@@ -217,6 +217,27 @@ TEST_F(CalculatorWindow, TheLiveResultFollowsFormulaConversionAndVariables) {
   EXPECT_EQ(settings.App(u"", u"Preview"), SettingValue::Long(0));  // as the store keeps it
 }
 
+// A choice of 数値の表示 shows the (converted) result and the live result again in it and is
+// kept; the value boxes keep the standard text.
+TEST_F(CalculatorWindow, NumberDisplayChoicesShowTheResultAgain) {
+  NumberMenu& m = *calc->menus().mnuViewNumber;
+  calc->ToggleVariablesPanel();
+  calc->ToggleConversionPanel();
+  calc->conversion().Combo3->SetListIndex(0);  // km to m
+  Calculate(L"a = 1234.5");
+  EXPECT_EQ(Result(), L"1234500");
+  m.mnuGrouping[2]->on_click();
+  EXPECT_EQ(Result(), L"123万4500");
+  EXPECT_EQ(calc->formula().Label5->Caption(), L"123万4500");
+  EXPECT_TRUE(m.mnuGrouping[2]->Checked() && !m.mnuGrouping[0]->Checked());
+  m.mnuNotation[1]->on_click();
+  m.mnuDigits[2]->on_click();
+  EXPECT_EQ(Result(), L"123万4500.00");
+  EXPECT_EQ(calc->variables().Text2[0]->Text(), L"1234.5");
+  EXPECT_EQ(settings.App(u"", u"NumberNotation"), SettingValue::Long(1));
+  EXPECT_EQ(settings.App(u"", u"NumberDigits"), SettingValue::Long(2));
+}
+
 TEST_F(CalculatorWindow, TheFormulaAndValueBoxesTypeWithoutInputMethod) {
   EXPECT_EQ(ImmGetContext(FormulaEdit()), nullptr);
   EXPECT_EQ(ImmGetContext(calc->variables().Text2[0]->hwnd()), nullptr);
