@@ -47,6 +47,7 @@ void Calculator::OnCreate() {
   formula_ = panels.Add<FormulaPanel>(*this, kClientWidth);
   conversion_ = panels.Add<ConversionPanel>(*this, &view_.conversion);
   variables_ = panels.Add<VariablesPanel>(*this, &view_.variables, engine_, *formula_->Combo1);
+  results_ = panels.Add<ResultsPanel>(*this, &view_.results, *formula_);
   panels_ = std::move(panels);
   screen_reader_ = std::make_unique<ScreenReader>(*formula_, *conversion_, *variables_);
   SetDesignedClientHeight(panels_.FullHeight());
@@ -72,6 +73,7 @@ void Calculator::WireMenus() {
   m.mnuEditVarCls->on_click = [this] { ResetVariables(); };
   m.mnuViewConvert->on_click = [this] { ToggleConversionPanel(); };
   m.mnuViewVariable->on_click = [this] { ToggleVariablesPanel(); };
+  m.mnuViewResults->on_click = [this] { ToggleResultsPanel(); };
   m.mnuViewOption->on_click = [this] { ShowOptions(); };
   m.mnuViewPreview->on_click = [this] { TogglePreview(); };
   m.mnuViewTopMost->on_click = [this] { ToggleTopMost(); };
@@ -111,6 +113,8 @@ void Calculator::WireControls() {
     UpdatePreview();
     SaveSettings(kRegistersPart);
   };
+  results_->on_lines_changed = [this] { SaveSettings(kHistoryPart); };
+  results_->on_copied = [this] { menus_->mnuEditPaste->SetEnabled(true); };
 }
 
 void Calculator::OnResize() {
@@ -200,8 +204,13 @@ void Calculator::RestoreFromTray() {
 void Calculator::CalculateCommand() {
   if (!variables_->CommitBeingEdited()) return;
   // A formula that fails is in the history too, and may have set registers before it failed.
-  core_.Calculate(ToU16(formula_->Combo1->Text()), conversion_->Current(),
-                  forms::LocaleDecimalSeparator());
+  const std::u16string formula = ToU16(formula_->Combo1->Text());
+  core_.Calculate(formula, conversion_->Current(), forms::LocaleDecimalSeparator());
+  // The result as the result box shows it.
+  const std::u16string shown = ToU16(formula_->Text1->Text());
+  const std::optional<double>& value = core_.result();
+  results_->AddLine(value ? ValueLine(formula, shown, *value, core_.number_format())
+                          : ErrorLine(formula, shown));
   screen_reader_->Announce();  // the result box holds it now
   SaveSettings(kRegistersPart | kHistoryPart);
   UpdatePreview();  // the formula may have changed the registers it reads

@@ -1,4 +1,4 @@
-// The main window: the formula, conversion and variables panels stacked top to bottom, the
+// The main window: the formula, conversion, variables and results panels stacked top to bottom, the
 // menus, and the commands they run.
 #pragma once
 
@@ -14,6 +14,7 @@
 #include "formula_panel.h"
 #include "main_menu.h"
 #include "option_host.h"
+#include "results_panel.h"
 #include "screen_reader.h"
 #include "settings.h"
 #include "theme.h"
@@ -58,6 +59,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   void CalculateCommand();
   void ToggleConversionPanel() { TogglePanel(&ViewState::conversion); }  // mnuViewConvert
   void ToggleVariablesPanel() { TogglePanel(&ViewState::variables); }    // mnuViewVariable
+  void ToggleResultsPanel() { TogglePanel(&ViewState::results); }        // mnuViewResults
   void ResetVariables();                                                 // mnuEditVarCls
   void UpdateEnabledState();  // the change handler of Combo1
   void TogglePreview();       // mnuViewPreview
@@ -84,6 +86,7 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   FormulaPanel& formula() const { return *formula_; }
   ConversionPanel& conversion() const { return *conversion_; }
   VariablesPanel& variables() const { return *variables_; }
+  ResultsPanel& results() const { return *results_; }
   MainMenu& menus() const { return *menus_; }
   const ScreenReader& screen_reader() const { return *screen_reader_; }
 
@@ -136,11 +139,12 @@ class Calculator : public forms::Form, public OptionHost, private CalculatorDisp
   ViewState view_;
   std::unique_ptr<MainMenu> menus_;
   // The panels, top to bottom, all there once the window is created; the window reaches these
-  // three by name.
+  // four by name.
   PanelStack panels_;
   FormulaPanel* formula_ = nullptr;
   ConversionPanel* conversion_ = nullptr;
   VariablesPanel* variables_ = nullptr;
+  ResultsPanel* results_ = nullptr;
   std::unique_ptr<ScreenReader> screen_reader_;
   bool show_in_task_tray_ = false;
   bool close_button_minimized_ = false;

@@ -12,7 +12,8 @@ namespace tly {
 void Calculator::OnLoad() {
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
   const Settings saved = settings_.Load(hwnd());
-  view_ = {saved.unit_convert, saved.variable_list, saved.preview, saved.top_most, saved.theme};
+  view_ = {saved.unit_convert, saved.variable_list, saved.result_list, saved.preview,
+           saved.top_most, saved.theme};
   theme_.SetSetting(saved.theme);
   menus_->Reflect(view_);
 
@@ -23,6 +24,7 @@ void Calculator::OnLoad() {
   for (int i = 0; i < kLetterCount; ++i)
     engine_.SetRegister(LetterRegisterIndex(i), saved.registers[static_cast<std::size_t>(i)]);
   core_.RestoreHistory(saved.history);
+  results_->SetLines(saved.results);
   LayoutPanels();
 
   // The modes, and the controls as they start.
@@ -57,6 +59,7 @@ Settings Calculator::CurrentSettings() const {
   s.top = restored.y;
   s.unit_convert = view_.conversion;
   s.variable_list = view_.variables;
+  s.result_list = view_.results;
   s.unit = conversion_->Combo2->ListIndex();
   s.task_tray = show_in_task_tray_;
   s.close_button = close_button_minimized_;
@@ -65,6 +68,7 @@ Settings Calculator::CurrentSettings() const {
   const auto& history = core_.history();
   s.history.assign(history.begin(), history.begin() + std::min<std::ptrdiff_t>(std::ssize(history),
                                                                                kMaxSavedHistory));
+  s.results = results_->lines().lines();
   return s;
 }
 

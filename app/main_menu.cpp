@@ -18,6 +18,7 @@ MainMenu::MainMenu(forms::Form& f) {
   HMENU view = f.AddMenu(nullptr, L"表示(&V)");
   mnuViewConvert = &f.AddMenuItem(view, L"単位変換(&C)");
   mnuViewVariable = &f.AddMenuItem(view, L"変数(&V)");
+  mnuViewResults = &f.AddMenuItem(view, L"計算履歴(&R)");
   f.AddMenuSeparator(view);
   mnuViewOption = &f.AddMenuItem(view, L"オプション(&O)...");
   f.AddMenuSeparator(view);
@@ -54,6 +55,7 @@ void MainMenu::AddThemeMenu(forms::Form& f, HMENU view) {
 void MainMenu::Reflect(const ViewState& view) {
   mnuViewConvert->SetChecked(view.conversion);
   mnuViewVariable->SetChecked(view.variables);
+  mnuViewResults->SetChecked(view.results);
   mnuViewPreview->SetChecked(view.preview);
   mnuViewTopMost->SetChecked(view.top_most);
   for (std::size_t i = 0; i < mnuViewTheme.size(); ++i)

@@ -29,6 +29,7 @@ class MainMenu {
   forms::MenuItem* mnuEditVarCls = nullptr;
   forms::MenuItem* mnuViewConvert = nullptr;
   forms::MenuItem* mnuViewVariable = nullptr;
+  forms::MenuItem* mnuViewResults = nullptr;
   forms::MenuItem* mnuViewOption = nullptr;
   forms::MenuItem* mnuViewPreview = nullptr;
   forms::MenuItem* mnuViewTopMost = nullptr;

@@ -7,6 +7,7 @@ namespace tly {
 struct ViewState {
   bool conversion = false;  // the conversion panel
   bool variables = false;   // the variables panel
+  bool results = false;     // the results panel
   bool preview = true;      // the live result
   bool top_most = false;    // always on top of other windows
   int theme = 0;            // ThemeSetting: follow Windows, light, dark

@@ -19,6 +19,8 @@ constexpr std::u16string_view kProductName = u"" TLY_PRODUCT_NAME;
 // The batch of writes under way (WriteTogether), in the program's own key.
 constexpr std::u16string_view kPendingWrites = u"PendingWrites";
 
+std::size_t At(int index) { return static_cast<std::size_t>(index); }
+
 // A read that fails counts as a missing value.
 SettingValue Read(SettingsStore& s, std::u16string_view section, std::u16string_view name) {
   try {
@@ -58,6 +60,12 @@ std::optional<std::u16string> EntryText(const SettingValue& v) {
   if (v.type == SettingValue::Type::kString) return v.text;
   if (!v.IsNumber() || !std::isfinite(v.number)) return std::nullopt;
   return WidenAscii(FormatResult(v.number));
+}
+
+// A saved results line; any other value is not one.
+std::optional<ResultLine> StoredLine(const SettingValue& v) {
+  if (v.type != SettingValue::Type::kString) return std::nullopt;
+  return DecodeResultLine(v.text);
 }
 
 // A batch of writes as one text: for each write a letter (the value's type, or X to delete)
@@ -190,6 +198,9 @@ constexpr SettingRow kRows[] = {
     {u"", u"NumberDigits", T::kInteger, &Settings::number_digits, kNumberPart, 0, 15},
     {u"", u"NumberGrouping", T::kInteger, &Settings::number_grouping, kNumberPart, 0, 2},
     {u"", u"NumberBase", T::kInteger, &Settings::number_base, kNumberPart, 0, 3},
+    {u"", u"ResultList", T::kBoolean, &Settings::result_list, kPanelsPart},
+    {u"Results", u"Count", T::kLong, &Settings::results, kHistoryPart, 0, 0, nullptr,
+     u"SaveFormation", u"SaveFormation"},
 };
 
 constexpr bool NamesABooleanRow(std::u16string_view flag) {
@@ -205,31 +216,51 @@ static_assert(std::all_of(std::begin(kRows), std::end(kRows),
                           }),
               "a row hangs only on a Boolean row of the table");
 
-// The saved formula history. A count above 100 reads the first 100 entries. A count that is
-// missing, negative, not a whole number or larger than the entries there are reads every entry
-// "00" ... "99" that exists, is readable and not empty, in order, so that the next save writes
-// them back without gaps. A count stored as text and entries stored as numbers read as what
-// they convert to.
-std::vector<std::u16string> ReadHistory(SettingsStore& store, const SettingRow& row) {
+// How a counted list is saved: its most entries, their names, and an entry read from a value.
+template <class Entry>
+struct SavedList {
+  int limit;
+  std::u16string (*key)(int index);
+  std::optional<Entry> (*read)(const SettingValue& value);
+};
+constexpr SavedList<std::u16string> kHistoryList{kMaxSavedHistory, HistoryKey, EntryText};
+constexpr SavedList<ResultLine> kResultsList{kMaxResultLines, ResultKey, StoredLine};
+
+// A saved list: the formula history or the results. A count above the limit reads the first
+// entries up to it. A count that is missing, negative, not a whole number or larger than the
+// entries there are reads every entry up to the limit that exists, is readable and not empty,
+// in order, so that the next save writes them back without gaps. A count stored as text and
+// history entries stored as numbers read as what they convert to.
+template <class Entry>
+std::vector<Entry> ReadList(SettingsStore& store, const SettingRow& row,
+                            const SavedList<Entry>& list) {
   const std::optional<double> count = AsNumber(Read(store, row.section, row.name));
   if (count && *count >= 0 && std::floor(*count) == *count) {
-    const int n = static_cast<int>(std::min<double>(*count, kMaxSavedHistory));
-    std::vector<std::u16string> history;
+    const int n = static_cast<int>(std::min<double>(*count, list.limit));
+    std::vector<Entry> entries;
     for (int i = 0; i < n; ++i) {
-      std::optional<std::u16string> entry = EntryText(Read(store, row.section, HistoryKey(i)));
+      std::optional<Entry> entry = list.read(Read(store, row.section, list.key(i)));
       if (!entry) break;
-      history.push_back(std::move(*entry));
+      entries.push_back(std::move(*entry));
     }
-    if (static_cast<int>(history.size()) == n) return history;
+    if (static_cast<int>(entries.size()) == n) return entries;
   }
   // A damaged count, or one that names entries the registry lacks: every entry that can be
   // read, in order.
-  std::vector<std::u16string> history;
-  for (int i = 0; i < kMaxSavedHistory; ++i) {
-    std::optional<std::u16string> entry = EntryText(Read(store, row.section, HistoryKey(i)));
-    if (entry && !entry->empty()) history.push_back(std::move(*entry));
+  std::vector<Entry> entries;
+  for (int i = 0; i < list.limit; ++i) {
+    std::optional<Entry> entry = list.read(Read(store, row.section, list.key(i)));
+    if (entry && *entry != Entry{}) entries.push_back(std::move(*entry));
   }
-  return history;
+  return entries;
+}
+
+// The entries a count names that a save with `n` entries leaves behind: from `n` to the saved
+// count, or to the limit when that count is damaged.
+std::pair<int, int> StaleEntries(SettingsStore& store, const SettingRow& row, int n, int limit) {
+  const std::optional<double> count = AsNumber(Read(store, row.section, row.name));
+  const bool valid = count && *count >= 0 && *count <= limit && std::floor(*count) == *count;
+  return {n, valid ? static_cast<int>(*count) : limit};
 }
 
 // The number in `v` when it is one the row keeps.
@@ -246,25 +277,29 @@ void ReadRow(SettingsStore& store, const SettingRow& row, Settings& s) {
   const auto number = [&](std::u16string_view name) {
     return Valid(row, Read(store, row.section, name));
   };
-  std::visit(
-      Overloaded{
-          [&](bool Settings::*field) {
-            if (const auto n = number(row.name)) s.*field = *n != 0;
-          },
-          [&](std::array<double, kLetterCount> Settings::*field) {
-            for (int i = 0; i < kLetterCount; ++i) {
-              if (const auto n = number(RegisterKey(i)))
-                (s.*field)[static_cast<std::size_t>(i)] = *n;
-            }
-          },
-          [&](std::vector<std::u16string> Settings::*field) { s.*field = ReadHistory(store, row); },
-          [&](auto field) {  // a whole number
-            using Value = std::remove_reference_t<decltype(s.*field)>;
-            if (const auto n = number(row.name))
-              s.*field = static_cast<Value>(static_cast<std::int32_t>(*n));
-          },
-      },
-      row.field);
+  std::visit(Overloaded{
+                 [&](bool Settings::*field) {
+                   if (const auto n = number(row.name)) s.*field = *n != 0;
+                 },
+                 [&](std::array<double, kLetterCount> Settings::*field) {
+                   for (int i = 0; i < kLetterCount; ++i) {
+                     if (const auto n = number(RegisterKey(i)))
+                       (s.*field)[static_cast<std::size_t>(i)] = *n;
+                   }
+                 },
+                 [&](std::vector<std::u16string> Settings::*field) {
+                   s.*field = ReadList(store, row, kHistoryList);
+                 },
+                 [&](std::vector<ResultLine> Settings::*field) {
+                   s.*field = ReadList(store, row, kResultsList);
+                 },
+                 [&](auto field) {  // a whole number
+                   using Value = std::remove_reference_t<decltype(s.*field)>;
+                   if (const auto n = number(row.name))
+                     s.*field = static_cast<Value>(static_cast<std::int32_t>(*n));
+                 },
+             },
+             row.field);
 }
 
 const SettingRow& RowNamed(std::u16string_view name) {
@@ -285,7 +320,9 @@ bool SwitchedOff(SettingsStore& store, std::u16string_view flag) {
   return !flag.empty() && !StoredFlag(store, flag);
 }
 
-void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrite>& out) {
+// `stale` are the entries of a list row to delete: those a shorter list leaves behind.
+void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrite>& out,
+               std::pair<int, int> stale = {}) {
   const auto add = [&](std::u16string name, SettingValue value) {
     out.push_back({std::u16string(row.section), std::move(name), std::move(value)});
   };
@@ -303,6 +340,14 @@ void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrit
             for (int i = 0; i < n; ++i)
               add(HistoryKey(i), SettingValue::String((s.*field)[static_cast<std::size_t>(i)]));
             add(std::u16string(row.name), number(static_cast<std::int16_t>(n)));
+          },
+          [&](std::vector<ResultLine> Settings::*field) {
+            const int n = std::min(static_cast<int>((s.*field).size()), kMaxResultLines);
+            for (int i = 0; i < n; ++i)
+              add(ResultKey(i), SettingValue::String(EncodeResultLine((s.*field)[At(i)])));
+            for (int i = stale.first; i < stale.second; ++i)
+              out.push_back({std::u16string(row.section), ResultKey(i), std::nullopt});
+            add(std::u16string(row.name), number(n));
           },
           [&](std::optional<std::int32_t> Settings::*field) {
             if (s.*field) add(std::u16string(row.name), number(*(s.*field)));
@@ -324,6 +369,9 @@ std::vector<std::u16string> ValueNames(const SettingRow& row) {
   if (std::holds_alternative<std::vector<std::u16string> Settings::*>(row.field)) {
     for (int i = 0; i < kMaxSavedHistory; ++i) names.push_back(HistoryKey(i));
   }
+  if (std::holds_alternative<std::vector<ResultLine> Settings::*>(row.field)) {
+    for (int i = 0; i < kMaxResultLines; ++i) names.push_back(ResultKey(i));
+  }
   names.emplace_back(row.name);
   return names;
 }
@@ -338,6 +386,11 @@ std::u16string HistoryKey(int index) {
     digits.insert(digits.begin(), static_cast<char16_t>(u'0' + n % 10));
   if (digits.size() < 2) digits.insert(digits.begin(), u'0');
   return digits;
+}
+
+std::u16string ResultKey(int index) {
+  std::u16string digits = HistoryKey(index);
+  return digits.insert(0, digits.size() < 4 ? 4 - digits.size() : 0, u'0');
 }
 
 std::u16string RegisterKey(int letter) {
@@ -362,7 +415,11 @@ void WriteSettings(SettingsStore& store, const Settings& s, unsigned parts) {
   // without its formula.
   std::vector<SettingWrite> writes;
   for (const SettingRow& row : kRows) {
-    if ((row.part & parts) && !SwitchedOff(store, row.written_if)) AddWrites(row, s, writes);
+    if (!(row.part & parts) || SwitchedOff(store, row.written_if)) continue;
+    const auto* results = std::get_if<std::vector<ResultLine> Settings::*>(&row.field);
+    const int n = results ? std::min(static_cast<int>((s.**results).size()), kMaxResultLines) : 0;
+    AddWrites(row, s, writes,
+              results ? StaleEntries(store, row, n, kMaxResultLines) : std::pair{0, 0});
   }
   WriteTogether(store, writes, false);
 }

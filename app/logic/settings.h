@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "registers.h"
+#include "result_list.h"
 
 namespace tly {
 
@@ -59,6 +60,8 @@ inline constexpr int kMaxSavedHistory = 100;
 
 // The name of saved history entry `index`: at least two digits ("00" ... "99").
 std::u16string HistoryKey(int index);
+// The name of saved results line `index`: four digits ("0000" ... "0499").
+std::u16string ResultKey(int index);
 // The name of the value that keeps letter register `letter` (0 "A" ... 25 "Z").
 std::u16string RegisterKey(int letter);
 
@@ -87,6 +90,8 @@ struct Settings {
   int theme = 0;                        // ThemeSetting: follow Windows, light, dark
   // How results read (number_format.h): notation 0-3, digits 0-15, grouping 0-2, base 0-3.
   int number_notation = 0, number_digits = 6, number_grouping = 0, number_base = 0;
+  bool result_list = false;             // the results panel
+  std::vector<ResultLine> results{};    // oldest first; saved with the history
 
   bool operator==(const Settings&) const = default;
 };
@@ -98,7 +103,7 @@ enum SettingsPart : unsigned {
   kPanelsPart = 2,     // UnitConvert, VariableList, Unit
   kModesPart = 4,      // TaskTray, CloseButton
   kRegistersPart = 8,  // the letter registers, when SaveVariable is on
-  kHistoryPart = 16,   // the formula history, when SaveFormation is on
+  kHistoryPart = 16,   // the formula history and the results, when SaveFormation is on
   kAllParts = 31,      // all of the window's parts: its unload
   kOptionsPart = 32,   // the Options dialog's OK
   kPreviewPart = 64,   // the View menu's items
@@ -112,14 +117,15 @@ enum SettingsPart : unsigned {
 };
 
 // The field of Settings that a row reads into and writes from.
-using SettingField = std::variant<bool Settings::*, int Settings::*, std::uint32_t Settings::*,
-                                  std::optional<std::int32_t> Settings::*,
-                                  std::array<double, kLetterCount> Settings::*,
-                                  std::vector<std::u16string> Settings::*>;
+using SettingField =
+    std::variant<bool Settings::*, int Settings::*, std::uint32_t Settings::*,
+                 std::optional<std::int32_t> Settings::*,
+                 std::array<double, kLetterCount> Settings::*,
+                 std::vector<std::u16string> Settings::*, std::vector<ResultLine> Settings::*>;
 
 // One row of the settings table. The registers' row stands for "A" ... "Z" and holds the first
 // name; the history's row stands for the entries "00" ... (strings) and their count, which it
-// names and whose type it holds.
+// names and whose type it holds; the results' row likewise stands for "0000" ... and Count.
 struct SettingRow {
   std::u16string_view section, name;
   SettingValue::Type type;                  // as written; a Boolean reads from any number

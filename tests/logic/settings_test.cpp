@@ -50,6 +50,7 @@ TEST(SettingsSchema, EveryRowKeepsItsValueAndFallsBackOnDamage) {
       {u"NumberDigits", V::Long(15), {V::Long(16), V::Double(2.5)}},
       {u"NumberGrouping", V::Long(2), {V::Long(3)}},
       {u"NumberBase", V::Long(1), {V::Long(4), V::String(u"1")}},
+      {u"ResultList", V::Long(-1), {V::String(u"on")}},
   };
   std::set<std::u16string_view> covered;
   for (const auto& c : cases) {
@@ -71,8 +72,8 @@ TEST(SettingsSchema, EveryRowKeepsItsValueAndFallsBackOnDamage) {
     WriteSettings(saved, read, kEveryPart);
     EXPECT_EQ(saved.App(row.section, row.name), c.kept) << Narrow(c.name);
   }
-  // Every row but the history's, which the next tests take.
-  EXPECT_EQ(covered.size() + 1, SettingsTable().size());
+  // Every row but the history's and the results', which other tests take.
+  EXPECT_EQ(covered.size() + 2, SettingsTable().size());
   // With nothing but a batch cut short, which is dropped, not half written: all defaults.
   MemorySettings store;
   store.App(u"", u"PendingWrites") = V::String(u"D8:Variable1:B1:5");
@@ -96,7 +97,8 @@ TEST(SettingsTable, EachPartWritesItsOwnValuesAndTheCountLast) {
   EXPECT_EQ(saving.App(u"Variable", u"A"), V::Double(5));
   EXPECT_EQ(saving.App(u"Formation", u"99"), V::String(u"f99"));
   EXPECT_EQ(saving.App(u"Formation", u"ListCount"), V::Long(100));
-  EXPECT_EQ(saving.written.back(), u"Formation/ListCount");
+  EXPECT_EQ(saving.written.end()[-2], u"Formation/ListCount");
+  EXPECT_EQ(saving.written.back(), u"Results/Count");
   WriteSettings(saving, out, kPositionPart);
   EXPECT_EQ(saving.App(u"", u"Left"), V::Long(30));
   EXPECT_FALSE(saving.HasApp(u"", u"UnitConvert"));
@@ -216,7 +218,8 @@ TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
   store.App(u"", u"SaveVariable") = V::Boolean(true);
   store.App(u"", u"SaveFormation") = V::Boolean(true);
   const std::pair<const char16_t*, const char16_t*> saved[] = {
-      {u"Variable", u"A"}, {u"Variable", u"Z"}, {u"Formation", u"00"}, {u"Formation", u"01"}};
+      {u"Variable", u"A"},   {u"Variable", u"Z"},   {u"Formation", u"00"},
+      {u"Formation", u"01"}, {u"Results", u"0000"}, {u"Results", u"Count"}};
   for (auto [section, name] : saved) store.App(section, name) = V::String(u"1");
   store.App(u"Formation", u"ListCount") = V::Long(2);
   FakeEffects fx;
@@ -249,6 +252,7 @@ TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
   WriteSettings(old, now, kAllParts);
   now.left = 900, now.top = 1200, now.unit_convert = true, now.registers[1] = 4242;
   now.history.insert(now.history.begin(), u"mem(1,4242)+1/0");
+  now.results = {{u"mem(1,4242)+1/0", u"0 で除算しました。", u""}};
   FakeEffects fx;
   const std::pair<const char*, std::function<void(SettingsStore&)>> changes[] = {
       {"calculation",

@@ -124,6 +124,9 @@ TEST_F(CalculatorWindow, AccessKeysMoveTheFocus) {
   EXPECT_TRUE(calc->conversion().Combo2->HasFocus());
   press(L'l');  // 変数一覧(&L)
   EXPECT_TRUE(calc->variables().Text2[0]->HasFocus());
+  calc->ToggleResultsPanel();
+  press(L'r');  // 計算履歴(&R)
+  EXPECT_TRUE(calc->results().List1->HasFocus());
   calc->formula().Combo1->SetText(L"6*7");
   press(L'g');  // 計算(&G) presses the button
   EXPECT_EQ(Result(), L"42");
@@ -171,6 +174,9 @@ TEST_F(CalculatorWindow, PanelTogglesResizeTheWindowExactly) {
   calc->ToggleVariablesPanel();
   EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base);
   EXPECT_FALSE(calc->menus().mnuViewVariable->Checked());
+  calc->ToggleResultsPanel();
+  EXPECT_EQ(ClientHeightPixels(calc->hwnd()), base + Scale().Pixels(1725 + 120));
+  EXPECT_EQ(calc->results().Frame3->Top(), Scale().Twips(Scale().Pixels(1800)));
 }
 
 TEST_F(CalculatorWindow, EachChangeIsSavedAtOnce) {

@@ -2,6 +2,7 @@
 //   tallyra-probe text                 prints the formula and result boxes of the main window
 //   tallyra-probe list                 prints the formula box's history list, one entry a line
 //   tallyra-probe values               prints the value boxes of the variables panel, one a line
+//   tallyra-probe results              prints the results panel's lines, one a line
 //   tallyra-probe wait [seconds]       waits until the main window exists
 //   tallyra-probe close                asks the main window to close
 //   tallyra-probe dismiss [seconds]    waits for a message box titled Tallyra, prints its text
@@ -39,6 +40,7 @@ struct Boxes {
   HWND formula = nullptr, result = nullptr;
   HWND preview = nullptr;    // the one label whose "&" is no access key
   std::vector<HWND> values;  // in the variables panel
+  HWND results = nullptr;    // the results panel's list
 };
 
 BOOL CALLBACK Collect(HWND hwnd, LPARAM data) {
@@ -47,7 +49,9 @@ BOOL CALLBACK Collect(HWND hwnd, LPARAM data) {
   GetClassNameW(hwnd, cls, 32);
   GetClassNameW(GetParent(hwnd), parent, 32);
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-  if (_wcsicmp(cls, L"Static") == 0 && (style & SS_NOPREFIX) != 0) {
+  if (_wcsicmp(cls, L"ListBox") == 0) {
+    boxes->results = hwnd;
+  } else if (_wcsicmp(cls, L"Static") == 0 && (style & SS_NOPREFIX) != 0) {
     boxes->preview = hwnd;
   } else if (_wcsicmp(cls, L"Edit") != 0) {
     return TRUE;
@@ -78,6 +82,15 @@ int Print(const std::wstring& command) {
       entry.resize(static_cast<std::size_t>(
           SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()))));
       std::printf("%s\n", Utf8(entry).c_str());
+    }
+  } else if (command == L"results") {
+    const LRESULT count = SendMessageW(boxes.results, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      std::wstring line(
+          static_cast<std::size_t>(SendMessageW(boxes.results, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+      line.resize(static_cast<std::size_t>(
+          SendMessageW(boxes.results, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()))));
+      std::printf("%s\n", Utf8(line).c_str());
     }
   } else if (command == L"values") {
     for (HWND box : boxes.values) std::printf("%s\n", Utf8(WindowText(box)).c_str());
@@ -146,7 +159,7 @@ int SetDialogHotKey(WPARAM value) {
 int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"text" || command == L"list" || command == L"values" || command == L"preview" ||
-      command == L"selection")
+      command == L"selection" || command == L"results")
     return Print(command);
   if (command == L"wait") return Wait(argc > 2 ? _wtof(argv[2]) : 20);
   if (command == L"close") {

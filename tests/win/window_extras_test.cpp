@@ -99,6 +99,7 @@ TEST_F(Extras, AlwaysOnTopIsKeptAcrossARestartAndTakesTheDialogsAlong) {
 TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesRedrawsThemAndIsKept) {
   App(u"UnitConvert") = V::Boolean(true);
   App(u"VariableList") = V::Boolean(true);
+  App(u"ResultList") = V::Boolean(true);
   Start();
   HWND w = calc->hwnd();
   struct Edge {
@@ -110,7 +111,8 @@ TEST_F(Extras, WideningByTheRightEdgeStretchesTheBoxesRedrawsThemAndIsKept) {
       {calc->conversion().Frame1.get(), 200, 0}, {calc->conversion().Combo2.get(), 200, 0},
       {calc->conversion().Combo4.get(), 200, 0}, {calc->variables().Text2[4].get(), 200, 0},
       {calc->formula().Command1.get(), 0, 200},  {calc->variables().VScroll1.get(), 0, 200},
-      {calc->formula().Label5.get(), 200, 0}};
+      {calc->formula().Label5.get(), 200, 0},    {calc->results().Frame3.get(), 200, 0},
+      {calc->results().List1.get(), 200, 0}};
   for (Edge& e : edges) e.before = RectInParent(e.control->hwnd());
   RECT before;
   GetWindowRect(w, &before);
@@ -183,6 +185,7 @@ TEST_F(Extras, EveryControlFollowsItsTwipsAtTheStartingDpiAndAfterAChange) {
   calc->ToggleConversionPanel();
   calc->ToggleVariablesPanel();
   const int start = calc->Dpi();
+  EXPECT_GE(calc->results().List1->VisibleRows(), 6);
   if (const char* expected = std::getenv("TALLYRA_EXPECT_DPI")) {
     EXPECT_EQ(start, std::atoi(expected));
   }
@@ -197,6 +200,8 @@ TEST_F(Extras, EveryControlFollowsItsTwipsAtTheStartingDpiAndAfterAChange) {
     SendDpiChange(form->hwnd(), changed);
     ExpectLaidOutAt(*form, changed);
   }
+  // The results list shows six whole lines in the font of each DPI.
+  EXPECT_GE(calc->results().List1->VisibleRows(), 6);
   RECT client;
   GetClientRect(calc->hwnd(), &client);
   EXPECT_EQ(client.right, At(4080, changed));
