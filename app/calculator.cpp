@@ -89,10 +89,12 @@ void Calculator::WireMenus() {
 void Calculator::WireControls() {
   FormulaPanel& f = *formula_;
   f.Combo1->on_change = [this] {
+    results_->FormulaEdited();
     UpdateEnabledState();
     UpdatePreview();
   };
   f.Combo1->on_click = [this] {
+    results_->FormulaEdited();
     UpdateEnabledState();
     UpdatePreview();
   };

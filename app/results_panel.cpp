@@ -74,6 +74,7 @@ void ResultsPanel::AddLine(ResultLine line) {
   if (lines_.Add(std::move(line))) List1->RemoveItem(0);
   List1->AddItem(text);
   List1->ShowLast();
+  formula_as_calculated_ = true;
 }
 
 const ResultLine* ResultsPanel::Selected() const {
@@ -92,12 +93,18 @@ void ResultsPanel::InsertResult() {
     forms::Beep(MB_OK);  // an error line has no value to insert
     return;
   }
-  // The box keeps its selection while the list has the focus; focusing it selects all.
+  // The box keeps its selection while the list has the focus; focusing it selects all. A
+  // formula left as it was calculated is replaced: a result is the start of a new formula.
   HWND edit = formula_.Combo1->EditWindow();
   DWORD begin = 0, end = 0;
   SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&begin), reinterpret_cast<LPARAM>(&end));
+  if (formula_as_calculated_) {
+    begin = 0;
+    end = static_cast<DWORD>(GetWindowTextLengthW(edit));
+  }
   formula_.Combo1->SetFocus();
   SendMessageW(edit, EM_SETSEL, begin, static_cast<LPARAM>(end));
+  formula_as_calculated_ = false;
   const std::wstring insert = ToWide(line->insert);
   SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(insert.c_str()));
 }
@@ -107,6 +114,7 @@ void ResultsPanel::UseFormula() {
   if (line == nullptr) return;
   formula_.Combo1->SetFocus();
   formula_.SetFormula(line->formula);
+  formula_as_calculated_ = false;
 }
 
 void ResultsPanel::CopyLine() {

@@ -25,15 +25,20 @@ class ResultsPanel : public Panel {
   const ResultList& lines() const { return lines_; }
   // The lines as saved, oldest first.
   void SetLines(std::vector<ResultLine> lines);
-  // Adds a calculation's line as the newest, in view.
+  // Adds a calculation's line as the newest, in view. Until the formula box is edited, the
+  // formula it holds is the one calculated, which an insert replaces whole.
   void AddLine(ResultLine line);
+  // The formula box was typed in or given another formula.
+  void FormulaEdited() { formula_as_calculated_ = false; }
 
   // The commands on the selected line, as its keys and its context menu run them.
-  void InsertResult();  // Enter: the result into the formula box, in place of its selection
-  void UseFormula();    // Shift+Enter: the formula in place of the box's text
-  void CopyLine();      // Ctrl+C
-  void DeleteLine();    // Delete
-  void ClearAll();      // すべて消去, once confirmed
+  // Enter: the result into the formula box, in place of its selection, or of the formula just
+  // calculated.
+  void InsertResult();
+  void UseFormula();  // Shift+Enter: the formula in place of the box's text
+  void CopyLine();    // Ctrl+C
+  void DeleteLine();  // Delete
+  void ClearAll();    // すべて消去, once confirmed
 
   // A line was deleted, or all of them.
   std::function<void()> on_lines_changed;
@@ -52,6 +57,7 @@ class ResultsPanel : public Panel {
 
   FormulaPanel& formula_;
   ResultList lines_;
+  bool formula_as_calculated_ = false;
 };
 
 }  // namespace tly

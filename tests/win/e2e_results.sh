@@ -28,8 +28,8 @@ keys Return
 keys alt+t End shift+Home
 type_text '1+1'
 keys Return
-# The insert takes the place of the formula box's selection: here all of its text.
-keys alt+t End shift+Home alt+r Up Return
+# Right after Enter, the insert takes the place of the formula just calculated.
+keys alt+r Up Return
 expect_text 42 2 "Alt+R, Up, Enter"
 [ "$(probe selection)" = "2 2" ] || fail "the caret is not after the insert"
 type_text '*2'
