@@ -20,46 +20,23 @@ int LeastDigits(Notation n) { return n == Notation::kFixed ? 0 : 1; }
 
 NumberMenu::NumberMenu(forms::Form& f, HMENU parent) {
   menu_ = f.AddMenu(parent, L"数値の表示(&N)");
-  const wchar_t* notations[] = {L"標準(&S)", L"固定小数点(&F)", L"指数(&E)", L"工学(&G)"};
-  for (std::size_t i = 0; i < mnuNotation.size(); ++i) {
-    mnuNotation[i] = &f.AddMenuItem(menu_, notations[i]);
-    mnuNotation[i]->on_click = [this, i] {
-      NumberFormat next = format_;
-      next.notation = static_cast<Notation>(i);
-      next.digits = std::max(next.digits, LeastDigits(next.notation));
-      Choose(next);
-    };
-  }
+  AddChoices(f, menu_, mnuNotation, {L"標準(&S)", L"固定小数点(&F)", L"指数(&E)", L"工学(&G)"},
+             [](NumberFormat& next, std::size_t i) {
+               next.notation = static_cast<Notation>(i);
+               next.digits = std::max(next.digits, LeastDigits(next.notation));
+             });
   digits_menu_ = f.AddMenu(menu_, L"桁数(&K)");
-  for (std::size_t d = 0; d < mnuDigits.size(); ++d) {
-    const std::wstring caption = d < 10 ? L"&" + std::to_wstring(d) : std::to_wstring(d);
-    mnuDigits[d] = &f.AddMenuItem(digits_menu_, caption);
-    mnuDigits[d]->on_click = [this, d] {
-      NumberFormat next = format_;
-      next.digits = static_cast<int>(d);
-      Choose(next);
-    };
-  }
+  std::array<std::wstring, kDigitChoices> digits;
+  for (std::size_t d = 0; d < digits.size(); ++d)
+    digits[d] = d < 10 ? L"&" + std::to_wstring(d) : std::to_wstring(d);
+  AddChoices(f, digits_menu_, mnuDigits, digits,
+             [](NumberFormat& next, std::size_t d) { next.digits = static_cast<int>(d); });
   f.AddMenuSeparator(menu_);
-  const wchar_t* groupings[] = {L"区切りなし(&N)", L"3桁ごと(&3)", L"万・億・兆(&J)"};
-  for (std::size_t i = 0; i < mnuGrouping.size(); ++i) {
-    mnuGrouping[i] = &f.AddMenuItem(menu_, groupings[i]);
-    mnuGrouping[i]->on_click = [this, i] {
-      NumberFormat next = format_;
-      next.grouping = static_cast<Grouping>(i);
-      Choose(next);
-    };
-  }
+  AddChoices(f, menu_, mnuGrouping, {L"区切りなし(&N)", L"3桁ごと(&3)", L"万・億・兆(&J)"},
+             [](NumberFormat& next, std::size_t i) { next.grouping = static_cast<Grouping>(i); });
   f.AddMenuSeparator(menu_);
-  const wchar_t* bases[] = {L"10進(&D)", L"16進(&H)", L"8進(&O)", L"2進(&B)"};
-  for (std::size_t i = 0; i < mnuBase.size(); ++i) {
-    mnuBase[i] = &f.AddMenuItem(menu_, bases[i]);
-    mnuBase[i]->on_click = [this, i] {
-      NumberFormat next = format_;
-      next.base = static_cast<NumberBase>(i);
-      Choose(next);
-    };
-  }
+  AddChoices(f, menu_, mnuBase, {L"10進(&D)", L"16進(&H)", L"8進(&O)", L"2進(&B)"},
+             [](NumberFormat& next, std::size_t i) { next.base = static_cast<NumberBase>(i); });
   Reflect(format_);
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <string>
 
 #include "forms/form.h"
 #include "number_format.h"
@@ -27,12 +28,27 @@ class NumberMenu {
   std::function<void(const NumberFormat&)> on_change;
 
   std::array<forms::MenuItem*, 4> mnuNotation{};  // 標準, 固定小数点, 指数, 工学
-  std::array<forms::MenuItem*, 16> mnuDigits{};   // 0 ... 15
-  std::array<forms::MenuItem*, 3> mnuGrouping{};  // なし, 3桁ごと, 万・億・兆
-  std::array<forms::MenuItem*, 4> mnuBase{};      // 10進, 16進, 8進, 2進
+  static constexpr std::size_t kDigitChoices = 16;
+  std::array<forms::MenuItem*, kDigitChoices> mnuDigits{};  // 0 ... 15
+  std::array<forms::MenuItem*, 3> mnuGrouping{};            // なし, 3桁ごと, 万・億・兆
+  std::array<forms::MenuItem*, 4> mnuBase{};                // 10進, 16進, 8進, 2進
 
  private:
   void Choose(NumberFormat format);
+  // Adds one item to `menu` for each caption; picking item i chooses the current format as
+  // `apply(format, i)` changes it.
+  template <std::size_t N, class Apply>
+  void AddChoices(forms::Form& f, HMENU menu, std::array<forms::MenuItem*, N>& items,
+                  const std::array<std::wstring, N>& captions, Apply apply) {
+    for (std::size_t i = 0; i < N; ++i) {
+      items[i] = &f.AddMenuItem(menu, captions[i]);
+      items[i]->on_click = [this, i, apply] {
+        NumberFormat next = format_;
+        apply(next, i);
+        Choose(next);
+      };
+    }
+  }
 
   HMENU menu_ = nullptr;
   HMENU digits_menu_ = nullptr;
