@@ -25,38 +25,6 @@ struct Decimal {
   int digits;  // significant digits for the standard notation too
 };
 
-// The digits of `x` rounded to `significant` digits (ties to even on the exact value) and the
-// exponent of the first one.
-struct Scientific {
-  bool negative;
-  std::string digits;
-  int exponent;
-};
-
-Scientific ToScientific(double x, int significant) {
-  char buf[64];
-  auto [end, ec] =
-      std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, significant - 1);
-  std::string_view text(buf, static_cast<std::size_t>(end - buf));
-  Scientific s{text.front() == '-' && x != 0, {}, 0};
-  if (text.front() == '-') text.remove_prefix(1);
-  const std::size_t e = text.find('e');
-  for (char c : text.substr(0, e))
-    if (c != '.') s.digits += c;
-  std::string_view exponent = text.substr(e + 1);
-  if (exponent.front() == '+') exponent.remove_prefix(1);  // from_chars reads no "+"
-  std::from_chars(exponent.data(), exponent.data() + exponent.size(), s.exponent);
-  return s;
-}
-
-// A mantissa and the result box's exponent style: "E", a sign, at least two digits.
-std::string WithExponent(std::string mantissa, int exponent) {
-  mantissa += exponent < 0 ? "E-" : "E+";
-  const int magnitude = exponent < 0 ? -exponent : exponent;
-  if (magnitude < 10) mantissa += '0';
-  return mantissa + std::to_string(magnitude);
-}
-
 // Scientific (`step` 1) or engineering (`step` 3) notation with `significant` digits, trailing
 // zeros kept.
 std::string Exponential(double x, int significant, int step) {

@@ -2,28 +2,38 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace tly {
 
+Scientific ToScientific(double x, int significant) {
+  char buf[64];
+  auto [end, ec] =
+      std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, significant - 1);
+  std::string_view text(buf, static_cast<std::size_t>(end - buf));
+  Scientific s{text.front() == '-' && x != 0, {}, 0};
+  if (text.front() == '-') text.remove_prefix(1);
+  const std::size_t e = text.find('e');
+  for (char c : text.substr(0, e))
+    if (c != '.') s.digits += c;
+  std::string_view exponent = text.substr(e + 1);
+  if (exponent.front() == '+') exponent.remove_prefix(1);  // from_chars reads no "+"
+  std::from_chars(exponent.data(), exponent.data() + exponent.size(), s.exponent);
+  return s;
+}
+
+std::string WithExponent(std::string mantissa, int exponent) {
+  mantissa += exponent < 0 ? "E-" : "E+";
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  if (magnitude < 10) mantissa += '0';
+  return mantissa + std::to_string(magnitude);
+}
+
 std::string FormatResult(double x, char decimal_separator, int significant_digits) {
   if (x == 0) return "0";
-  // d.dddde±x: the value rounded to the significant digits.
+  // The value rounded to the significant digits.
   const int digit_count = std::clamp(significant_digits, 1, 15);
-  char buf[40];
-  auto [end, ec] =
-      std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, digit_count - 1);
-  std::string_view text(buf, static_cast<std::size_t>(end - buf));
-  const bool negative = text.front() == '-';
-  if (negative) text.remove_prefix(1);
-  const std::size_t e_pos = text.find('e');
-  const std::size_t mantissa_end = digit_count > 1 ? 2 : 1;  // past "d." or "d"
-  std::string_view exponent_text = text.substr(e_pos + 1);
-  if (exponent_text.front() == '+') exponent_text.remove_prefix(1);  // from_chars reads no "+"
-  int exponent = 0;
-  std::from_chars(exponent_text.data(), exponent_text.data() + exponent_text.size(), exponent);
-  std::string digits;
-  digits += text[0];
-  digits += text.substr(mantissa_end, e_pos - mantissa_end);
+  auto [negative, digits, exponent] = ToScientific(x, digit_count);
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
   std::string out = negative ? "-" : "";
@@ -33,10 +43,7 @@ std::string FormatResult(double x, char decimal_separator, int significant_digit
       out += decimal_separator;
       out.append(digits, 1);
     }
-    out += exponent < 0 ? "E-" : "E+";
-    int magnitude = exponent < 0 ? -exponent : exponent;
-    if (magnitude < 10) out += '0';
-    out += std::to_string(magnitude);
+    out = WithExponent(std::move(out), exponent);
   } else if (exponent < 0) {
     out += '0';
     out += decimal_separator;

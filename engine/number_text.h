@@ -14,6 +14,18 @@ namespace tly {
 // digit is significant: 123456.7 to 5 digits is "1.2346E+05".
 std::string FormatResult(double x, char decimal_separator = '.', int significant_digits = 15);
 
+// The digits of `x` rounded to `significant` digits (ties to even on the exact value), without
+// the point, and the exponent of the first one: 1234.5 to 3 digits is "123" and 3.
+struct Scientific {
+  bool negative;
+  std::string digits;
+  int exponent;
+};
+Scientific ToScientific(double x, int significant);
+
+// A mantissa and the result box's exponent style: "E", a sign, at least two digits.
+std::string WithExponent(std::string mantissa, int exponent);
+
 // The shortest decimal that reads back as the same double ("1609.3439999999998").
 std::string FormatPrecise(double x);
 
