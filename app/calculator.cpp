@@ -88,16 +88,14 @@ void Calculator::WireMenus() {
 
 void Calculator::WireControls() {
   FormulaPanel& f = *formula_;
-  f.Combo1->on_change = [this] {
+  // Typed, or picked from the history.
+  const auto edited = [this] {
     results_->FormulaEdited();
     UpdateEnabledState();
     UpdatePreview();
   };
-  f.Combo1->on_click = [this] {
-    results_->FormulaEdited();
-    UpdateEnabledState();
-    UpdatePreview();
-  };
+  f.Combo1->on_change = edited;
+  f.Combo1->on_click = edited;
   f.Combo1->keys.on_key_press = [](wchar_t c) { return FormulaKeyAllowed(c); };
   f.Command1->on_click = [this] { CalculateCommand(); };
   f.Text1->on_click = [this] { formula_->Combo1->SetFocus(); };

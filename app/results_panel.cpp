@@ -1,7 +1,6 @@
 #include "results_panel.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "forms/services.h"
 #include "text.h"
@@ -22,26 +21,6 @@ class ResultsFrame : public forms::Frame {
  private:
   std::function<void()> on_key_;
 };
-
-// Puts `text` on the clipboard as Unicode text; false when the clipboard is not to be had.
-bool CopyToClipboard(HWND owner, const std::wstring& text) {
-  if (!OpenClipboard(owner)) return false;
-  EmptyClipboard();
-  const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  bool copied = false;
-  if (data != nullptr) {
-    if (void* p = GlobalLock(data)) {
-      std::memcpy(p, text.c_str(), bytes);
-      GlobalUnlock(data);
-      // From here on the clipboard owns the memory.
-      copied = SetClipboardData(CF_UNICODETEXT, data) != nullptr;
-    }
-    if (!copied) GlobalFree(data);
-  }
-  CloseClipboard();
-  return copied;
-}
 
 enum Command : UINT { kInsert = 1, kUseFormula, kCopy, kDelete, kClearAll };
 
@@ -119,7 +98,7 @@ void ResultsPanel::UseFormula() {
 
 void ResultsPanel::CopyLine() {
   const ResultLine* line = Selected();
-  if (line != nullptr && CopyToClipboard(List1->hwnd(), ToWide(line->Text())) && on_copied)
+  if (line != nullptr && forms::SetClipboardText(List1->hwnd(), ToWide(line->Text())) && on_copied)
     on_copied();
 }
 

@@ -28,12 +28,7 @@ ScreenReader::ScreenReader(FormulaPanel& f, ConversionPanel& c, VariablesPanel& 
   for (std::size_t i = 0; i < v.Text2.size(); ++i) {
     // The row's letter follows the scroll bar.
     const forms::Label& letter = *v.Label4[i];
-    SetAccessibleName(v.Text2[i]->hwnd(), [&letter] {
-      std::wstring name = L"変数 ";
-      for (wchar_t ch : letter.AccessKeyCaption())
-        name.push_back(ch >= L'a' && ch <= L'z' ? static_cast<wchar_t>(ch - L'a' + L'A') : ch);
-      return name;
-    });
+    SetAccessibleName(v.Text2[i]->hwnd(), [&letter] { return L"変数 " + letter.Caption(); });
   }
   NameAfter(v.VScroll1->hwnd(), *v.Frame2);
 }

@@ -23,11 +23,11 @@ RECT PixelRect(const TwipRect& r, const DpiScale& at) {
   return {left, top, left + at.Pixels(r.width), top + at.Pixels(r.height)};
 }
 
+}  // namespace
+
 int ShiftState() {
   return ((GetKeyState(VK_SHIFT) < 0) ? 1 : 0) | ((GetKeyState(VK_CONTROL) < 0) ? 2 : 0);
 }
-
-}  // namespace
 
 // Routes a frame's control notifications like the form's, and paints nothing of its own.
 LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -41,6 +41,9 @@ struct MouseEvent {
   double x, y;  // twips, relative to the control
 };
 
+// The keys held now, as key and mouse events report them: 1 Shift, 2 Ctrl.
+int ShiftState();
+
 // A window that holds controls: a form or a frame.
 class Container {
  public:

@@ -8,13 +8,6 @@
 #include "services.h"
 
 namespace tly::forms {
-namespace {
-
-int ShiftState() {
-  return ((GetKeyState(VK_SHIFT) < 0) ? 1 : 0) | ((GetKeyState(VK_CONTROL) < 0) ? 2 : 0);
-}
-
-}  // namespace
 
 ListBox::ListBox(Container& c, const TwipRect& r)
     : Control(c, L"LISTBOX",
