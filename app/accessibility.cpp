@@ -167,7 +167,7 @@ class NamedAccessible final : public IAccessible, public IOleWindow {
  private:
   ~NamedAccessible() = default;
 
-  UniqueInterface<IAccessible> inner_;
+  kolo::ComPtr<IAccessible> inner_;
   HWND hwnd_;
   std::shared_ptr<NameSource> source_;
   LONG references_ = 1;
@@ -246,12 +246,9 @@ std::wstring SpokenCaption(std::wstring_view caption) {
 
 Announcer::Announcer(HWND region) : region_(region) {
   uia_.reset(LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  if (uia_) {
-    host_provider_ = reinterpret_cast<HostProviderFromHwnd>(
-        reinterpret_cast<void*>(GetProcAddress(uia_.get(), "UiaHostProviderFromHwnd")));
-    raise_notification_ = reinterpret_cast<RaiseNotification>(
-        reinterpret_cast<void*>(GetProcAddress(uia_.get(), "UiaRaiseNotificationEvent")));
-  }
+  host_provider_ = forms::ProcedureOf<HostProviderFromHwnd>(uia_.get(), "UiaHostProviderFromHwnd");
+  raise_notification_ =
+      forms::ProcedureOf<RaiseNotification>(uia_.get(), "UiaRaiseNotificationEvent");
 }
 
 Announcer::~Announcer() {
@@ -270,24 +267,21 @@ void Announcer::Announce(const std::wstring& text) {
 
 bool Announcer::Notify(const std::wstring& text) {
   if (host_provider_ == nullptr || raise_notification_ == nullptr) return false;
-  UniqueInterface<IUnknown> provider;
+  kolo::ComPtr<IUnknown> provider;
   if (FAILED(host_provider_(region_, provider.put())) || !provider) return false;
-  BSTR spoken = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  BSTR activity = SysAllocString(kActivityId);
-  const bool done = spoken != nullptr && activity != nullptr &&
-                    SUCCEEDED(raise_notification_(provider.get(), kActionCompleted, kMostRecent,
-                                                  spoken, activity));
-  SysFreeString(spoken);
-  SysFreeString(activity);
-  return done;
+  const kolo::UniqueBstr spoken(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+  const kolo::UniqueBstr activity(SysAllocString(kActivityId));
+  return spoken && activity &&
+         SUCCEEDED(raise_notification_(provider.get(), kActionCompleted, kMostRecent, spoken.get(),
+                                       activity.get()));
 }
 
 void Announcer::MarkLiveRegion() {
   if (marked_) return;
   marked_ = true;  // a system without annotations is asked once
-  IAccPropServices* services = nullptr;
+  kolo::ComPtr<IAccPropServices> services;
   if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IAccPropServices, reinterpret_cast<void**>(&services))))
+                              IID_IAccPropServices, services.put_void())))
     return;
   VARIANT polite;
   VariantInit(&polite);
@@ -295,11 +289,8 @@ void Announcer::MarkLiveRegion() {
   V_I4(&polite) = kPoliteLiveSetting;
   // Without the mark, the change event still reaches the readers that take it as it is.
   if (SUCCEEDED(services->SetHwndProp(region_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                      kLiveSettingProperty, polite))) {
-    annotations_.reset(services);
-  } else {
-    services->Release();
-  }
+                                      kLiveSettingProperty, polite)))
+    annotations_ = std::move(services);
 }
 
 }  // namespace tly

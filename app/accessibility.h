@@ -11,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "unique_handle.h"
+#include "com_owners.h"
+#include "forms/owners.h"
 
 namespace tly {
 
@@ -31,13 +32,6 @@ void SetAccessibleName(HWND hwnd, std::function<std::wstring()> name, bool text_
 // "&Name" as "Name".
 std::wstring SpokenCaption(std::wstring_view caption);
 
-template <class T>
-void ReleaseInterface(T* p) {
-  p->Release();
-}
-template <class T>
-using UniqueInterface = UniqueHandle<T*, ReleaseInterface<T>>;
-
 // Speaks texts for window `region`: through UI Automation's notification where Windows has it,
 // else by raising a live-region change on the window, marked as a polite live region, whose
 // text is the announcement.
@@ -56,13 +50,12 @@ class Announcer {
 
   using HostProviderFromHwnd = HRESULT(WINAPI*)(HWND, IUnknown**);
   using RaiseNotification = HRESULT(WINAPI*)(IUnknown*, int, int, BSTR, BSTR);
-  static void CloseModule(HMODULE m) { FreeLibrary(m); }
 
   HWND region_;
-  UniqueHandle<HMODULE, CloseModule> uia_;
+  forms::UniqueModule uia_;
   HostProviderFromHwnd host_provider_ = nullptr;
   RaiseNotification raise_notification_ = nullptr;
-  UniqueInterface<IAccPropServices> annotations_;  // once the region is marked
+  kolo::ComPtr<IAccPropServices> annotations_;  // once the region is marked
   bool marked_ = false;
 };
 

@@ -26,10 +26,7 @@ DWORD WindowsBuild() {
   using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  auto get = ntdll ? reinterpret_cast<GetVersion>(
-                         reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                   : nullptr;
+  auto get = forms::ProcedureOf<GetVersion>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
   return get != nullptr && get(&info) == 0 ? info.dwBuildNumber : 0;
 }
 
@@ -42,12 +39,6 @@ std::wstring ClassOf(HWND hwnd) {
 bool IsPushButton(HWND hwnd) {
   const LONG type = GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK;
   return ClassOf(hwnd) == L"Button" && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
-}
-
-template <class F>
-F Entry(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                : nullptr;
 }
 
 }  // namespace
@@ -73,16 +64,17 @@ Theme::Theme(System system) : system_(std::move(system)) {
   uxtheme_.reset(LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   dwmapi_.reset(LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   set_window_attribute_ =
-      Entry<decltype(set_window_attribute_)>(dwmapi_.get(), "DwmSetWindowAttribute");
+      forms::ProcedureOf<decltype(set_window_attribute_)>(dwmapi_.get(), "DwmSetWindowAttribute");
   // Looked up only where the ordinals mean these entries; elsewhere they are other functions,
   // or missing, and the menus stay light.
   if (WindowsBuild() >= kFirstBuildWithDarkMenus) {
     const auto ordinal = [](WORD n) { return MAKEINTRESOURCEA(n); };
-    allow_dark_for_window_ =
-        Entry<AllowDarkModeForWindow>(uxtheme_.get(), ordinal(kAllowDarkModeForWindowOrdinal));
-    set_app_mode_ =
-        Entry<SetPreferredAppMode>(uxtheme_.get(), ordinal(kSetPreferredAppModeOrdinal));
-    flush_menu_themes_ = Entry<FlushMenuThemes>(uxtheme_.get(), ordinal(kFlushMenuThemesOrdinal));
+    allow_dark_for_window_ = forms::ProcedureOf<AllowDarkModeForWindow>(
+        uxtheme_.get(), ordinal(kAllowDarkModeForWindowOrdinal));
+    set_app_mode_ = forms::ProcedureOf<SetPreferredAppMode>(uxtheme_.get(),
+                                                            ordinal(kSetPreferredAppModeOrdinal));
+    flush_menu_themes_ =
+        forms::ProcedureOf<FlushMenuThemes>(uxtheme_.get(), ordinal(kFlushMenuThemesOrdinal));
   }
   forms::SetColorScheme(this);
   Refresh();

@@ -55,13 +55,12 @@ class Theme final : public forms::ColorScheme {
   using AllowDarkModeForWindow = BOOL(WINAPI*)(HWND, BOOL);
   using SetPreferredAppMode = int(WINAPI*)(int);
   using FlushMenuThemes = void(WINAPI*)();
-  static void CloseModule(HMODULE m) { FreeLibrary(m); }
 
   System system_;
   int setting_ = 0;
   Appearance appearance_ = Appearance::kLight;
   forms::UniqueBrush face_, field_, button_;
-  UniqueHandle<HMODULE, CloseModule> uxtheme_, dwmapi_;
+  forms::UniqueModule uxtheme_, dwmapi_;
   AllowDarkModeForWindow allow_dark_for_window_ = nullptr;
   SetPreferredAppMode set_app_mode_ = nullptr;
   FlushMenuThemes flush_menu_themes_ = nullptr;

@@ -17,6 +17,7 @@ inline void CloseMenu(HMENU h) { DestroyMenu(h); }
 inline void CloseWindow(HWND h) { DestroyWindow(h); }
 inline void CloseScreenDc(HDC h) { ReleaseDC(nullptr, h); }
 inline void CloseHandleValue(HANDLE h) { CloseHandle(h); }
+inline void CloseModule(HMODULE h) { FreeLibrary(h); }
 }  // namespace detail
 
 using UniqueFont = UniqueHandle<HFONT, detail::CloseFont>;
@@ -27,5 +28,13 @@ using UniqueMenu = UniqueHandle<HMENU, detail::CloseMenu>;
 using UniqueWindow = UniqueHandle<HWND, detail::CloseWindow>;
 using UniqueScreenDc = UniqueHandle<HDC, detail::CloseScreenDc>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, detail::CloseHandleValue>;
+using UniqueModule = UniqueHandle<HMODULE, detail::CloseModule>;
+
+// Function `name` of `module` as type F; nullptr when the module or the function is missing.
+template <class F>
+F ProcedureOf(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
 
 }  // namespace tly::forms
