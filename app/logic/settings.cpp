@@ -216,15 +216,32 @@ static_assert(std::all_of(std::begin(kRows), std::end(kRows),
                           }),
               "a row hangs only on a Boolean row of the table");
 
-// How a counted list is saved: its most entries, their names, and an entry read from a value.
+// How a counted list is saved: its most entries, their names, an entry read from a value and
+// written as text, and whether a shorter list deletes the entries it leaves behind.
 template <class Entry>
 struct SavedList {
   int limit;
   std::u16string (*key)(int index);
   std::optional<Entry> (*read)(const SettingValue& value);
+  std::u16string (*write)(const Entry& entry);
+  bool drops_left_behind;
 };
-constexpr SavedList<std::u16string> kHistoryList{kMaxSavedHistory, HistoryKey, EntryText};
-constexpr SavedList<ResultLine> kResultsList{kMaxResultLines, ResultKey, StoredLine};
+constexpr SavedList<std::u16string> kHistoryList{kMaxSavedHistory, HistoryKey, EntryText,
+                                                 [](const std::u16string& e) { return e; }, false};
+constexpr SavedList<ResultLine> kResultsList{kMaxResultLines, ResultKey, StoredLine,
+                                             EncodeResultLine, true};
+
+const SavedList<std::u16string>& ListOf(std::vector<std::u16string> Settings::*) {
+  return kHistoryList;
+}
+const SavedList<ResultLine>& ListOf(std::vector<ResultLine> Settings::*) { return kResultsList; }
+
+// A list row's count as saved, when it is a whole number not below 0.
+std::optional<double> SavedCount(SettingsStore& store, const SettingRow& row) {
+  const std::optional<double> count = AsNumber(Read(store, row.section, row.name));
+  if (count && *count >= 0 && std::floor(*count) == *count) return count;
+  return std::nullopt;
+}
 
 // A saved list: the formula history or the results. A count above the limit reads the first
 // entries up to it. A count that is missing, negative, not a whole number or larger than the
@@ -234,8 +251,7 @@ constexpr SavedList<ResultLine> kResultsList{kMaxResultLines, ResultKey, StoredL
 template <class Entry>
 std::vector<Entry> ReadList(SettingsStore& store, const SettingRow& row,
                             const SavedList<Entry>& list) {
-  const std::optional<double> count = AsNumber(Read(store, row.section, row.name));
-  if (count && *count >= 0 && std::floor(*count) == *count) {
+  if (const std::optional<double> count = SavedCount(store, row)) {
     const int n = static_cast<int>(std::min<double>(*count, list.limit));
     std::vector<Entry> entries;
     for (int i = 0; i < n; ++i) {
@@ -255,12 +271,20 @@ std::vector<Entry> ReadList(SettingsStore& store, const SettingRow& row,
   return entries;
 }
 
-// The entries a count names that a save with `n` entries leaves behind: from `n` to the saved
-// count, or to the limit when that count is damaged.
-std::pair<int, int> StaleEntries(SettingsStore& store, const SettingRow& row, int n, int limit) {
-  const std::optional<double> count = AsNumber(Read(store, row.section, row.name));
-  const bool valid = count && *count >= 0 && *count <= limit && std::floor(*count) == *count;
-  return {n, valid ? static_cast<int>(*count) : limit};
+// Where the entries that a save of a list row may leave behind end: at the saved count, or at
+// the limit when that count is damaged; 0 for a row that leaves none.
+int LeftBehindEnd(SettingsStore& store, const SettingRow& row) {
+  return std::visit(Overloaded{
+                        [&]<class Entry>(std::vector<Entry> Settings::*field) {
+                          const SavedList<Entry>& list = ListOf(field);
+                          if (!list.drops_left_behind) return 0;
+                          const std::optional<double> count = SavedCount(store, row);
+                          return count && *count <= list.limit ? static_cast<int>(*count)
+                                                               : list.limit;
+                        },
+                        [](auto) { return 0; },
+                    },
+                    row.field);
 }
 
 // The number in `v` when it is one the row keeps.
@@ -287,11 +311,8 @@ void ReadRow(SettingsStore& store, const SettingRow& row, Settings& s) {
                        (s.*field)[static_cast<std::size_t>(i)] = *n;
                    }
                  },
-                 [&](std::vector<std::u16string> Settings::*field) {
-                   s.*field = ReadList(store, row, kHistoryList);
-                 },
-                 [&](std::vector<ResultLine> Settings::*field) {
-                   s.*field = ReadList(store, row, kResultsList);
+                 [&]<class Entry>(std::vector<Entry> Settings::*field) {
+                   s.*field = ReadList(store, row, ListOf(field));
                  },
                  [&](auto field) {  // a whole number
                    using Value = std::remove_reference_t<decltype(s.*field)>;
@@ -320,9 +341,9 @@ bool SwitchedOff(SettingsStore& store, std::u16string_view flag) {
   return !flag.empty() && !StoredFlag(store, flag);
 }
 
-// `stale` are the entries of a list row to delete: those a shorter list leaves behind.
+// A list row deletes its entries up to `left_behind_end` that a shorter list leaves behind.
 void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrite>& out,
-               std::pair<int, int> stale = {}) {
+               int left_behind_end = 0) {
   const auto add = [&](std::u16string name, SettingValue value) {
     out.push_back({std::u16string(row.section), std::move(name), std::move(value)});
   };
@@ -334,19 +355,14 @@ void AddWrites(const SettingRow& row, const Settings& s, std::vector<SettingWrit
             for (int i = 0; i < kLetterCount; ++i)
               add(RegisterKey(i), number((s.*field)[static_cast<std::size_t>(i)]));
           },
-          [&](std::vector<std::u16string> Settings::*field) {
+          [&]<class Entry>(std::vector<Entry> Settings::*field) {
+            const SavedList<Entry>& list = ListOf(field);
             // No count ever names an entry that is not written yet.
-            const int n = std::min(static_cast<int>((s.*field).size()), kMaxSavedHistory);
+            const int n = std::min(static_cast<int>((s.*field).size()), list.limit);
             for (int i = 0; i < n; ++i)
-              add(HistoryKey(i), SettingValue::String((s.*field)[static_cast<std::size_t>(i)]));
-            add(std::u16string(row.name), number(static_cast<std::int16_t>(n)));
-          },
-          [&](std::vector<ResultLine> Settings::*field) {
-            const int n = std::min(static_cast<int>((s.*field).size()), kMaxResultLines);
-            for (int i = 0; i < n; ++i)
-              add(ResultKey(i), SettingValue::String(EncodeResultLine((s.*field)[At(i)])));
-            for (int i = stale.first; i < stale.second; ++i)
-              out.push_back({std::u16string(row.section), ResultKey(i), std::nullopt});
+              add(list.key(i), SettingValue::String(list.write((s.*field)[At(i)])));
+            for (int i = n; i < left_behind_end; ++i)
+              out.push_back({std::u16string(row.section), list.key(i), std::nullopt});
             add(std::u16string(row.name), number(n));
           },
           [&](std::optional<std::int32_t> Settings::*field) {
@@ -366,12 +382,14 @@ std::vector<std::u16string> ValueNames(const SettingRow& row) {
     for (int i = 0; i < kLetterCount; ++i) names.push_back(RegisterKey(i));
     return names;
   }
-  if (std::holds_alternative<std::vector<std::u16string> Settings::*>(row.field)) {
-    for (int i = 0; i < kMaxSavedHistory; ++i) names.push_back(HistoryKey(i));
-  }
-  if (std::holds_alternative<std::vector<ResultLine> Settings::*>(row.field)) {
-    for (int i = 0; i < kMaxResultLines; ++i) names.push_back(ResultKey(i));
-  }
+  std::visit(Overloaded{
+                 [&]<class Entry>(std::vector<Entry> Settings::*field) {
+                   const SavedList<Entry>& list = ListOf(field);
+                   for (int i = 0; i < list.limit; ++i) names.push_back(list.key(i));
+                 },
+                 [](auto) {},
+             },
+             row.field);
   names.emplace_back(row.name);
   return names;
 }
@@ -416,10 +434,7 @@ void WriteSettings(SettingsStore& store, const Settings& s, unsigned parts) {
   std::vector<SettingWrite> writes;
   for (const SettingRow& row : kRows) {
     if (!(row.part & parts) || SwitchedOff(store, row.written_if)) continue;
-    const auto* results = std::get_if<std::vector<ResultLine> Settings::*>(&row.field);
-    const int n = results ? std::min(static_cast<int>((s.**results).size()), kMaxResultLines) : 0;
-    AddWrites(row, s, writes,
-              results ? StaleEntries(store, row, n, kMaxResultLines) : std::pair{0, 0});
+    AddWrites(row, s, writes, LeftBehindEnd(store, row));
   }
   WriteTogether(store, writes, false);
 }
