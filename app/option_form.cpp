@@ -9,6 +9,7 @@
 #include "text.h"
 #include "tly_api.h"
 #include "window_names.h"
+#include "window_settings.h"
 
 namespace tly {
 namespace {
@@ -164,16 +165,12 @@ void OptionForm::Ok() {
   c.startup = Check4->Checked();
   c.save_variables = Check5->Checked();
   c.save_history = Check6->Checked();
-  // The start-up entry names the program in quotation marks, so that a folder with blanks
-  // cannot be read as another program followed by arguments.
-  const std::wstring path =
-      L"\"" + forms::InProgramFolder(forms::ProgramFileTitle() + L".exe") + L"\"";
+  const StartupEntry entry = ProgramStartupEntry();
   try {
-    ApplyOptions(c, host_, *settings_, ToU16(forms::ResourceString(ids::kStartupRunKey)),
-                 ToU16(path), [this] {
-                   forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageStartupFailed),
-                                      kProductName, MB_OK | MB_ICONEXCLAMATION);
-                 });
+    ApplyOptions(c, host_, *settings_, entry.run_key, entry.command, [this] {
+      forms::ShowMessage(hwnd(), forms::ResourceString(ids::kMessageStartupFailed), kProductName,
+                         MB_OK | MB_ICONEXCLAMATION);
+    });
   } catch (const NumberedError& e) {
     // Without the settings library the user was told at start that nothing is kept.
     if (settings_available_)

@@ -2,10 +2,19 @@
 
 #include "forms/services.h"
 #include "string_ids.h"
+#include "text.h"
 #include "window_names.h"
 #include "window_place.h"
 
 namespace tly {
+
+StartupEntry ProgramStartupEntry() {
+  // The command names the program in quotation marks, so that a folder with blanks cannot be
+  // read as another program followed by arguments.
+  const std::wstring command =
+      L"\"" + forms::InProgramFolder(forms::ProgramFileTitle() + L".exe") + L"\"";
+  return {ToU16(forms::ResourceString(ids::kStartupRunKey)), ToU16(command)};
+}
 
 std::unique_ptr<SettingsStore> WindowSettings::Open(HWND owner) {
   std::unique_ptr<SettingsStore> store = OpenQuietly();
@@ -19,7 +28,10 @@ std::unique_ptr<SettingsStore> WindowSettings::Open(HWND owner) {
 
 Settings WindowSettings::Load(HWND owner) {
   Settings saved;
-  if (std::unique_ptr<SettingsStore> store = Open(owner)) saved = LoadSettings(*store);
+  if (std::unique_ptr<SettingsStore> store = Open(owner)) {
+    const StartupEntry entry = ProgramStartupEntry();
+    saved = LoadAtStart(*store, entry.run_key, entry.command);
+  }
   saved_width_ = saved.width;
   return saved;
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "forms/dpi_scale.h"
@@ -20,13 +21,21 @@ namespace tly {
 // library cannot be used.
 using SettingsOpener = std::function<std::unique_ptr<SettingsStore>()>;
 
+// This program's entry in the user's or the machine's start-up list: the list's key and the
+// command that the entry runs.
+struct StartupEntry {
+  std::u16string run_key, command;
+};
+StartupEntry ProgramStartupEntry();
+
 class WindowSettings {
  public:
   explicit WindowSettings(SettingsOpener open) : open_(std::move(open)) {}
 
   // A settings object without telling anyone when there is none.
   std::unique_ptr<SettingsStore> OpenQuietly() const { return open_ ? open_() : nullptr; }
-  // Everything saved; the defaults when nothing can be read.
+  // Everything saved; the defaults when nothing can be read. An entry of this program in the
+  // user's start-up list that the options do not record goes (see LoadAtStart).
   Settings Load(HWND owner);
   // Writes the `parts` of `s`.
   void Write(HWND owner, const Settings& s, unsigned parts);

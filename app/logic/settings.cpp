@@ -428,6 +428,22 @@ Settings LoadSettings(SettingsStore& store) {
   return ReadSettings(store, kEveryPart);
 }
 
+Settings LoadAtStart(SettingsStore& store, std::u16string_view run_key,
+                     std::u16string_view program_path) {
+  const Settings s = LoadSettings(store);
+  if (s.startup_root != 0) return s;
+  try {
+    store.SetDefaultSection(false);
+    store.SetRootKey(kHkeyCurrentUser);
+    if (Read(store, run_key, kProductName) == SettingValue::String(program_path))
+      store.Delete(run_key, kProductName);
+    store.SetDefaultSection(true);
+  } catch (const NumberedError&) {
+    // The list cannot be changed now; the next start tries again.
+  }
+  return s;
+}
+
 void WriteSettings(SettingsStore& store, const Settings& s, unsigned parts) {
   // All of it goes together: a position is never half saved, nor a calculation's registers
   // without its formula.

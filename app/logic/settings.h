@@ -90,8 +90,8 @@ struct Settings {
   int theme = 0;                        // ThemeSetting: follow Windows, light, dark
   // How results read (number_format.h): notation 0-3, digits 0-15, grouping 0-2, base 0-3.
   int number_notation = 0, number_digits = 6, number_grouping = 0, number_base = 0;
-  bool result_list = false;             // the results panel
-  std::vector<ResultLine> results{};    // oldest first; saved with the history
+  bool result_list = false;           // the results panel
+  std::vector<ResultLine> results{};  // oldest first; saved with the history
 
   bool operator==(const Settings&) const = default;
 };
@@ -145,6 +145,13 @@ Settings ReadSettings(SettingsStore& store, unsigned parts);
 // What the main window reads when it loads: all of it, after finishing the writes that a kill
 // interrupted (see WriteTogether).
 Settings LoadSettings(SettingsStore& store);
+// LoadSettings at the program's start, which also removes an entry of this program
+// (`program_path` under `run_key`) from the user's start-up list when the options record none:
+// a kill between writing the entry and the options that record it leaves one, and so does a
+// reset of the settings. The machine's list is left alone: an entry there may be another
+// user's.
+Settings LoadAtStart(SettingsStore& store, std::u16string_view run_key,
+                     std::u16string_view program_path);
 
 // A value to write, or without one, to delete.
 struct SettingWrite {

@@ -213,6 +213,26 @@ TEST(OptionsOk, StartupEntryGoesToTheFirstRootThatTakesItAndIsRemovedThereLater)
   }
 }
 
+// A start removes this program's entry from the user's start-up list when the options record
+// none, and nothing else.
+TEST(OptionsOk, AStartRemovesOnlyAnUnrecordedEntryOfThisProgramFromTheUsersList) {
+  const struct {
+    std::uint32_t recorded, root;
+    std::u16string_view command;
+    bool kept;
+  } cases[] = {{0, kHkeyCurrentUser, kPath, false},
+               {0, kHkeyCurrentUser, u"\"D:\\Tallyra\\Tallyra.exe\"", true},
+               {0, kHkeyLocalMachine, kPath, true},
+               {kHkeyCurrentUser, kHkeyCurrentUser, kPath, true}};
+  for (const auto& c : cases) {
+    MemorySettings store;
+    store.App(u"", u"hKeyStartUp") = V::Long(static_cast<std::int32_t>(c.recorded));
+    store.values[RunEntry(c.root)] = V::String(c.command);
+    EXPECT_EQ(LoadAtStart(store, kRun, kPath).startup_root, c.recorded);
+    EXPECT_EQ(store.values.count(RunEntry(c.root)), c.kept ? 1u : 0u) << (&c - cases);
+  }
+}
+
 TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
   MemorySettings store;
   store.App(u"", u"SaveVariable") = V::Boolean(true);
@@ -246,6 +266,7 @@ TEST(OptionsOk, SwitchingSavingOffDeletesWhatWasSaved) {
 // start must find the values from before the change or from after it, exactly.
 TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
   MemorySettings old;
+  old.failing_roots = {kHkeyLocalMachine};  // the start-up entry goes to the user's list
   old.App(u"", u"SaveVariable") = old.App(u"", u"SaveFormation") = V::Boolean(true);
   Settings now{.left = 600, .top = 300, .history = {u"f0", u"f1", u"f2", u"f3"}};
   now.registers[0] = 1;
@@ -259,6 +280,10 @@ TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
        [&](SettingsStore& s) { WriteSettings(s, now, kRegistersPart | kHistoryPart); }},
       {"options",
        [&](SettingsStore& s) { ApplyOptions({.tray = true}, fx, s, kRun, kPath, fx.report); }},
+      {"start-up",
+       [&](SettingsStore& s) {
+         ApplyOptions({.tray = true, .startup = true}, fx, s, kRun, kPath, fx.report);
+       }},
       {"move", [&](SettingsStore& s) { WriteSettings(s, now, kPositionPart); }},
       {"exit", [&](SettingsStore& s) { WriteSettings(s, now, kAllParts); }},
   };
@@ -275,7 +300,7 @@ TEST(SettingsKill, EveryWriteLeavesTheOldValuesOrTheNew) {
       } catch (const NumberedError&) {
       }
       killed.writes_left = -1;
-      LoadSettings(killed);
+      LoadAtStart(killed, kRun, kPath);
       EXPECT_TRUE(killed.values == old.values || killed.values == whole.values)
           << name << " killed after write " << n << " of " << whole.writes;
     }

@@ -10,6 +10,10 @@ settings() { wine reg query "$key" /s 2>/dev/null | tr -d '\r' | sed '/^$/d; /^r
 stop() { wine "$probe" close; wait "$1" || true; }
 
 wine reg delete "$company" /f >/dev/null 2>&1 || true
+# An entry of this program in the user's start-up list that the options do not record (a kill
+# came between the two, or the settings were reset) goes at the start.
+run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+wine reg add "$run" /v Tallyra /d "\"$(winepath -w "$tallyra")\"" /f >/dev/null
 
 # A first run writes the settings table when it exits.
 start_tallyra
@@ -18,6 +22,7 @@ focus_tallyra
 xdotool key --delay 150 alt+v c
 sleep 0.5
 stop $program
+! wine reg query "$run" /v Tallyra >/dev/null 2>&1 || fail "an unrecorded start-up entry stayed"
 after_first=$(settings)
 echo "$after_first"
 grep -q 'UnitConvert *REG_DWORD *0xffffffff' <<<"$after_first" || fail "UnitConvert not saved"
